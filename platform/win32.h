@@ -1,0 +1,28 @@
+// The platform seam. Product code reaches the Win32 API (ANSI forms) through
+// this header only. On Windows it is the real API; elsewhere it is the Linux
+// layer under platform/linux/, which implements the subset the player uses.
+//
+// File map of the Linux layer (each file opens with what it implements and
+// what it leaves out):
+//   linux/win32_types.h     types, handles and constants
+//   linux/win32_api.h       declarations of every emulated call
+//   linux/unsupported.cpp   the loud failure for arguments the layer rejects
+//   linux/process.cpp       module handle and file name, process exit
+//   linux/message_box.cpp   MessageBoxA and MessageBeep over SDL2
+//   linux/registry.cpp      Reg* calls over a REGEDIT4 text file
+//   linux/regedit_file.cpp  reading and writing that file
+//   linux/sound.cpp         waveOutGetNumDevs over SDL2 audio
+#pragma once
+
+#if defined(_WIN32)
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#include <mmsystem.h>
+#else
+#include "platform/linux/win32_api.h"
+#endif

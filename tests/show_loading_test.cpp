@@ -1,0 +1,243 @@
+// Loading the show appended to the program's own file: copies of show_probe
+// with packages appended run as child processes and print what they loaded.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "platform/win32.h"
+#include "tests/support/child_process.h"
+#include "tools/showpack/package_writer.h"
+
+using ::testing::HasSubstr;
+using ::testing::Not;
+
+namespace {
+
+// The registry of a Wine prefix outlives a test run: every show gets a name
+// of its own, so that its settings key starts out absent.
+std::string UniqueShowName() {
+  static std::atomic<unsigned> counter{0};
+  auto now = std::chrono::system_clock::now().time_since_epoch().count();
+  return "LoadTest-" + std::to_string(now % 1000000007) + "-" + std::to_string(counter++);
+}
+
+std::string Text(const std::string& s) { return s + std::string(1, '\0'); }
+
+std::string ProbeLine(const ChildResult& r, const std::string& name) {
+  size_t at = r.out.find(name + "=");
+  if (at == std::string::npos) return "<missing>";
+  size_t end = r.out.find('\n', at);
+  return r.out.substr(at + name.size() + 1, end - at - name.size() - 1);
+}
+
+void SetSetting(const std::string& show, const char* name, DWORD value) {
+  HKEY key = nullptr;
+  std::string path = "Software\\Lumivane\\" + show;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                            KEY_ALL_ACCESS, nullptr, &key, nullptr),
+            ERROR_SUCCESS);
+  ASSERT_EQ(RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), 4),
+            ERROR_SUCCESS);
+  RegCloseKey(key);
+}
+
+class ShowLoadingTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    // Natively: no display, no sound card and a settings file of the test's own.
+    SetEnv("SDL_VIDEODRIVER", "dummy");
+    SetEnv("SDL_AUDIODRIVER", "dummy");
+    SetEnv("XDG_CONFIG_HOME", dir_ / "config");
+  }
+
+  // Runs a copy of the probe named `name`, with `tail` appended to it. The
+  // package's table starts right after the probe's own bytes.
+  ChildResult RunWith(const std::string& name, const std::string& tail) {
+    std::string path = dir_ / name;
+    WriteFileBytes(path, probe_ + tail);
+    MakeExecutable(path);
+    ChildResult r = RunChild({path});
+    // Windows writes text streams with CR LF.
+    for (std::string* text : {&r.out, &r.err}) {
+      text->erase(std::remove(text->begin(), text->end(), '\r'), text->end());
+    }
+    return r;
+  }
+
+  // A package whose table, terminator included, is `records`.
+  ChildResult RunShow(const std::string& name, std::string records) {
+    AppendTrailer(records, TableOffset());
+    return RunWith(name, records);
+  }
+
+  uint32_t TableOffset() const { return uint32_t(probe_.size()); }
+
+  static void MakeExecutable(const std::string& path) {
+    std::filesystem::permissions(path, std::filesystem::perms::owner_all,
+                                 std::filesystem::perm_options::add);
+  }
+
+  ScratchDir dir_;
+  const std::string probe_ = ReadFileBytes(BuildProgram("show_probe"));
+};
+
+TEST_F(ShowLoadingTest, LoadsTextsPicturesAndSoundsWithDefaultSettings) {
+  const std::string show = UniqueShowName();
+  std::string t;
+  AppendRecord(t, ShowRecordType::ShowName, 0, 0, Text(show));
+  AppendRecord(t, ShowRecordType::ShowTitle, 0, 0, Text("First title"));
+  AppendRecord(t, ShowRecordType::Image, 0x100, 0x200, "");
+  AppendRecord(t, ShowRecordType::ShowTitle, 0, 0, Text("Second title"));
+  AppendRecord(t, ShowRecordType::CreditLine, 0, 0, Text("Credit"));
+  AppendRecord(t, ShowRecordType::Sound, 0, 0, std::string(40, 'w'));
+  AppendRecord(t, ShowRecordType::Image, 0x300, 0x400, "");
+  AppendRecord(t, ShowRecordType(9), 0, 0, "ignored");
+  AppendRecord(t, ShowRecordType::InfoLine, 0, 0, Text("Info"));
+  AppendRecord(t, ShowRecordType::ReadmeText, 0, 0, Text("Read me\r\nplease"));
+  AppendRecord(t, ShowRecordType::Image, 0x50, 0x60, "");
+  AppendTerminator(t);
+  ChildResult r = RunShow("show.scr", t);
+
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(ProbeLine(r, "showName"), show);
+  EXPECT_EQ(ProbeLine(r, "showTitle"), "Second title");
+  EXPECT_EQ(ProbeLine(r, "creditLine"), "Credit");
+  EXPECT_EQ(ProbeLine(r, "infoLine"), "Info");
+  EXPECT_EQ(ProbeLine(r, "readmeLength"), "15");
+  EXPECT_EQ(ProbeLine(r, "images"), "100-200,300-400,50-60");
+  EXPECT_EQ(ProbeLine(r, "sounds"), "40");
+  EXPECT_EQ(ProbeLine(r, "settings"), "15,7,1,0,0,1");
+  int devices = std::stoi(ProbeLine(r, "outputDevices"));
+  EXPECT_EQ(ProbeLine(r, "soundAvailable"), devices > 0 ? "1" : "0");
+
+  // The settings key now exists, empty.
+  HKEY key = nullptr;
+  EXPECT_EQ(RegOpenKeyA(HKEY_CURRENT_USER, ("Software\\Lumivane\\" + show).c_str(), &key),
+            ERROR_SUCCESS);
+  RegCloseKey(key);
+}
+
+TEST_F(ShowLoadingTest, StoredSettingsReplaceDefaultsOneByOneWithoutRangeChecks) {
+  const std::string show = UniqueShowName();
+  SetSetting(show, "Mute", 1);
+  SetSetting(show, "RedrawSpeed", 1000);
+  SetSetting(show, "UseEff", 0);
+  std::string t;
+  AppendRecord(t, ShowRecordType::ShowName, 0, 0, Text(show));
+  AppendRecord(t, ShowRecordType::Image, 1, 2, "");
+  AppendTerminator(t);
+  ChildResult r = RunShow("show.scr", t);
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(ProbeLine(r, "settings"), "1000,7,1,0,1,0");
+
+  SetSetting(show, "RedrawSpeed", 0);
+  r = RunShow("show.scr", t);
+  EXPECT_EQ(ProbeLine(r, "settings"), "0,7,1,0,1,0");
+}
+
+TEST_F(ShowLoadingTest, TextsAreCutToTheirFieldsAndToTheirPayloads) {
+  std::string t;
+  AppendRecord(t, ShowRecordType::ShowName, 0, 0, UniqueShowName() + std::string(200, 'n'));
+  AppendRecord(t, ShowRecordType::InfoLine, 0, 0, "no terminating NUL");
+  AppendRecord(t, ShowRecordType::CreditLine, 0, 0, Text("short") + "tail after the NUL");
+  AppendRecord(t, ShowRecordType::ReadmeText, 0, 0, "readme without NUL");
+  AppendTerminator(t);
+  ChildResult r = RunShow("show.scr", t);
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(ProbeLine(r, "showName").size(), 127u);
+  EXPECT_EQ(ProbeLine(r, "infoLine"), "no terminating NUL");
+  EXPECT_EQ(ProbeLine(r, "creditLine"), "short");
+  EXPECT_EQ(ProbeLine(r, "readmeLength"), "18");
+  EXPECT_EQ(ProbeLine(r, "readmeText"), "readme without NUL");
+  EXPECT_EQ(ProbeLine(r, "images"), "");
+  EXPECT_EQ(ProbeLine(r, "soundAvailable"), "0");
+}
+
+// Each corrupt package: the beep, "Error" box with the message, exit code 0,
+// and the show never reaches the program.
+void ExpectFatal(const ChildResult& r, const std::string& message) {
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_THAT(r.err, HasSubstr("Error: " + message + "\n"));
+  EXPECT_THAT(r.out, Not(HasSubstr("showName=")));
+}
+
+TEST_F(ShowLoadingTest, CorruptPackagesEndWithTheirMessages) {
+  std::string valid;
+  AppendRecord(valid, ShowRecordType::Image, 1, 2, "");
+  AppendTerminator(valid);
+
+  std::string differing = valid;
+  AppendTrailer(differing, TableOffset());
+  differing[differing.size() - 1] = 1;
+  ExpectFatal(RunWith("pointer.scr", differing), "Corrupted scr file (pointer)!");
+
+  std::string terminatorOnly;
+  AppendTerminator(terminatorOnly);
+  ExpectFatal(RunShow("empty.scr", terminatorOnly), "Corrupted scr file (OPC)!");
+
+  // Equal copies that point at a byte other than the marker.
+  std::string offTarget = valid;
+  AppendTrailer(offTarget, TableOffset() + 1);
+  ExpectFatal(RunWith("marker.scr", offTarget), "Corrupted scr file (OPC)!");
+
+  std::string badChecksum;
+  AppendRecord(badChecksum, ShowRecordType::ShowName, 0, 0, Text("Name"));
+  AppendTerminator(badChecksum);
+  badChecksum[kRecordHeaderSize + 1] ^= 0x10;
+  ExpectFatal(RunShow("checksum.scr", badChecksum), "Corrupted scr file (OPC)!");
+
+  std::string pastTheEnd = valid;
+  AppendTrailer(pastTheEnd, 0x7FFFFFF0u);
+  ExpectFatal(RunWith("far.scr", pastTheEnd), "Corrupted scr file (OPC)!");
+
+  // A program with no package at all: its last eight bytes are whatever the
+  // linker left there, so either message may come.
+  ChildResult bare = RunWith("bare.scr", "");
+  EXPECT_EQ(bare.exitCode, 0);
+  EXPECT_THAT(bare.err, HasSubstr("Error: Corrupted scr file ("));
+}
+
+TEST_F(ShowLoadingTest, ProgramsNamedExeOfferInstallationAndEnd) {
+  std::string t;
+  AppendRecord(t, ShowRecordType::ShowName, 0, 0, Text(UniqueShowName()));
+  AppendRecord(t, ShowRecordType::Image, 1, 2, "");
+  AppendTerminator(t);
+  std::vector<std::string> names = {"SHOW.EXE", "show.exe", "Show.eXe"};
+  // Windows runs a file without an extension only as name.exe.
+  if (ExeSuffix().empty()) names.push_back("showexe");
+  for (const std::string& name : names) {
+    ChildResult r = RunShow(name, t);
+    EXPECT_EQ(r.exitCode, 0) << name;
+    EXPECT_THAT(r.out, Not(HasSubstr("showName="))) << name;
+  }
+  EXPECT_THAT(RunShow("show.scr", t).out, HasSubstr("showName="));
+
+  // The package is read before the name is looked at.
+  std::string corrupt;
+  AppendTerminator(corrupt);
+  ExpectFatal(RunShow("broken.exe", corrupt), "Corrupted scr file (OPC)!");
+}
+
+TEST_F(ShowLoadingTest, SoundsNeedAnOutputDevice) {
+  std::string t;
+  AppendRecord(t, ShowRecordType::ShowName, 0, 0, Text(UniqueShowName()));
+  AppendRecord(t, ShowRecordType::Sound, 0, 0, std::string(10, 's'));
+  AppendTerminator(t);
+  ChildResult r = RunShow("sound.scr", t);
+  int devices = std::stoi(ProbeLine(r, "outputDevices"));
+  EXPECT_EQ(ProbeLine(r, "soundAvailable"), devices > 0 ? "1" : "0");
+  if (ExeSuffix().empty()) {
+    // Natively the sound card can be taken away: a driver that cannot start.
+    EXPECT_EQ(devices, 1);
+    SetEnv("SDL_AUDIODRIVER", "no-such-driver");
+    EXPECT_EQ(ProbeLine(RunShow("sound.scr", t), "soundAvailable"), "0");
+  }
+}
+
+}  // namespace
