@@ -47,7 +47,9 @@ uint64_t AlignUp(uint64_t value, uint64_t alignment) {
   return (value + alignment - 1) / alignment * alignment;
 }
 
-uint64_t RecordSize(uint64_t payloadSize) { return kRecordHeaderSize + payloadSize; }
+uint64_t RecordSize(uint64_t payloadSize) {
+  return kRecordHeaderSize + payloadSize;
+}
 
 // A text record's payload: the text and its NUL.
 uint64_t TextRecordSize(const std::optional<std::string>& text) {
@@ -55,7 +57,8 @@ uint64_t TextRecordSize(const std::optional<std::string>& text) {
 }
 
 void AppendText(std::string& out, ShowRecordType type, const std::optional<std::string>& text) {
-  if (text) AppendRecord(out, type, 0, 0, *text + '\0');
+  if (text)
+    AppendRecord(out, type, 0, 0, *text + '\0');
 }
 
 }  // namespace
@@ -81,9 +84,11 @@ PackageLayout LayOutPackage(const PackagePlan& plan) {
 
   uint64_t tableSize = TextRecordSize(plan.texts.name) + TextRecordSize(plan.texts.title) +
                        TextRecordSize(plan.texts.credit) + TextRecordSize(plan.texts.info);
-  if (plan.readmeSize) tableSize += RecordSize(*plan.readmeSize + 1);
+  if (plan.readmeSize)
+    tableSize += RecordSize(*plan.readmeSize + 1);
   tableSize += RecordSize(0) * plan.pictureSizes.size();
-  for (uint64_t size : plan.soundSizes) tableSize += RecordSize(size);
+  for (uint64_t size : plan.soundSizes)
+    tableSize += RecordSize(size);
   tableSize += RecordSize(0);  // the terminator
 
   layout.tableEnd = layout.tableOffset + tableSize;
@@ -93,20 +98,21 @@ PackageLayout LayOutPackage(const PackagePlan& plan) {
 }
 
 std::string EncodePackageTail(const ShowTexts& texts, const std::optional<std::string>& readme,
-                              const std::vector<std::string>& sounds,
-                              const PackageLayout& layout) {
+                              const std::vector<std::string>& sounds, const PackageLayout& layout) {
   std::string tail;
   tail.reserve(size_t(layout.fileSize - layout.tableOffset));
   AppendText(tail, ShowRecordType::ShowName, texts.name);
   AppendText(tail, ShowRecordType::ShowTitle, texts.title);
   AppendText(tail, ShowRecordType::CreditLine, texts.credit);
   AppendText(tail, ShowRecordType::InfoLine, texts.info);
-  if (readme) AppendRecord(tail, ShowRecordType::ReadmeText, 0, 0, *readme + '\0');
+  if (readme)
+    AppendRecord(tail, ShowRecordType::ReadmeText, 0, 0, *readme + '\0');
   for (size_t i = 0; i < layout.pictureStarts.size(); ++i) {
     AppendRecord(tail, ShowRecordType::Image, uint32_t(layout.pictureStarts[i]),
                  uint32_t(layout.pictureEnds[i]), std::string());
   }
-  for (const std::string& sound : sounds) AppendRecord(tail, ShowRecordType::Sound, 0, 0, sound);
+  for (const std::string& sound : sounds)
+    AppendRecord(tail, ShowRecordType::Sound, 0, 0, sound);
   AppendTerminator(tail);
   tail.resize(size_t(layout.trailerOffset - layout.tableOffset), '\0');
   AppendTrailer(tail, uint32_t(layout.tableOffset));

@@ -56,5 +56,4 @@ PackageLayout LayOutPackage(const PackagePlan& plan);
 // Everything from the record table on: the records in package order, the
 // zero fill and the trailer. The readme and sounds must have the plan's sizes.
 std::string EncodePackageTail(const ShowTexts& texts, const std::optional<std::string>& readme,
-                              const std::vector<std::string>& sounds,
-                              const PackageLayout& layout);
+                              const std::vector<std::string>& sounds, const PackageLayout& layout);

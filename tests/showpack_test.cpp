@@ -1,0 +1,370 @@
+// The showpack tool, run as a child process: packages it writes, what list and
+// extract make of them, and the inputs it refuses.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "tests/support/child_process.h"
+#include "tools/showpack/package_writer.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+ChildResult Showpack(std::vector<std::string> args) {
+  args.insert(args.begin(), BuildProgram("showpack"));
+  return RunChild(args);
+}
+
+// Synthetic picture bytes: a JPEG's first and last markers around a pattern.
+std::string Picture(size_t size, int variant) {
+  std::string bytes(size, '\0');
+  for (size_t i = 0; i < size; ++i)
+    bytes[i] = char((i * 7 + size_t(variant) * 31) & 0xFF);
+  bytes[0] = char(0xFF);
+  bytes[1] = char(0xD8);
+  bytes[size - 2] = char(0xFF);
+  bytes[size - 1] = char(0xD9);
+  return bytes;
+}
+
+// A RIFF WAVE file of exactly size bytes.
+std::string Sound(size_t size, int variant) {
+  std::string bytes = "RIFF";
+  uint32_t riffSize = uint32_t(size - 8);
+  for (int shift = 0; shift < 32; shift += 8)
+    bytes.push_back(char((riffSize >> shift) & 0xFF));
+  bytes += "WAVE";
+  while (bytes.size() < size)
+    bytes.push_back(char((bytes.size() * 13 + size_t(variant)) & 0xFF));
+  return bytes;
+}
+
+uint32_t ReadU32(const std::string& bytes, size_t at) {
+  uint32_t value = 0;
+  for (int i = 3; i >= 0; --i)
+    value = value << 8 | uint8_t(bytes[at + size_t(i)]);
+  return value;
+}
+
+// Index of the first differing byte, or npos; large files make poor failure messages.
+size_t FirstDifference(const std::string& a, const std::string& b) {
+  size_t n = std::min(a.size(), b.size());
+  for (size_t i = 0; i < n; ++i) {
+    if (a[i] != b[i])
+      return i;
+  }
+  return a.size() == b.size() ? std::string::npos : n;
+}
+
+bool Contains(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+
+// Runs children in dir, for command lines too long with absolute paths under Windows.
+class WorkingDirectory {
+ public:
+  explicit WorkingDirectory(const std::string& dir) : saved_(fs::current_path()) {
+    fs::current_path(dir);
+  }
+  ~WorkingDirectory() { fs::current_path(saved_); }
+
+ private:
+  fs::path saved_;
+};
+
+// A show with every kind of record, packed with and without a player.
+TEST(ShowpackTest, CreateListExtractGiveTheShowBack) {
+  ScratchDir dir;
+  std::vector<std::string> pictures = {Picture(5000, 1), Picture(17, 2), Picture(70001, 3)};
+  std::vector<std::string> sounds = {Sound(4000, 1), Sound(12, 2)};
+  const std::string readme = "Pictures of the coast.\nSounds of the sea.\n";
+  const std::string info(127, 'i');  // the longest text that fits
+  std::vector<std::string> pictureArgs;
+  for (size_t i = 0; i < pictures.size(); ++i) {
+    pictureArgs.push_back(dir / ("p" + std::to_string(i) + ".jpg"));
+    WriteFileBytes(pictureArgs.back(), pictures[i]);
+  }
+  for (size_t i = 0; i < sounds.size(); ++i) {
+    WriteFileBytes(dir / ("s" + std::to_string(i) + ".wav"), sounds[i]);
+  }
+  WriteFileBytes(dir / "readme.txt", readme);
+  const std::string player = Picture(3001, 9);  // any bytes; an odd size tests the alignment
+  WriteFileBytes(dir / "player", player);
+  fs::permissions(dir / "player", fs::perms::owner_exec | fs::perms::group_exec,
+                  fs::perm_options::add);
+
+  for (bool withPlayer : {false, true}) {
+    SCOPED_TRACE(withPlayer ? "with a player" : "without a player");
+    const std::string out = dir / (withPlayer ? "show.scr" : "show.pkg");
+    std::vector<std::string> args = {"create",           "-o",          out,
+                                     "--name",           "Coast",       "--title",
+                                     "The Coast",        "--credit",    "By us",
+                                     "--info",           info,          "--readme",
+                                     dir / "readme.txt", "--sound",     dir / "s0.wav",
+                                     "--sound",          dir / "s1.wav"};
+    if (withPlayer)
+      args.insert(args.end(), {"--player", dir / "player"});
+    args.insert(args.end(), pictureArgs.begin(), pictureArgs.end());
+    ChildResult created = Showpack(args);
+    ASSERT_EQ(created.exitCode, 0) << created.err;
+    const std::string package = ReadFileBytes(out);
+    EXPECT_EQ(package.size() % 2048, 0u);
+    const std::string& first = withPlayer ? player : pictures[0];
+    EXPECT_EQ(package.compare(0, first.size(), first), 0);
+    if (ExeSuffix().empty()) {
+      bool executable = (fs::status(out).permissions() & fs::perms::owner_exec) != fs::perms::none;
+      EXPECT_EQ(executable, withPlayer);
+    }
+
+    ChildResult listed = Showpack({"list", out});
+    ASSERT_EQ(listed.exitCode, 0) << listed.err;
+    EXPECT_EQ(listed.err, "");
+    for (const char* line : {"name: Coast", "title: The Coast", "credit: By us", "pictures: 3",
+                             "sounds: 2", "ShowName", "ReadmeText", "Image", "Sound"}) {
+      EXPECT_TRUE(Contains(listed.out, line)) << line << " missing from\n" << listed.out;
+    }
+    EXPECT_TRUE(Contains(listed.out, "info: " + info));
+    EXPECT_TRUE(Contains(listed.out, "readme: " + std::to_string(readme.size()) + " bytes"));
+
+    const std::string target = dir / (withPlayer ? "from-scr" : "from-pkg");
+    ChildResult extracted = Showpack({"extract", out, target});
+    ASSERT_EQ(extracted.exitCode, 0) << extracted.err;
+    for (size_t i = 0; i < pictures.size(); ++i) {
+      EXPECT_EQ(ReadFileBytes(target + "/picture-00" + std::to_string(i + 1) + ".jpg"),
+                pictures[i]);
+    }
+    for (size_t i = 0; i < sounds.size(); ++i) {
+      EXPECT_EQ(ReadFileBytes(target + "/sound-00" + std::to_string(i + 1) + ".wav"), sounds[i]);
+    }
+    EXPECT_EQ(ReadFileBytes(target + "/readme.txt"), readme);
+    EXPECT_EQ(ReadFileBytes(target + "/show.txt"),
+              "name: Coast\ntitle: The Coast\ncredit: By us\ninfo: " + info + "\n");
+
+    // A second extraction would overwrite them.
+    WriteFileBytes(target + "/show.txt", "edited");
+    ChildResult again = Showpack({"extract", out, target});
+    EXPECT_EQ(again.exitCode, 2);
+    EXPECT_TRUE(Contains(again.err, "exists")) << again.err;
+    EXPECT_EQ(ReadFileBytes(target + "/show.txt"), "edited");
+    ChildResult forced = Showpack({"extract", "--force", out, target});
+    EXPECT_EQ(forced.exitCode, 0) << forced.err;
+    EXPECT_EQ(ReadFileBytes(target + "/readme.txt"), readme);
+  }
+}
+
+// Nine pictures and a sound after a 0x22000-byte player, laid out to the byte.
+TEST(ShowpackTest, LaysOutTheWorkedExampleExactly) {
+  ScratchDir dir;
+  const std::vector<size_t> sizes = {0xE6B3, 100001, 99990, 100007, 100002,
+                                     99985,  100003, 99996, 74977};
+  const std::vector<uint32_t> starts = {0x22000, 0x306C0, 0x48D70, 0x61410, 0x79AC0,
+                                        0x92170, 0xAA810, 0xC2EC0, 0xDB560};
+  const std::string player(0x22000, 'P');
+  const std::string sound = Sound(526778, 5);
+  WriteFileBytes(dir / "player.scr", player);
+  WriteFileBytes(dir / "sea.wav", sound);
+  std::vector<std::string> args = {"create",           "-o",     dir / "show.scr", "--player",
+                                   dir / "player.scr", "--name", "Worked example", "--sound",
+                                   dir / "sea.wav"};
+
+  std::string expected = player;
+  std::string table;
+  AppendRecord(table, ShowRecordType::ShowName, 0, 0, std::string("Worked example") + '\0');
+  for (size_t i = 0; i < sizes.size(); ++i) {
+    std::string picture = Picture(sizes[i], int(i));
+    args.push_back(dir / ("p" + std::to_string(i) + ".jpg"));
+    WriteFileBytes(args.back(), picture);
+    expected.resize(starts[i], '\0');
+    expected += picture;
+    AppendRecord(table, ShowRecordType::Image, starts[i], uint32_t(starts[i] + sizes[i]), "");
+  }
+  ASSERT_EQ(starts[0] + sizes[0], 0x306B3u);
+  ASSERT_EQ(expected.size(), 0xEDA41u);
+  AppendRecord(table, ShowRecordType::Sound, 0, 0, sound);
+  AppendTerminator(table);
+  expected.resize(0xEDA50, '\0');
+  expected += table;
+  expected.append(703, '\0');
+  AppendTrailer(expected, 0xEDA50);
+  ASSERT_EQ(expected.size(), 1501184u);
+
+  ChildResult created = Showpack(args);
+  ASSERT_EQ(created.exitCode, 0) << created.err;
+  const std::string package = ReadFileBytes(dir / "show.scr");
+  EXPECT_EQ(package.size(), 0x16E800u);
+  EXPECT_EQ(FirstDifference(package, expected), std::string::npos);
+  ASSERT_GE(package.size(), 8u);
+  EXPECT_EQ(ReadU32(package, package.size() - 8), 0xEDA50u);
+  EXPECT_EQ(ReadU32(package, package.size() - 4), 0xEDA50u);
+
+  ChildResult listed = Showpack({"list", dir / "show.scr"});
+  ASSERT_EQ(listed.exitCode, 0) << listed.err;
+  EXPECT_TRUE(Contains(listed.out, "name: Worked example"));
+  EXPECT_TRUE(Contains(listed.out, "0x00022000-0x000306B3"));
+  EXPECT_TRUE(Contains(listed.out, "0x000DB560-0x000EDA41"));
+  EXPECT_TRUE(Contains(listed.out, "pictures: 9"));
+  EXPECT_TRUE(Contains(listed.out, "sounds: 1"));
+}
+
+// Each refused input: exit code 2, a message naming the culprit, no output and
+// no temporary file left behind.
+TEST(ShowpackTest, CreateRefusesWhatThePlayerCouldNotShow) {
+  ScratchDir dir;
+  const std::string good = dir / "good.jpg", out = dir / "out.scr";
+  WriteFileBytes(good, Picture(3000, 0));
+  WriteFileBytes(dir / "gif.jpg", "GIF89a");
+  WriteFileBytes(dir / "avi.wav", std::string("RIFF\x08\0\0\0AVI LIST", 16));
+  // A player this big pushes the file's end to exactly 2^31.
+  WriteFileBytes(dir / "huge", "");
+  fs::resize_file(dir / "huge", (uint64_t(1) << 31) - 4096);
+
+  struct Refusal {
+    std::vector<std::string> args;
+    std::string named;
+  };
+  const std::vector<Refusal> refusals = {
+      {{}, "no pictures"},
+      {{dir / "gif.jpg"}, "gif.jpg"},
+      {{"--sound", dir / "avi.wav", good}, "avi.wav"},
+      {{"--title", std::string(128, 't'), good}, "--title"},
+      {{good, dir / "missing.jpg"}, "missing.jpg"},
+      {{"--readme", dir / "missing.txt", good}, "missing.txt"},
+      {{"--player", dir / "huge", good}, "2147483648"},
+  };
+  for (const Refusal& refusal : refusals) {
+    std::vector<std::string> args = {"create", "-o", out};
+    args.insert(args.end(), refusal.args.begin(), refusal.args.end());
+    SCOPED_TRACE(refusal.named);
+    ChildResult result = Showpack(args);
+    EXPECT_EQ(result.exitCode, 2);
+    EXPECT_EQ(result.err.rfind("showpack", 0), 0u) << result.err;
+    EXPECT_TRUE(Contains(result.err, refusal.named)) << result.err;
+    EXPECT_FALSE(fs::exists(out));
+  }
+
+  WriteFileBytes(out, "older");
+  ChildResult kept = Showpack({"create", "-o", out, good});
+  EXPECT_EQ(kept.exitCode, 2);
+  EXPECT_TRUE(Contains(kept.err, out)) << kept.err;
+  EXPECT_EQ(ReadFileBytes(out), "older");
+  ChildResult replaced = Showpack({"create", "-o", out, "--force", good});
+  EXPECT_EQ(replaced.exitCode, 0) << replaced.err;
+  EXPECT_EQ(ReadFileBytes(out).size(), 4096u);
+
+  for (const auto& entry : fs::directory_iterator(dir.path())) {
+    EXPECT_FALSE(Contains(entry.path().filename().string(), "showpack")) << entry.path();
+  }
+}
+
+// 1023 records are the most a table holds; the player reads them all.
+TEST(ShowpackTest, CreateTakesAtMost1023Records) {
+  ScratchDir dir;
+  WriteFileBytes(dir / "p.jpg", Picture(4, 0));
+  WorkingDirectory inDir(dir.path());
+
+  std::vector<std::string> full = {"create", "-o",       "full.scr", "--name", "n", "--title",
+                                   "t",      "--credit", "c",        "--info", "i"};
+  full.insert(full.end(), 1019, "p.jpg");
+  ChildResult created = Showpack(full);
+  ASSERT_EQ(created.exitCode, 0) << created.err;
+  ChildResult listed = Showpack({"list", "full.scr"});
+  EXPECT_EQ(listed.exitCode, 0) << listed.err;
+  EXPECT_TRUE(Contains(listed.out, "1022 Image")) << listed.out.substr(0, 400);
+  EXPECT_TRUE(Contains(listed.out, "pictures: 1019"));
+
+  std::vector<std::string> tooMany = {"create", "-o", "over.scr"};
+  tooMany.insert(tooMany.end(), 1024, "p.jpg");
+  ChildResult refused = Showpack(tooMany);
+  EXPECT_EQ(refused.exitCode, 2);
+  EXPECT_TRUE(Contains(refused.err, "1024 records")) << refused.err;
+  EXPECT_FALSE(fs::exists("over.scr"));
+}
+
+// A damaged package gets the player's own message and exit code 1.
+TEST(ShowpackTest, CorruptPackagesGetThePlayersMessage) {
+  ScratchDir dir;
+  WriteFileBytes(dir / "p.jpg", Picture(100, 0));
+  ASSERT_EQ(
+      Showpack({"create", "-o", dir / "show.scr", "--name", "Damaged", dir / "p.jpg"}).exitCode, 0);
+  const std::string package = ReadFileBytes(dir / "show.scr");
+  const uint32_t table = ReadU32(package, package.size() - 4);
+
+  std::string flipped = package;
+  // The name's second payload byte: the checksum weighs the first by zero.
+  flipped[table + kRecordHeaderSize + 1] ^= 0x01;
+  WriteFileBytes(dir / "flipped.scr", flipped);
+  std::string badTrailer = package;
+  badTrailer[badTrailer.size() - 1] ^= 0x40;
+  WriteFileBytes(dir / "trailer.scr", badTrailer);
+
+  for (const auto& [file, message] :
+       {std::pair<std::string, std::string>{"flipped.scr", "Corrupted scr file (OPC)!"},
+        {"trailer.scr", "Corrupted scr file (pointer)!"}}) {
+    SCOPED_TRACE(file);
+    ChildResult listed = Showpack({"list", dir / file});
+    EXPECT_EQ(listed.exitCode, 1);
+    EXPECT_TRUE(Contains(listed.err, message)) << listed.err;
+    ChildResult extracted = Showpack({"extract", dir / file, dir / "out"});
+    EXPECT_EQ(extracted.exitCode, 1);
+    EXPECT_TRUE(Contains(extracted.err, message)) << extracted.err;
+    EXPECT_FALSE(fs::exists(dir / "out"));
+  }
+  EXPECT_EQ(Showpack({"list", dir / "missing.scr"}).exitCode, 2);
+}
+
+// A table the tool would never write: pictures whose extents are empty or run
+// past the file's end, and a record of a type the player skips.
+TEST(ShowpackTest, ReportsPicturesThatAreNotInTheFile) {
+  ScratchDir dir;
+  const std::string picture = Picture(64, 0);
+  std::string file = picture;
+  const uint32_t table = uint32_t(file.size());
+  AppendRecord(file, ShowRecordType::Image, 0, 64, "");
+  AppendRecord(file, ShowRecordType::Image, 40, 40, "");
+  AppendRecord(file, ShowRecordType::Image, 0, 100000, "");
+  AppendRecord(file, ShowRecordType(9), 0, 0, "later");
+  AppendTerminator(file);
+  AppendTrailer(file, table);
+  WriteFileBytes(dir / "odd.scr", file);
+
+  ChildResult listed = Showpack({"list", dir / "odd.scr"});
+  EXPECT_EQ(listed.exitCode, 0);
+  EXPECT_TRUE(Contains(listed.out, "type 9"));
+  EXPECT_TRUE(Contains(listed.out, "pictures: 3"));
+  EXPECT_TRUE(Contains(listed.err, "picture 2: its extent is empty")) << listed.err;
+  EXPECT_TRUE(Contains(listed.err, "picture 3: its extent lies past the end")) << listed.err;
+
+  ChildResult extracted = Showpack({"extract", dir / "odd.scr", dir / "out"});
+  EXPECT_EQ(extracted.exitCode, 1);
+  EXPECT_TRUE(Contains(extracted.err, "picture 3")) << extracted.err;
+  EXPECT_EQ(ReadFileBytes(dir / "out/picture-001.jpg"), picture);
+  EXPECT_FALSE(fs::exists(dir / "out/picture-003.jpg"));
+  EXPECT_TRUE(fs::exists(dir / "out/show.txt"));
+}
+
+TEST(ShowpackTest, HelpAndUsage) {
+  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+           {"--help"}, {"-h"}, {"create", "--help"}, {"list", "-h"}, {"extract", "--help"}}) {
+    ChildResult result = Showpack(args);
+    EXPECT_EQ(result.exitCode, 0) << args.back();
+    EXPECT_TRUE(Contains(result.out, "usage")) << result.out;
+  }
+  for (const std::vector<std::string>& args :
+       std::vector<std::vector<std::string>>{{},
+                                             {"pack"},
+                                             {"create", "--colour", "red"},
+                                             {"create", "p.jpg", "-o"},
+                                             {"list"},
+                                             {"extract", "show.scr"},
+                                             {"list", "--force", "show.scr"}}) {
+    ChildResult result = Showpack(args);
+    EXPECT_EQ(result.exitCode, 2) << (args.empty() ? "" : args.back());
+    EXPECT_TRUE(Contains(result.err, "usage")) << result.err;
+  }
+}
+
+}  // namespace

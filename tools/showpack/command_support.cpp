@@ -1,0 +1,56 @@
+#include <cerrno>
+#include <cstring>
+
+#include "tools/showpack/commands.h"
+
+bool ArgumentList::NextIsOption() {
+  if (optionsEnded_ || AtEnd())
+    return false;
+  const std::string& arg = args_[next_];
+  if (arg == "--") {
+    optionsEnded_ = true;
+    ++next_;
+    return false;
+  }
+  return arg.size() > 1 && arg[0] == '-';
+}
+
+std::string ArgumentList::TakeValue(const std::string& option) {
+  if (AtEnd())
+    throw UsageError(option + " needs a value");
+  return Take();
+}
+
+bool IsHelpOption(const std::string& option) {
+  return option == "-h" || option == "--help";
+}
+
+FilePtr OpenInput(const std::string& path) {
+  FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) {
+    throw CommandFailure(kExitRefused, path + ": cannot read: " + std::strerror(errno));
+  }
+  return FilePtr(file);
+}
+
+bool CopyBytes(FILE* from, FILE* to, uint64_t count) {
+  char buffer[64 * 1024];
+  while (count > 0) {
+    size_t chunk = count < sizeof buffer ? size_t(count) : sizeof buffer;
+    if (std::fread(buffer, 1, chunk, from) != chunk)
+      return false;
+    if (std::fwrite(buffer, 1, chunk, to) != chunk)
+      return false;
+    count -= chunk;
+  }
+  return true;
+}
+
+void WriteWholeFile(const std::string& path, const std::string& bytes) {
+  FILE* file = std::fopen(path.c_str(), "wb");
+  bool ok = file != nullptr && std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+  if (file != nullptr && std::fclose(file) != 0)
+    ok = false;
+  if (!ok)
+    throw CommandFailure(kExitRefused, path + ": cannot write");
+}

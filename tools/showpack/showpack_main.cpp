@@ -1,0 +1,51 @@
+// showpack: writes, lists and extracts the show packages that the player reads
+// from its own executable.
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "tools/showpack/commands.h"
+
+namespace {
+
+const Command* const kCommands[] = {&kCreateCommand, &kListCommand, &kExtractCommand};
+
+void PrintUsage(FILE* to) {
+  std::fputs("usage:\n", to);
+  for (const Command* command : kCommands)
+    std::fprintf(to, "  showpack %s\n", command->usage);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::vector<std::string> args(argv + 1, argv + argc);
+  if (args.empty()) {
+    PrintUsage(stderr);
+    return kExitRefused;
+  }
+  if (IsHelpOption(args[0])) {
+    std::puts("showpack: writes a show package after the player, lists a file's show, or");
+    std::puts("extracts it. Each command takes --help.");
+    PrintUsage(stdout);
+    return kExitSuccess;
+  }
+  for (const Command* command : kCommands) {
+    if (args[0] != command->name)
+      continue;
+    ArgumentList commandArgs(std::vector<std::string>(args.begin() + 1, args.end()));
+    try {
+      return command->run(commandArgs);
+    } catch (const UsageError& error) {
+      std::fprintf(stderr, "showpack %s: %s\nusage: showpack %s\n", command->name, error.what(),
+                   command->usage);
+      return kExitRefused;
+    } catch (const CommandFailure& failure) {
+      std::fprintf(stderr, "showpack: %s\n", failure.what());
+      return failure.exitCode;
+    }
+  }
+  std::fprintf(stderr, "showpack: unknown command %s\n", args[0].c_str());
+  PrintUsage(stderr);
+  return kExitRefused;
+}
