@@ -12,6 +12,12 @@
 //   linux/registry.cpp      Reg* calls over a REGEDIT4 text file
 //   linux/regedit_file.cpp  reading and writing that file
 //   linux/sound.cpp         waveOutGetNumDevs over SDL2 audio
+//   linux/global_memory.cpp movable global memory blocks
+//   linux/old_files.cpp     OpenFile, _lread, _llseek, _lclose
+//   linux/cursor.cpp        the wait and arrow cursors
+//   linux/gdi.cpp           device contexts, bitmaps, brushes, fills and copies
+//   linux/gdi_dib.cpp       drawing DIBs: SetDIBitsToDevice, StretchDIBits
+//   linux/gdi_target.h      the pixels a DC draws on, shared by those two
 #pragma once
 
 #if defined(_WIN32)

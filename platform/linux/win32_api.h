@@ -26,3 +26,44 @@ LONG WINAPI RegCloseKey(HKEY key);
 
 // sound.cpp
 UINT WINAPI waveOutGetNumDevs(void);
+
+// global_memory.cpp
+HGLOBAL WINAPI GlobalAlloc(UINT flags, SIZE_T bytes);
+HGLOBAL WINAPI GlobalReAlloc(HGLOBAL memory, SIZE_T bytes, UINT flags);
+LPVOID WINAPI GlobalLock(HGLOBAL memory);
+BOOL WINAPI GlobalUnlock(HGLOBAL memory);
+SIZE_T WINAPI GlobalSize(HGLOBAL memory);
+HGLOBAL WINAPI GlobalFree(HGLOBAL memory);
+
+// old_files.cpp
+HFILE WINAPI OpenFile(LPCSTR fileName, LPOFSTRUCT info, UINT style);
+UINT WINAPI _lread(HFILE file, LPVOID buffer, UINT count);
+LONG WINAPI _llseek(HFILE file, LONG offset, int origin);
+HFILE WINAPI _lclose(HFILE file);
+
+// cursor.cpp
+HCURSOR WINAPI LoadCursorA(HINSTANCE instance, LPCSTR name);
+HCURSOR WINAPI SetCursor(HCURSOR cursor);
+HCURSOR WINAPI GetCursor(void);
+
+// gdi.cpp
+HDC WINAPI GetDC(HWND window);
+int WINAPI ReleaseDC(HWND window, HDC dc);
+HDC WINAPI CreateCompatibleDC(HDC dc);
+HBITMAP WINAPI CreateCompatibleBitmap(HDC dc, int width, int height);
+HGDIOBJ WINAPI SelectObject(HDC dc, HGDIOBJ object);
+BOOL WINAPI DeleteObject(HGDIOBJ object);
+BOOL WINAPI DeleteDC(HDC dc);
+HGDIOBJ WINAPI GetStockObject(int index);
+int WINAPI FillRect(HDC dc, const RECT* rect, HBRUSH brush);
+BOOL WINAPI BitBlt(HDC dest, int x, int y, int width, int height, HDC source, int sourceX,
+                   int sourceY, DWORD rop);
+int WINAPI SetStretchBltMode(HDC dc, int mode);
+int WINAPI GetStretchBltMode(HDC dc);
+int WINAPI SetDIBitsToDevice(HDC dc, int destX, int destY, DWORD width, DWORD height, int sourceX,
+                             int sourceY, UINT startScan, UINT scanLines, const void* bits,
+                             const BITMAPINFO* info, UINT usage);
+int WINAPI StretchDIBits(HDC dc, int destX, int destY, int destWidth, int destHeight, int sourceX,
+                         int sourceY, int sourceWidth, int sourceHeight, const void* bits,
+                         const BITMAPINFO* info, UINT usage, DWORD rop);
+COLORREF WINAPI GetPixel(HDC dc, int x, int y);

@@ -2,6 +2,7 @@
 // values of the 32-bit Windows API. Only what the emulated calls take or give.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #define WINAPI
@@ -23,6 +24,10 @@ typedef const BYTE* LPCBYTE;
 typedef DWORD* LPDWORD;
 typedef void* LPVOID;
 typedef void* HANDLE;
+typedef size_t SIZE_T;
+typedef int HFILE;
+typedef DWORD COLORREF;
+typedef HANDLE HGLOBAL;
 
 // Distinct handle types, so that passing the wrong kind does not compile.
 struct HWND__;
@@ -35,6 +40,19 @@ typedef HKEY__* HKEY;
 typedef HKEY* PHKEY;
 typedef DWORD REGSAM;
 typedef struct _SECURITY_ATTRIBUTES* LPSECURITY_ATTRIBUTES;
+struct HICON__;
+typedef HICON__* HICON;
+typedef HICON HCURSOR;
+struct HDC__;
+typedef HDC__* HDC;
+struct HGDIOBJ__ {};
+typedef HGDIOBJ__* HGDIOBJ;
+// GDI objects share one handle space, as on Windows: any of them converts to
+// HGDIOBJ for SelectObject and DeleteObject.
+struct HBITMAP__ : HGDIOBJ__ {};
+typedef HBITMAP__* HBITMAP;
+struct HBRUSH__ : HGDIOBJ__ {};
+typedef HBRUSH__* HBRUSH;
 
 #ifndef TRUE
 #define TRUE 1
@@ -102,3 +120,85 @@ typedef struct _SECURITY_ATTRIBUTES* LPSECURITY_ATTRIBUTES;
 #define ERROR_BAD_PATHNAME 161L
 #define ERROR_MORE_DATA 234L
 #define ERROR_REGISTRY_CORRUPT 1015L
+
+// Movable global memory.
+#define GMEM_FIXED 0x0000u
+#define GMEM_MOVEABLE 0x0002u
+#define GMEM_ZEROINIT 0x0040u
+#define GHND (GMEM_MOVEABLE | GMEM_ZEROINIT)
+
+// The old file interface.
+#define HFILE_ERROR ((HFILE)-1)
+#define OF_READ 0x0000u
+#define OFS_MAXPATHNAME 128
+typedef struct _OFSTRUCT {
+  BYTE cBytes;
+  BYTE fFixedDisk;
+  WORD nErrCode;
+  WORD Reserved1;
+  WORD Reserved2;
+  CHAR szPathName[OFS_MAXPATHNAME];
+} OFSTRUCT, *LPOFSTRUCT;
+#define FILE_BEGIN 0
+#define FILE_CURRENT 1
+#define FILE_END 2
+
+// Cursors.
+#define MAKEINTRESOURCEA(i) ((LPSTR)(ULONG_PTR)((WORD)(i)))
+#define IDC_ARROW MAKEINTRESOURCEA(32512)
+#define IDC_WAIT MAKEINTRESOURCEA(32514)
+
+// GDI.
+typedef struct tagRECT {
+  LONG left;
+  LONG top;
+  LONG right;
+  LONG bottom;
+} RECT, *LPRECT;
+typedef struct tagRGBQUAD {
+  BYTE rgbBlue;
+  BYTE rgbGreen;
+  BYTE rgbRed;
+  BYTE rgbReserved;
+} RGBQUAD;
+typedef struct tagBITMAPINFOHEADER {
+  DWORD biSize;
+  LONG biWidth;
+  LONG biHeight;
+  WORD biPlanes;
+  WORD biBitCount;
+  DWORD biCompression;
+  DWORD biSizeImage;
+  LONG biXPelsPerMeter;
+  LONG biYPelsPerMeter;
+  DWORD biClrUsed;
+  DWORD biClrImportant;
+} BITMAPINFOHEADER, *LPBITMAPINFOHEADER;
+typedef struct tagBITMAPINFO {
+  BITMAPINFOHEADER bmiHeader;
+  RGBQUAD bmiColors[1];
+} BITMAPINFO, *LPBITMAPINFO;
+#pragma pack(push, 2)
+typedef struct tagBITMAPFILEHEADER {
+  WORD bfType;
+  DWORD bfSize;
+  WORD bfReserved1;
+  WORD bfReserved2;
+  DWORD bfOffBits;
+} BITMAPFILEHEADER;
+#pragma pack(pop)
+static_assert(sizeof(BITMAPINFOHEADER) == 40, "BITMAPINFOHEADER is 40 bytes");
+static_assert(sizeof(BITMAPFILEHEADER) == 14, "BITMAPFILEHEADER is 14 bytes");
+#define BI_RGB 0u
+#define DIB_RGB_COLORS 0u
+#define SRCCOPY 0x00CC0020u
+#define BLACKONWHITE 1
+#define WHITEONBLACK 2
+#define COLORONCOLOR 3
+#define HALFTONE 4
+#define BLACK_BRUSH 4
+#define CLR_INVALID 0xFFFFFFFFu
+#define RGB(r, g, b) ((COLORREF)(((BYTE)(r)) | ((WORD)((BYTE)(g)) << 8) | (((DWORD)(BYTE)(b)) << 16)))
+#define GetRValue(c) ((BYTE)(c))
+#define GetGValue(c) ((BYTE)(((WORD)(c)) >> 8))
+#define GetBValue(c) ((BYTE)((c) >> 16))

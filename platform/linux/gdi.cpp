@@ -1,0 +1,378 @@
+// Device contexts, bitmaps and brushes, and the drawing calls other than DIBs
+// (those are in gdi_dib.cpp).
+//
+// Implemented:
+//   GetDC(NULL)            a screen DC, good only as the reference for the two
+//                          calls below; ReleaseDC frees it (1; 0 for any other
+//                          DC).
+//   CreateCompatibleDC     a memory DC (from NULL, the screen DC or another
+//                          memory DC) holding the default 1x1 bitmap, the
+//                          white brush and the BLACKONWHITE stretch mode.
+//   CreateCompatibleBitmap a colour bitmap of 32-bit pixels, black at first
+//                          (Windows leaves it undefined). A size of 0 gives
+//                          the default bitmap; a negative one, or one too
+//                          large to allocate, NULL.
+//   SelectObject           bitmaps into memory DCs, brushes into any DC;
+//                          returns the previous one. NULL for a bitmap that
+//                          another DC holds, or for the screen DC.
+//   DeleteObject           FALSE for a bitmap still selected into a DC, as
+//                          Windows documents (Wine instead deletes it when it
+//                          is deselected); TRUE and nothing done for a stock
+//                          object; FALSE for an unknown handle.
+//   DeleteDC               a memory DC, releasing its bitmap.
+//   GetStockObject         BLACK_BRUSH.
+//   FillRect               with the black brush or the white one DCs start
+//                          with, clipped to the bitmap.
+//   BitBlt                 SRCCOPY between memory DCs, clipped to both
+//                          bitmaps: destination pixels whose source lies
+//                          outside the source bitmap stay as they were, as
+//                          Wine does. Overlapping copies within one bitmap.
+//   Set/GetStretchBltMode  the four modes; any other value is refused (0).
+//   GetPixel               COLORREF of a pixel, CLR_INVALID outside the bitmap.
+// Handles are checked: a deleted object's or DC's handle is refused, not
+// mistaken for a new one.
+// Not implemented: window DCs, drawing on or reading the screen DC, drawing
+//   into the default bitmap (monochrome on Windows), monochrome compatible
+//   bitmaps, brushes other than the stock black and white ones, raster
+//   operations other than SRCCOPY, negative BitBlt extents, mapping modes and
+//   clip regions.
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <new>
+#include <vector>
+
+#include "platform/linux/gdi_target.h"
+#include "platform/linux/unsupported.h"
+#include "platform/linux/win32_api.h"
+
+namespace {
+
+// Slots addressed by handle values that also carry the slot's generation, so
+// that a handle of a freed slot does not reach the slot's next occupant. The
+// tag keeps handles of different tables apart.
+template <typename T>
+class HandleTable {
+ public:
+  explicit HandleTable(uintptr_t tag) : tag_(tag) {}
+
+  uintptr_t Add(T value) {
+    size_t slot = 0;
+    while (slot < slots_.size() && slots_[slot].used)
+      ++slot;
+    if (slot == slots_.size())
+      slots_.emplace_back();
+    slots_[slot].value = std::move(value);
+    slots_[slot].used = true;
+    return ((slot + 1) * kGenerations + slots_[slot].generation) * 8 + tag_;
+  }
+
+  // Valid until the next Add or Remove.
+  T* Find(const void* handle) {
+    uintptr_t value = reinterpret_cast<uintptr_t>(handle);
+    if (value % 8 != tag_ || value / 8 < kGenerations)
+      return nullptr;
+    size_t slot = value / 8 / kGenerations - 1;
+    if (slot >= slots_.size() || !slots_[slot].used)
+      return nullptr;
+    if (slots_[slot].generation != value / 8 % kGenerations)
+      return nullptr;
+    return &slots_[slot].value;
+  }
+
+  void Remove(const void* handle) {
+    Slot& slot = slots_[reinterpret_cast<uintptr_t>(handle) / 8 / kGenerations - 1];
+    slot.value = T();
+    slot.used = false;
+    slot.generation = (slot.generation + 1) % kGenerations;
+  }
+
+ private:
+  static constexpr uintptr_t kGenerations = 256;
+  struct Slot {
+    T value{};
+    unsigned generation = 0;
+    bool used = false;
+  };
+  std::vector<Slot> slots_;
+  uintptr_t tag_;
+};
+
+enum class ObjectKind { kBitmap, kBrush };
+
+struct GdiObject {
+  ObjectKind kind = ObjectKind::kBitmap;
+  bool stock = false;
+  // Bitmaps.
+  int32_t width = 0;
+  int32_t height = 0;
+  std::unique_ptr<uint32_t[]> pixels;
+  HDC selectedInto = nullptr;  // never set for the stock default bitmap
+  // Brushes.
+  uint32_t color = 0;
+};
+
+struct DeviceContext {
+  bool screen = false;
+  HGDIOBJ bitmap = nullptr;  // memory DCs only
+  HGDIOBJ brush = nullptr;
+  int stretchMode = BLACKONWHITE;
+};
+
+HandleTable<GdiObject> objects(0);
+HandleTable<DeviceContext> contexts(4);
+
+struct StockObjects {
+  HGDIOBJ blackBrush;
+  HGDIOBJ whiteBrush;
+  HGDIOBJ defaultBitmap;
+};
+
+HGDIOBJ AddObject(GdiObject object) {
+  return reinterpret_cast<HGDIOBJ>(objects.Add(std::move(object)));
+}
+
+HGDIOBJ AddStockBrush(uint32_t color) {
+  GdiObject brush;
+  brush.kind = ObjectKind::kBrush;
+  brush.stock = true;
+  brush.color = color;
+  return AddObject(std::move(brush));
+}
+
+const StockObjects& Stock() {
+  static const StockObjects stock = [] {
+    StockObjects made;
+    made.blackBrush = AddStockBrush(0x000000);
+    made.whiteBrush = AddStockBrush(0xFFFFFF);
+    GdiObject bitmap;
+    bitmap.stock = true;
+    bitmap.width = 1;
+    bitmap.height = 1;
+    bitmap.pixels.reset(new uint32_t[1]());
+    made.defaultBitmap = AddObject(std::move(bitmap));
+    return made;
+  }();
+  return stock;
+}
+
+HDC NewContext(bool screen) {
+  DeviceContext dc;
+  dc.screen = screen;
+  dc.bitmap = screen ? nullptr : Stock().defaultBitmap;
+  dc.brush = Stock().whiteBrush;
+  return reinterpret_cast<HDC>(contexts.Add(dc));
+}
+
+RECT Intersect(const RECT& a, const RECT& b) {
+  RECT r = {std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
+            std::min(a.bottom, b.bottom)};
+  if (r.right < r.left)
+    r.right = r.left;
+  if (r.bottom < r.top)
+    r.bottom = r.top;
+  return r;
+}
+
+// The rectangle from (x, y) of the given extents, limited to what a LONG holds
+// so that extents near INT_MAX cannot overflow.
+RECT RectAt(int64_t x, int64_t y, int64_t width, int64_t height) {
+  auto limit = [](int64_t v) {
+    return static_cast<LONG>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
+  };
+  return RECT{limit(x), limit(y), limit(x + width), limit(y + height)};
+}
+
+}  // namespace
+
+bool GdiDrawingTarget(HDC dc, const char* call, GdiTarget* target) {
+  DeviceContext* context = contexts.Find(dc);
+  if (context == nullptr)
+    return false;
+  if (context->screen)
+    PlatformUnsupported(call, "pixels of the screen DC");
+  if (context->bitmap == Stock().defaultBitmap) {
+    PlatformUnsupported(call, "pixels of a memory DC's default monochrome bitmap");
+  }
+  GdiObject* bitmap = objects.Find(context->bitmap);
+  target->pixels = bitmap->pixels.get();
+  target->width = bitmap->width;
+  target->clip = RECT{0, 0, bitmap->width, bitmap->height};
+  target->stretchMode = context->stretchMode;
+  return true;
+}
+
+HDC WINAPI GetDC(HWND window) {
+  if (window != nullptr)
+    PlatformUnsupported("GetDC", "window device contexts");
+  return NewContext(true);
+}
+
+int WINAPI ReleaseDC(HWND window, HDC dc) {
+  if (window != nullptr)
+    PlatformUnsupported("ReleaseDC", "window device contexts");
+  DeviceContext* context = contexts.Find(dc);
+  if (context == nullptr || !context->screen)
+    return 0;
+  contexts.Remove(dc);
+  return 1;
+}
+
+HDC WINAPI CreateCompatibleDC(HDC dc) {
+  if (dc != nullptr && contexts.Find(dc) == nullptr)
+    return nullptr;
+  return NewContext(false);
+}
+
+HBITMAP WINAPI CreateCompatibleBitmap(HDC dc, int width, int height) {
+  DeviceContext* context = contexts.Find(dc);
+  if (context == nullptr || width < 0 || height < 0)
+    return nullptr;
+  if (context->bitmap == Stock().defaultBitmap) {
+    PlatformUnsupported("CreateCompatibleBitmap",
+                        "monochrome bitmaps (the DC holds its default bitmap)");
+  }
+  if (width == 0 || height == 0)
+    return static_cast<HBITMAP>(Stock().defaultBitmap);
+  // Beyond 2 GiB of pixels, as a 32-bit process could not hold them either.
+  if (int64_t(width) * height > INT32_MAX / 4)
+    return nullptr;
+  GdiObject bitmap;
+  bitmap.width = width;
+  bitmap.height = height;
+  bitmap.pixels.reset(new (std::nothrow) uint32_t[size_t(width) * height]());
+  if (bitmap.pixels == nullptr)
+    return nullptr;
+  return static_cast<HBITMAP>(AddObject(std::move(bitmap)));
+}
+
+HGDIOBJ WINAPI SelectObject(HDC dc, HGDIOBJ object) {
+  DeviceContext* context = contexts.Find(dc);
+  GdiObject* selected = objects.Find(object);
+  if (context == nullptr || selected == nullptr)
+    return nullptr;
+  HGDIOBJ previous;
+  if (selected->kind == ObjectKind::kBrush) {
+    previous = context->brush;
+    context->brush = object;
+    return previous;
+  }
+  if (context->screen)
+    return nullptr;
+  if (selected->selectedInto == dc)
+    return object;
+  if (selected->selectedInto != nullptr)
+    return nullptr;
+  previous = context->bitmap;
+  objects.Find(previous)->selectedInto = nullptr;
+  if (!selected->stock)
+    selected->selectedInto = dc;
+  context->bitmap = object;
+  return previous;
+}
+
+BOOL WINAPI DeleteObject(HGDIOBJ object) {
+  GdiObject* found = objects.Find(object);
+  if (found == nullptr || found->selectedInto != nullptr)
+    return FALSE;
+  if (!found->stock)
+    objects.Remove(object);
+  return TRUE;
+}
+
+BOOL WINAPI DeleteDC(HDC dc) {
+  DeviceContext* context = contexts.Find(dc);
+  if (context == nullptr)
+    return FALSE;
+  if (context->screen)
+    PlatformUnsupported("DeleteDC", "the screen DC (ReleaseDC frees it)");
+  objects.Find(context->bitmap)->selectedInto = nullptr;
+  contexts.Remove(dc);
+  return TRUE;
+}
+
+HGDIOBJ WINAPI GetStockObject(int index) {
+  if (index != BLACK_BRUSH)
+    PlatformUnsupported("GetStockObject", "objects other than BLACK_BRUSH");
+  return Stock().blackBrush;
+}
+
+int WINAPI FillRect(HDC dc, const RECT* rect, HBRUSH brush) {
+  GdiTarget target;
+  if (!GdiDrawingTarget(dc, "FillRect", &target) || rect == nullptr)
+    return 0;
+  GdiObject* found = objects.Find(brush);
+  if (found == nullptr || found->kind != ObjectKind::kBrush) {
+    PlatformUnsupported("FillRect", "brushes other than the stock black and white ones");
+  }
+  RECT area = Intersect(*rect, target.clip);
+  for (LONG y = area.top; y < area.bottom; ++y) {
+    uint32_t* row = target.pixels + size_t(y) * target.width;
+    std::fill(row + area.left, row + area.right, found->color);
+  }
+  return 1;
+}
+
+BOOL WINAPI BitBlt(HDC dest, int x, int y, int width, int height, HDC source, int sourceX,
+                   int sourceY, DWORD rop) {
+  if (rop != SRCCOPY)
+    PlatformUnsupported("BitBlt", "raster operations other than SRCCOPY");
+  if (width < 0 || height < 0)
+    PlatformUnsupported("BitBlt", "negative extents");
+  GdiTarget to;
+  GdiTarget from;
+  if (!GdiDrawingTarget(dest, "BitBlt", &to))
+    return FALSE;
+  if (source == nullptr || !GdiDrawingTarget(source, "BitBlt", &from))
+    return FALSE;
+  // The source's clip, moved to destination coordinates, limits the copy too.
+  int64_t dx = int64_t(x) - sourceX;
+  int64_t dy = int64_t(y) - sourceY;
+  RECT area = Intersect(RectAt(x, y, width, height), to.clip);
+  area =
+      Intersect(area, RectAt(from.clip.left + dx, from.clip.top + dy,
+                             from.clip.right - from.clip.left, from.clip.bottom - from.clip.top));
+  size_t count = size_t(area.right - area.left);
+  auto copyRow = [&](LONG row) {
+    std::memmove(to.pixels + size_t(row) * to.width + area.left,
+                 from.pixels + size_t(row - dy) * from.width + (area.left - dx),
+                 count * sizeof(uint32_t));
+  };
+  // Within one bitmap, rows copied downwards go bottom first so that none is
+  // overwritten before it is read; memmove takes care of each row.
+  if (to.pixels == from.pixels && dy > 0) {
+    for (LONG row = area.bottom - 1; row >= area.top; --row)
+      copyRow(row);
+  } else {
+    for (LONG row = area.top; row < area.bottom; ++row)
+      copyRow(row);
+  }
+  return TRUE;
+}
+
+int WINAPI SetStretchBltMode(HDC dc, int mode) {
+  DeviceContext* context = contexts.Find(dc);
+  if (context == nullptr || mode < BLACKONWHITE || mode > HALFTONE)
+    return 0;
+  int previous = context->stretchMode;
+  context->stretchMode = mode;
+  return previous;
+}
+
+int WINAPI GetStretchBltMode(HDC dc) {
+  DeviceContext* context = contexts.Find(dc);
+  return context ? context->stretchMode : 0;
+}
+
+COLORREF WINAPI GetPixel(HDC dc, int x, int y) {
+  DeviceContext* context = contexts.Find(dc);
+  if (context == nullptr)
+    return CLR_INVALID;
+  if (context->screen)
+    PlatformUnsupported("GetPixel", "reading the screen DC");
+  GdiObject* bitmap = objects.Find(context->bitmap);
+  if (x < 0 || y < 0 || x >= bitmap->width || y >= bitmap->height)
+    return CLR_INVALID;
+  uint32_t pixel = bitmap->pixels[size_t(y) * bitmap->width + x];
+  return RGB(pixel >> 16, pixel >> 8, pixel);
+}

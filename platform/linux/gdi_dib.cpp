@@ -1,0 +1,238 @@
+// Drawing device-independent bitmaps into a device context.
+//
+// Implemented, for BI_RGB DIBs of 1, 4, 8 (colour table, DIB_RGB_COLORS), 24
+// and 32 bits per pixel, bottom-up or top-down, with SRCCOPY:
+//   SetDIBitsToDevice  the source rectangle (its y counted from the DIB's
+//                      bottom row) copied unscaled; bottom-up DIBs may come in
+//                      bands of scan lines. Returns what Wine returns: 0 when
+//                      the rectangle is empty, misses the DIB's columns or
+//                      lies above the band, else the band's lines up to the
+//                      rectangle's top; for top-down DIBs all the lines, and
+//                      those also for a rectangle wholly below the DIB.
+//   StretchDIBits      the source rectangle (y counted from the bottom row for
+//                      both orientations, as Wine does) scaled to the
+//                      destination by nearest neighbour; returns the DIB's
+//                      height, or 0 when the source rectangle is empty or
+//                      misses the DIB.
+// Both clip to the destination bitmap without moving the picture. Colour
+// indices beyond the table's used entries draw black, as in Wine.
+//
+// Nearest neighbour, measured under Wine with distinct-coloured pixels and
+// matched exactly (the axes are independent; d counts destination pixels from
+// the destination rectangle's left or top, S source and D destination sizes):
+//   enlarging (D >= S), both axes:  the pixel under d's centre, the lower one
+//                                   on a tie: ceil((2d+1)S / 2D) - 1
+//   shrinking horizontally:         round((d+1)S / D) - 1, halves up
+//   shrinking vertically (rows from the top): round(dS / D), halves up
+// Shrinking in BLACKONWHITE or WHITEONBLACK mode combines the dropped pixels
+// instead, and HALFTONE averages; neither is done here.
+// Not implemented: other bit depths and compressions, DIB_PAL_COLORS, header
+//   forms other than BITMAPINFOHEADER and its longer successors, top-down DIBs
+//   in bands, mirroring (negative extents), StretchDIBits source rectangles
+//   that cross the DIB's edge, the modes above.
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "platform/linux/gdi_target.h"
+#include "platform/linux/unsupported.h"
+#include "platform/linux/win32_api.h"
+
+namespace {
+
+struct Dib {
+  int64_t width;
+  int64_t height;  // rows, whatever the orientation
+  bool topDown;
+  int bitCount;
+  size_t stride;
+  const uint8_t* bits;
+  uint32_t colors[256];  // 0x00RRGGBB
+};
+
+// Reads the header and colour table; false when Windows would refuse the DIB.
+bool ReadDib(const char* call, const BITMAPINFO* info, const void* bits, UINT usage, Dib* dib) {
+  if (usage != DIB_RGB_COLORS)
+    PlatformUnsupported(call, "colour usage other than DIB_RGB_COLORS");
+  if (info == nullptr || bits == nullptr)
+    return false;
+  const BITMAPINFOHEADER& header = info->bmiHeader;
+  if (header.biSize < sizeof(BITMAPINFOHEADER))
+    PlatformUnsupported(call, "BITMAPCOREHEADER DIBs");
+  if (header.biCompression != BI_RGB)
+    PlatformUnsupported(call, "compressed DIBs");
+  if (header.biPlanes != 1)
+    PlatformUnsupported(call, "DIBs with more than one plane");
+  int bitCount = header.biBitCount;
+  if (bitCount != 1 && bitCount != 4 && bitCount != 8 && bitCount != 24 && bitCount != 32) {
+    PlatformUnsupported(call, "DIBs other than 1, 4, 8, 24 and 32 bits per pixel");
+  }
+  if (header.biWidth <= 0 || header.biHeight == 0)
+    return false;
+  dib->width = header.biWidth;
+  dib->height = header.biHeight < 0 ? -int64_t(header.biHeight) : header.biHeight;
+  dib->topDown = header.biHeight < 0;
+  dib->bitCount = bitCount;
+  dib->stride = size_t((dib->width * bitCount + 31) / 32 * 4);
+  dib->bits = static_cast<const uint8_t*>(bits);
+  std::fill(std::begin(dib->colors), std::end(dib->colors), 0u);
+  if (bitCount <= 8) {
+    uint32_t count = 1u << bitCount;
+    if (header.biClrUsed != 0 && header.biClrUsed < count)
+      count = header.biClrUsed;
+    const auto* table =
+        reinterpret_cast<const RGBQUAD*>(reinterpret_cast<const uint8_t*>(info) + header.biSize);
+    for (uint32_t i = 0; i < count; ++i) {
+      dib->colors[i] = uint32_t(table[i].rgbRed) << 16 | table[i].rgbGreen << 8 | table[i].rgbBlue;
+    }
+  }
+  return true;
+}
+
+// Converts columns [first, first + count) of a stored row to 0x00RRGGBB.
+void DecodeRow(const Dib& dib, const uint8_t* row, int64_t first, int64_t count, uint32_t* out) {
+  for (int64_t x = first; x < first + count; ++x) {
+    uint32_t pixel;
+    switch (dib.bitCount) {
+      case 1:
+        pixel = dib.colors[row[x / 8] >> (7 - x % 8) & 1];
+        break;
+      case 4:
+        pixel = dib.colors[row[x / 2] >> (x % 2 ? 0 : 4) & 15];
+        break;
+      case 8:
+        pixel = dib.colors[row[x]];
+        break;
+      default: {
+        const uint8_t* p = row + x * (dib.bitCount / 8);
+        pixel = uint32_t(p[2]) << 16 | p[1] << 8 | p[0];
+        break;
+      }
+    }
+    *out++ = pixel;
+  }
+}
+
+// The source pixel that destination pixel d takes when size S is drawn at size
+// D; see the top of the file.
+int64_t NearestColumn(int64_t d, int64_t S, int64_t D) {
+  if (D >= S)
+    return ((2 * d + 1) * S + 2 * D - 1) / (2 * D) - 1;
+  return (2 * (d + 1) * S + D) / (2 * D) - 1;
+}
+
+int64_t NearestRow(int64_t d, int64_t S, int64_t D) {
+  if (D >= S)
+    return ((2 * d + 1) * S + 2 * D - 1) / (2 * D) - 1;
+  return (2 * d * S + D) / (2 * D);
+}
+
+uint32_t* TargetRow(const GdiTarget& target, int64_t y) {
+  return target.pixels + size_t(y) * size_t(target.width);
+}
+
+}  // namespace
+
+int WINAPI SetDIBitsToDevice(HDC dc, int destX, int destY, DWORD width, DWORD height, int sourceX,
+                             int sourceY, UINT startScan, UINT scanLines, const void* bits,
+                             const BITMAPINFO* info, UINT usage) {
+  const char* call = "SetDIBitsToDevice";
+  GdiTarget target;
+  Dib dib;
+  if (!GdiDrawingTarget(dc, call, &target) || !ReadDib(call, info, bits, usage, &dib))
+    return 0;
+  if (dib.topDown && (startScan != 0 || scanLines != dib.height)) {
+    PlatformUnsupported(call, "top-down DIBs in bands");
+  }
+  int64_t w = width;
+  int64_t h = height;
+  // Rows are numbered from the DIB's bottom; the band holds rows
+  // [startScan, bandEnd), the source rectangle [sourceY, sourceY + h).
+  int64_t bandEnd = std::min<int64_t>(int64_t(startScan) + scanLines, dib.height);
+  // Wine counts all the lines of a top-down DIB for a rectangle wholly below it.
+  if (dib.topDown && sourceY + h <= 0)
+    return int(scanLines);
+  if (w == 0 || h == 0 || scanLines == 0 || sourceX >= dib.width || sourceX + w <= 0 ||
+      startScan >= dib.height || sourceY >= bandEnd) {
+    return 0;
+  }
+  int result = dib.topDown ? int(scanLines)
+                           : int(std::max<int64_t>(0, std::min(sourceY + h, bandEnd) - startScan));
+
+  int64_t firstX = std::max<int64_t>(sourceX, 0);
+  int64_t endX = std::min(sourceX + w, dib.width);
+  // Destination column of source column x is x + shiftX; of row r, shiftY - r.
+  int64_t shiftX = int64_t(destX) - sourceX;
+  int64_t shiftY = int64_t(destY) + sourceY + h - 1;
+  firstX = std::max(firstX, target.clip.left - shiftX);
+  endX = std::min(endX, target.clip.right - shiftX);
+  int64_t firstRow = std::max<int64_t>({sourceY, startScan, shiftY - (target.clip.bottom - 1)});
+  int64_t endRow = std::min({sourceY + h, bandEnd, shiftY - target.clip.top + 1});
+  for (int64_t r = firstRow; r < endRow && firstX < endX; ++r) {
+    int64_t stored = dib.topDown ? dib.height - 1 - r : r - startScan;
+    DecodeRow(dib, dib.bits + size_t(stored) * dib.stride, firstX, endX - firstX,
+              TargetRow(target, shiftY - r) + firstX + shiftX);
+  }
+  return result;
+}
+
+int WINAPI StretchDIBits(HDC dc, int destX, int destY, int destWidth, int destHeight, int sourceX,
+                         int sourceY, int sourceWidth, int sourceHeight, const void* bits,
+                         const BITMAPINFO* info, UINT usage, DWORD rop) {
+  const char* call = "StretchDIBits";
+  if (rop != SRCCOPY)
+    PlatformUnsupported(call, "raster operations other than SRCCOPY");
+  if (destWidth < 0 || destHeight < 0 || sourceWidth < 0 || sourceHeight < 0) {
+    PlatformUnsupported(call, "mirroring (negative extents)");
+  }
+  GdiTarget target;
+  Dib dib;
+  if (!GdiDrawingTarget(dc, call, &target) || !ReadDib(call, info, bits, usage, &dib))
+    return 0;
+  int64_t sx = sourceX;
+  int64_t sy = sourceY;
+  int64_t sw = sourceWidth;
+  int64_t sh = sourceHeight;
+  if (sw == 0 || sh == 0 || sx >= dib.width || sx + sw <= 0 || sy >= dib.height || sy + sh <= 0) {
+    return 0;
+  }
+  if (sx < 0 || sy < 0 || sx + sw > dib.width || sy + sh > dib.height) {
+    PlatformUnsupported(call, "source rectangles crossing the DIB's edge");
+  }
+  int result = int(dib.height);
+  if (destWidth == 0 || destHeight == 0)
+    return result;
+  if (target.stretchMode == HALFTONE)
+    PlatformUnsupported(call, "HALFTONE stretching");
+  if ((destWidth < sw || destHeight < sh) && target.stretchMode != COLORONCOLOR) {
+    PlatformUnsupported(call, "shrinking in modes other than COLORONCOLOR");
+  }
+
+  int64_t firstX = std::max<int64_t>(target.clip.left, destX);
+  int64_t endX = std::min<int64_t>(target.clip.right, int64_t(destX) + destWidth);
+  int64_t firstY = std::max<int64_t>(target.clip.top, destY);
+  int64_t endY = std::min<int64_t>(target.clip.bottom, int64_t(destY) + destHeight);
+  if (firstX >= endX || firstY >= endY)
+    return result;
+
+  std::vector<uint32_t> row(size_t(sw), 0);
+  std::vector<int64_t> columns(size_t(endX - firstX));
+  for (int64_t x = firstX; x < endX; ++x) {
+    columns[size_t(x - firstX)] = NearestColumn(x - destX, sw, destWidth);
+  }
+  // The source rectangle's top row, counted from the DIB's top.
+  int64_t top = dib.height - sy - sh;
+  int64_t decoded = -1;
+  for (int64_t y = firstY; y < endY; ++y) {
+    int64_t fromTop = top + NearestRow(y - destY, sh, destHeight);
+    if (fromTop != decoded) {
+      int64_t stored = dib.topDown ? fromTop : dib.height - 1 - fromTop;
+      DecodeRow(dib, dib.bits + size_t(stored) * dib.stride, sx, sw, row.data());
+      decoded = fromTop;
+    }
+    uint32_t* out = TargetRow(target, y) + firstX;
+    for (int64_t column : columns)
+      *out++ = row[size_t(column)];
+  }
+  return result;
+}

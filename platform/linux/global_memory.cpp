@@ -1,0 +1,121 @@
+// Movable global memory.
+//
+// Implemented:
+//   GlobalAlloc    GMEM_MOVEABLE blocks, optionally GMEM_ZEROINIT. A handle
+//                  names a slot of a table that owns the bytes; a freed slot
+//                  is reused under a new handle value, so a stale handle is
+//                  refused rather than reaching another block.
+//   GlobalLock     counts locks and gives the bytes' address (nullptr for a
+//                  block of 0 bytes, as Windows does for a discarded one).
+//   GlobalUnlock   TRUE while locks remain, FALSE when the last one goes.
+//   GlobalReAlloc  an unlocked block always moves to new memory, so that code
+//                  keeping an old address fails under the sanitizers as it
+//                  could on Windows; a locked one moves only with
+//                  GMEM_MOVEABLE and otherwise fails. The handle stays.
+//   GlobalSize     the block's size in bytes.
+//   GlobalFree     releases the block, locked or not; nullptr on success.
+// Not implemented: GMEM_FIXED blocks (their handle is their address on
+//   Windows), discardable blocks, GMEM_MODIFY, GlobalHandle, GlobalFlags.
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "platform/linux/unsupported.h"
+#include "platform/linux/win32_api.h"
+
+namespace {
+
+struct Block {
+  unsigned char* bytes = nullptr;
+  SIZE_T size = 0;
+  unsigned locks = 0;
+  unsigned generation = 0;
+  bool used = false;
+};
+
+std::vector<Block> blocks;
+
+constexpr uintptr_t kGenerations = 256;
+
+HGLOBAL HandleOf(size_t slot) {
+  return reinterpret_cast<HGLOBAL>(((slot + 1) * kGenerations + blocks[slot].generation) * 8);
+}
+
+Block* BlockOf(HGLOBAL memory) {
+  uintptr_t value = reinterpret_cast<uintptr_t>(memory);
+  if (value % 8 != 0 || value / 8 < kGenerations) return nullptr;
+  size_t slot = value / 8 / kGenerations - 1;
+  if (slot >= blocks.size() || !blocks[slot].used) return nullptr;
+  if (blocks[slot].generation != value / 8 % kGenerations) return nullptr;
+  return &blocks[slot];
+}
+
+// Never a null pointer, so that a 0-byte block still owns something.
+unsigned char* NewBytes(SIZE_T size, bool zero) {
+  void* bytes = zero ? std::calloc(size ? size : 1, 1) : std::malloc(size ? size : 1);
+  return static_cast<unsigned char*>(bytes);
+}
+
+}  // namespace
+
+HGLOBAL WINAPI GlobalAlloc(UINT flags, SIZE_T bytes) {
+  if ((flags & ~(GMEM_MOVEABLE | GMEM_ZEROINIT)) != 0 || !(flags & GMEM_MOVEABLE)) {
+    PlatformUnsupported("GlobalAlloc", "flags other than GMEM_MOVEABLE and GMEM_ZEROINIT");
+  }
+  unsigned char* data = NewBytes(bytes, flags & GMEM_ZEROINIT);
+  if (data == nullptr) return nullptr;
+  size_t slot = 0;
+  while (slot < blocks.size() && blocks[slot].used) ++slot;
+  if (slot == blocks.size()) blocks.emplace_back();
+  Block& block = blocks[slot];
+  block.bytes = data;
+  block.size = bytes;
+  block.locks = 0;
+  block.used = true;
+  return HandleOf(slot);
+}
+
+HGLOBAL WINAPI GlobalReAlloc(HGLOBAL memory, SIZE_T bytes, UINT flags) {
+  if ((flags & ~(GMEM_MOVEABLE | GMEM_ZEROINIT)) != 0) {
+    PlatformUnsupported("GlobalReAlloc", "flags other than GMEM_MOVEABLE and GMEM_ZEROINIT");
+  }
+  Block* block = BlockOf(memory);
+  if (block == nullptr) return nullptr;
+  if (block->locks > 0 && !(flags & GMEM_MOVEABLE)) return nullptr;
+  unsigned char* data = NewBytes(bytes, false);
+  if (data == nullptr) return nullptr;
+  std::memcpy(data, block->bytes, block->size < bytes ? block->size : bytes);
+  if (bytes > block->size && (flags & GMEM_ZEROINIT)) {
+    std::memset(data + block->size, 0, bytes - block->size);
+  }
+  std::free(block->bytes);
+  block->bytes = data;
+  block->size = bytes;
+  return memory;
+}
+
+LPVOID WINAPI GlobalLock(HGLOBAL memory) {
+  Block* block = BlockOf(memory);
+  if (block == nullptr || block->size == 0) return nullptr;
+  if (block->locks < 255) ++block->locks;
+  return block->bytes;
+}
+
+BOOL WINAPI GlobalUnlock(HGLOBAL memory) {
+  Block* block = BlockOf(memory);
+  if (block == nullptr || block->locks == 0) return FALSE;
+  return --block->locks > 0;
+}
+
+SIZE_T WINAPI GlobalSize(HGLOBAL memory) {
+  Block* block = BlockOf(memory);
+  return block ? block->size : 0;
+}
+
+HGLOBAL WINAPI GlobalFree(HGLOBAL memory) {
+  Block* block = BlockOf(memory);
+  if (block == nullptr) return memory;
+  std::free(block->bytes);
+  *block = Block{nullptr, 0, 0, unsigned((block->generation + 1) % kGenerations), false};
+  return nullptr;
+}
