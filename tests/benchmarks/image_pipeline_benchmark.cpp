@@ -1,0 +1,151 @@
+// Times the image pipeline on photograph-like pictures and prints each figure
+// with its ratio to the target:
+//   conversion          ConvertJpegToBmp, against libjpeg's bare decode of the
+//                       same file into memory (target: within 1.3 times);
+//   load + draw         LoadPackedDib, then FitPictureRect and DrawPackedDib
+//                       into a 1920x1080 memory device context (target: under
+//                       a quarter of the bare decode);
+//   conversion memory   the peak resident memory of one conversion above the
+//                       process's baseline, against the decoded picture's size
+//                       (target: within 1.5 times), measured in a child.
+// Usage: image_pipeline_benchmark [repetitions]   (default 5; best run counts)
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <jpeglib.h>
+
+#include "image/draw_packed_dib.h"
+#include "image/fit_picture.h"
+#include "image/jpeg_to_bmp.h"
+#include "image/packed_dib.h"
+#include "package/show_state.h"
+#include "tests/support/child_process.h"
+#include "tests/support/jpeg_maker.h"
+
+namespace {
+
+double BestSeconds(int repetitions, const std::function<void()>& run) {
+  double best = 1e30;
+  for (int i = 0; i < repetitions; ++i) {
+    auto start = std::chrono::steady_clock::now();
+    run();
+    std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+    best = std::min(best, took.count());
+  }
+  return best;
+}
+
+// libjpeg alone: the whole picture decoded into memory.
+void DecodeIntoMemory(const std::string& path) {
+  FILE* file = std::fopen(path.c_str(), "rb");
+  jpeg_decompress_struct cinfo;
+  jpeg_error_mgr jerr;
+  cinfo.err = jpeg_std_error(&jerr);
+  jpeg_create_decompress(&cinfo);
+  jpeg_stdio_src(&cinfo, file);
+  jpeg_read_header(&cinfo, TRUE);
+  jpeg_start_decompress(&cinfo);
+  size_t rowBytes = size_t(cinfo.output_width) * cinfo.output_components;
+  std::vector<unsigned char> picture(rowBytes * cinfo.output_height);
+  while (cinfo.output_scanline < cinfo.output_height) {
+    JSAMPROW row = picture.data() + rowBytes * cinfo.output_scanline;
+    jpeg_read_scanlines(&cinfo, &row, 1);
+  }
+  jpeg_finish_decompress(&cinfo);
+  jpeg_destroy_decompress(&cinfo);
+  std::fclose(file);
+}
+
+long ResidentKilobytes() {
+  FILE* statm = std::fopen("/proc/self/statm", "r");
+  long size = 0, resident = 0;
+  if (statm == nullptr || std::fscanf(statm, "%ld %ld", &size, &resident) != 2) resident = 0;
+  if (statm) std::fclose(statm);
+  return resident * (sysconf(_SC_PAGESIZE) / 1024);
+}
+
+// Peak resident memory of one conversion above the child's baseline, in KiB.
+long ConversionPeakKilobytes(const std::string& jpeg, const std::string& bmp) {
+  int pipeEnds[2];
+  if (pipe(pipeEnds) != 0) return -1;
+  pid_t child = fork();
+  if (child == 0) {
+    long baseline = ResidentKilobytes();
+    ConvertJpegToBmp(jpeg.c_str(), bmp.c_str());
+    rusage usage = {};
+    getrusage(RUSAGE_SELF, &usage);
+    long peak = usage.ru_maxrss - baseline;
+    _exit(write(pipeEnds[1], &peak, sizeof peak) == sizeof peak ? 0 : 1);
+  }
+  long peak = -1;
+  close(pipeEnds[1]);
+  if (read(pipeEnds[0], &peak, sizeof peak) != sizeof peak) peak = -1;
+  close(pipeEnds[0]);
+  waitpid(child, nullptr, 0);
+  return peak;
+}
+
+void Measure(const ScratchDir& dir, int width, int height, int repetitions) {
+  const std::string jpeg = dir / "picture.jpg", bmp = dir / "picture.bmp";
+  JpegPicture picture;
+  picture.width = width;
+  picture.height = height;
+  picture.quality = 90;
+  WriteJpeg(jpeg, picture, PhotoLikeRows(width, height, 3));
+
+  double decode = BestSeconds(repetitions, [&] { DecodeIntoMemory(jpeg); });
+  double convert = BestSeconds(repetitions, [&] { ConvertJpegToBmp(jpeg.c_str(), bmp.c_str()); });
+  double load = BestSeconds(repetitions, [&] { FreePackedDib(LoadPackedDib(bmp.c_str())); });
+
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  HBITMAP frame = CreateCompatibleBitmap(screen, 1920, 1080);
+  HGDIOBJ previous = SelectObject(memory, frame);
+  PackedDib dib = LoadPackedDib(bmp.c_str());
+  const RECT client = {0, 0, 1920, 1080}, whole = {0, 0, width, height};
+  double draw = BestSeconds(repetitions, [&] {
+    RECT destination;
+    FitPictureRect(client, whole, destination);
+    DrawPackedDib(memory, destination, dib, whole);
+  });
+  FreePackedDib(dib);
+  SelectObject(memory, previous);
+  DeleteObject(frame);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+
+  long peak = ConversionPeakKilobytes(jpeg, bmp);
+  double decodedKilobytes = double(width) * height * 3 / 1024;
+
+  std::printf("%dx%d picture (%.1f MB JPEG)\n", width, height,
+              double(ReadFileBytes(jpeg).size()) / 1e6);
+  std::printf("  libjpeg decode      %8.1f ms\n", decode * 1e3);
+  std::printf("  conversion          %8.1f ms   %.2f x decode   (target <= 1.30)\n", convert * 1e3,
+              convert / decode);
+  std::printf("  load                %8.1f ms\n", load * 1e3);
+  std::printf("  fit + draw          %8.1f ms\n", draw * 1e3);
+  std::printf("  load + draw         %8.1f ms   %.2f x decode   (target < 0.25)\n",
+              (load + draw) * 1e3, (load + draw) / decode);
+  std::printf("  conversion memory   %8.1f MB   %.2f x decoded picture (target <= 1.50)\n",
+              peak / 1024.0, peak / decodedKilobytes);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  int repetitions = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
+  showState.settings.Resize = 1;
+  ScratchDir dir;
+  Measure(dir, 4000, 3000, repetitions);
+  Measure(dir, 1920, 1080, repetitions);
+  return 0;
+}
