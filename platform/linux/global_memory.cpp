@@ -16,6 +16,8 @@
 //   GlobalFree     releases the block, locked or not; nullptr on success.
 // Not implemented: GMEM_FIXED blocks (their handle is their address on
 //   Windows), discardable blocks, GMEM_MODIFY, GlobalHandle, GlobalFlags.
+#include <sys/mman.h>
+
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -50,10 +52,29 @@ Block* BlockOf(HGLOBAL memory) {
   return &blocks[slot];
 }
 
+// From this size on, the C library maps each block afresh anyway, and filling
+// it would fault in thousands of small pages (a 12-megapixel picture is 36 MB):
+// such blocks are mapped here and asked for huge pages instead.
+constexpr SIZE_T kHugeBlock = SIZE_T(32) << 20;
+
 // Never a null pointer, so that a 0-byte block still owns something.
 unsigned char* NewBytes(SIZE_T size, bool zero) {
+  if (size >= kHugeBlock) {
+    void* bytes = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (bytes == MAP_FAILED) return nullptr;
+    madvise(bytes, size, MADV_HUGEPAGE);
+    return static_cast<unsigned char*>(bytes);  // mapped pages are zero already
+  }
   void* bytes = zero ? std::calloc(size ? size : 1, 1) : std::malloc(size ? size : 1);
   return static_cast<unsigned char*>(bytes);
+}
+
+void FreeBytes(unsigned char* bytes, SIZE_T size) {
+  if (size >= kHugeBlock) {
+    munmap(bytes, size);
+  } else {
+    std::free(bytes);
+  }
 }
 
 }  // namespace
@@ -65,7 +86,8 @@ HGLOBAL WINAPI GlobalAlloc(UINT flags, SIZE_T bytes) {
   unsigned char* data = NewBytes(bytes, flags & GMEM_ZEROINIT);
   if (data == nullptr) return nullptr;
   size_t slot = 0;
-  while (slot < blocks.size() && blocks[slot].used) ++slot;
+  while (slot < blocks.size() && blocks[slot].used)
+    ++slot;
   if (slot == blocks.size()) blocks.emplace_back();
   Block& block = blocks[slot];
   block.bytes = data;
@@ -88,7 +110,7 @@ HGLOBAL WINAPI GlobalReAlloc(HGLOBAL memory, SIZE_T bytes, UINT flags) {
   if (bytes > block->size && (flags & GMEM_ZEROINIT)) {
     std::memset(data + block->size, 0, bytes - block->size);
   }
-  std::free(block->bytes);
+  FreeBytes(block->bytes, block->size);
   block->bytes = data;
   block->size = bytes;
   return memory;
@@ -115,7 +137,7 @@ SIZE_T WINAPI GlobalSize(HGLOBAL memory) {
 HGLOBAL WINAPI GlobalFree(HGLOBAL memory) {
   Block* block = BlockOf(memory);
   if (block == nullptr) return memory;
-  std::free(block->bytes);
+  FreeBytes(block->bytes, block->size);
   *block = Block{nullptr, 0, 0, unsigned((block->generation + 1) % kGenerations), false};
   return nullptr;
 }
