@@ -68,13 +68,13 @@ BmpWriter* CreateBmpWriter(j_decompress_ptr cinfo) {
 
 // The buffer holds one row, so every call brings exactly one.
 void StoreRgbRow(j_decompress_ptr cinfo, BmpWriter* writer, JDIMENSION) {
-  JSAMPROW out = NextStoredRow(cinfo, writer);
-  JSAMPROW in = writer->buffer[0];
-  for (JDIMENSION x = 0; x < cinfo->output_width; ++x) {
-    *out++ = in[2];
-    *out++ = in[1];
-    *out++ = in[0];
-    in += 3;
+  // The rows never overlap; saying so lets the compiler keep the loop tight.
+  JSAMPLE* __restrict out = NextStoredRow(cinfo, writer);
+  const JSAMPLE* __restrict in = writer->buffer[0];
+  for (JDIMENSION x = 0; x < cinfo->output_width; ++x, in += 3, out += 3) {
+    out[0] = in[2];
+    out[1] = in[1];
+    out[2] = in[0];
   }
   for (JDIMENSION i = 0; i < writer->padBytes; ++i)
     *out++ = 0;
@@ -97,8 +97,7 @@ void FinishBmpFile(j_decompress_ptr cinfo, BmpWriter* writer) {
     fwrite(rows[0], 1, writer->rowWidth, writer->output);
   }
   fflush(writer->output);
-  if (ferror(writer->output))
-    ERREXIT(cinfo, JERR_FILE_WRITE);
+  if (ferror(writer->output)) ERREXIT(cinfo, JERR_FILE_WRITE);
 }
 
 void WriteBmpHeaders(j_decompress_ptr cinfo, BmpWriter* writer) {

@@ -52,23 +52,17 @@ struct Dib {
 
 // Reads the header and colour table; false when Windows would refuse the DIB.
 bool ReadDib(const char* call, const BITMAPINFO* info, const void* bits, UINT usage, Dib* dib) {
-  if (usage != DIB_RGB_COLORS)
-    PlatformUnsupported(call, "colour usage other than DIB_RGB_COLORS");
-  if (info == nullptr || bits == nullptr)
-    return false;
+  if (usage != DIB_RGB_COLORS) PlatformUnsupported(call, "colour usage other than DIB_RGB_COLORS");
+  if (info == nullptr || bits == nullptr) return false;
   const BITMAPINFOHEADER& header = info->bmiHeader;
-  if (header.biSize < sizeof(BITMAPINFOHEADER))
-    PlatformUnsupported(call, "BITMAPCOREHEADER DIBs");
-  if (header.biCompression != BI_RGB)
-    PlatformUnsupported(call, "compressed DIBs");
-  if (header.biPlanes != 1)
-    PlatformUnsupported(call, "DIBs with more than one plane");
+  if (header.biSize < sizeof(BITMAPINFOHEADER)) PlatformUnsupported(call, "BITMAPCOREHEADER DIBs");
+  if (header.biCompression != BI_RGB) PlatformUnsupported(call, "compressed DIBs");
+  if (header.biPlanes != 1) PlatformUnsupported(call, "DIBs with more than one plane");
   int bitCount = header.biBitCount;
   if (bitCount != 1 && bitCount != 4 && bitCount != 8 && bitCount != 24 && bitCount != 32) {
     PlatformUnsupported(call, "DIBs other than 1, 4, 8, 24 and 32 bits per pixel");
   }
-  if (header.biWidth <= 0 || header.biHeight == 0)
-    return false;
+  if (header.biWidth <= 0 || header.biHeight == 0) return false;
   dib->width = header.biWidth;
   dib->height = header.biHeight < 0 ? -int64_t(header.biHeight) : header.biHeight;
   dib->topDown = header.biHeight < 0;
@@ -78,8 +72,7 @@ bool ReadDib(const char* call, const BITMAPINFO* info, const void* bits, UINT us
   std::fill(std::begin(dib->colors), std::end(dib->colors), 0u);
   if (bitCount <= 8) {
     uint32_t count = 1u << bitCount;
-    if (header.biClrUsed != 0 && header.biClrUsed < count)
-      count = header.biClrUsed;
+    if (header.biClrUsed != 0 && header.biClrUsed < count) count = header.biClrUsed;
     const auto* table =
         reinterpret_cast<const RGBQUAD*>(reinterpret_cast<const uint8_t*>(info) + header.biSize);
     for (uint32_t i = 0; i < count; ++i) {
@@ -89,41 +82,65 @@ bool ReadDib(const char* call, const BITMAPINFO* info, const void* bits, UINT us
   return true;
 }
 
+// The pixel at column x of a stored row, as 0x00RRGGBB, for one bit depth.
+template <int kBits>
+uint32_t PixelAt(const Dib& dib, const uint8_t* row, int64_t x) {
+  if constexpr (kBits == 1) {
+    return dib.colors[row[x / 8] >> (7 - x % 8) & 1];
+  } else if constexpr (kBits == 4) {
+    return dib.colors[row[x / 2] >> (x % 2 ? 0 : 4) & 15];
+  } else if constexpr (kBits == 8) {
+    return dib.colors[row[x]];
+  } else {
+    const uint8_t* p = row + x * (kBits / 8);
+    return uint32_t(p[2]) << 16 | p[1] << 8 | p[0];
+  }
+}
+
+// Calls body with PixelAt for the DIB's bit depth, so that the depth is
+// settled once per row rather than once per pixel.
+template <typename Body>
+void WithPixelReader(const Dib& dib, Body body) {
+  switch (dib.bitCount) {
+    case 1:
+      return body(PixelAt<1>);
+    case 4:
+      return body(PixelAt<4>);
+    case 8:
+      return body(PixelAt<8>);
+    case 24:
+      return body(PixelAt<24>);
+    default:
+      return body(PixelAt<32>);
+  }
+}
+
 // Converts columns [first, first + count) of a stored row to 0x00RRGGBB.
 void DecodeRow(const Dib& dib, const uint8_t* row, int64_t first, int64_t count, uint32_t* out) {
-  for (int64_t x = first; x < first + count; ++x) {
-    uint32_t pixel;
-    switch (dib.bitCount) {
-      case 1:
-        pixel = dib.colors[row[x / 8] >> (7 - x % 8) & 1];
-        break;
-      case 4:
-        pixel = dib.colors[row[x / 2] >> (x % 2 ? 0 : 4) & 15];
-        break;
-      case 8:
-        pixel = dib.colors[row[x]];
-        break;
-      default: {
-        const uint8_t* p = row + x * (dib.bitCount / 8);
-        pixel = uint32_t(p[2]) << 16 | p[1] << 8 | p[0];
-        break;
-      }
-    }
-    *out++ = pixel;
-  }
+  WithPixelReader(dib, [&](auto pixelAt) {
+    for (int64_t x = first; x < first + count; ++x)
+      *out++ = pixelAt(dib, row, x);
+  });
+}
+
+// Samples the given columns of a stored row, one pixel for each.
+void SampleRow(const Dib& dib, const uint8_t* row, const std::vector<int64_t>& columns,
+               uint32_t* out) {
+  WithPixelReader(dib, [&](auto pixelAt) {
+    for (int64_t x : columns)
+      *out++ = pixelAt(dib, row, x);
+  });
 }
 
 // The source pixel that destination pixel d takes when size S is drawn at size
 // D; see the top of the file.
 int64_t NearestColumn(int64_t d, int64_t S, int64_t D) {
-  if (D >= S)
-    return ((2 * d + 1) * S + 2 * D - 1) / (2 * D) - 1;
+  if (D >= S) return ((2 * d + 1) * S + 2 * D - 1) / (2 * D) - 1;
   return (2 * (d + 1) * S + D) / (2 * D) - 1;
 }
 
 int64_t NearestRow(int64_t d, int64_t S, int64_t D) {
-  if (D >= S)
-    return ((2 * d + 1) * S + 2 * D - 1) / (2 * D) - 1;
+  if (D >= S) return ((2 * d + 1) * S + 2 * D - 1) / (2 * D) - 1;
   return (2 * d * S + D) / (2 * D);
 }
 
@@ -139,8 +156,7 @@ int WINAPI SetDIBitsToDevice(HDC dc, int destX, int destY, DWORD width, DWORD he
   const char* call = "SetDIBitsToDevice";
   GdiTarget target;
   Dib dib;
-  if (!GdiDrawingTarget(dc, call, &target) || !ReadDib(call, info, bits, usage, &dib))
-    return 0;
+  if (!GdiDrawingTarget(dc, call, &target) || !ReadDib(call, info, bits, usage, &dib)) return 0;
   if (dib.topDown && (startScan != 0 || scanLines != dib.height)) {
     PlatformUnsupported(call, "top-down DIBs in bands");
   }
@@ -150,8 +166,7 @@ int WINAPI SetDIBitsToDevice(HDC dc, int destX, int destY, DWORD width, DWORD he
   // [startScan, bandEnd), the source rectangle [sourceY, sourceY + h).
   int64_t bandEnd = std::min<int64_t>(int64_t(startScan) + scanLines, dib.height);
   // Wine counts all the lines of a top-down DIB for a rectangle wholly below it.
-  if (dib.topDown && sourceY + h <= 0)
-    return int(scanLines);
+  if (dib.topDown && sourceY + h <= 0) return int(scanLines);
   if (w == 0 || h == 0 || scanLines == 0 || sourceX >= dib.width || sourceX + w <= 0 ||
       startScan >= dib.height || sourceY >= bandEnd) {
     return 0;
@@ -180,15 +195,13 @@ int WINAPI StretchDIBits(HDC dc, int destX, int destY, int destWidth, int destHe
                          int sourceY, int sourceWidth, int sourceHeight, const void* bits,
                          const BITMAPINFO* info, UINT usage, DWORD rop) {
   const char* call = "StretchDIBits";
-  if (rop != SRCCOPY)
-    PlatformUnsupported(call, "raster operations other than SRCCOPY");
+  if (rop != SRCCOPY) PlatformUnsupported(call, "raster operations other than SRCCOPY");
   if (destWidth < 0 || destHeight < 0 || sourceWidth < 0 || sourceHeight < 0) {
     PlatformUnsupported(call, "mirroring (negative extents)");
   }
   GdiTarget target;
   Dib dib;
-  if (!GdiDrawingTarget(dc, call, &target) || !ReadDib(call, info, bits, usage, &dib))
-    return 0;
+  if (!GdiDrawingTarget(dc, call, &target) || !ReadDib(call, info, bits, usage, &dib)) return 0;
   int64_t sx = sourceX;
   int64_t sy = sourceY;
   int64_t sw = sourceWidth;
@@ -200,10 +213,8 @@ int WINAPI StretchDIBits(HDC dc, int destX, int destY, int destWidth, int destHe
     PlatformUnsupported(call, "source rectangles crossing the DIB's edge");
   }
   int result = int(dib.height);
-  if (destWidth == 0 || destHeight == 0)
-    return result;
-  if (target.stretchMode == HALFTONE)
-    PlatformUnsupported(call, "HALFTONE stretching");
+  if (destWidth == 0 || destHeight == 0) return result;
+  if (target.stretchMode == HALFTONE) PlatformUnsupported(call, "HALFTONE stretching");
   if ((destWidth < sw || destHeight < sh) && target.stretchMode != COLORONCOLOR) {
     PlatformUnsupported(call, "shrinking in modes other than COLORONCOLOR");
   }
@@ -212,27 +223,28 @@ int WINAPI StretchDIBits(HDC dc, int destX, int destY, int destWidth, int destHe
   int64_t endX = std::min<int64_t>(target.clip.right, int64_t(destX) + destWidth);
   int64_t firstY = std::max<int64_t>(target.clip.top, destY);
   int64_t endY = std::min<int64_t>(target.clip.bottom, int64_t(destY) + destHeight);
-  if (firstX >= endX || firstY >= endY)
-    return result;
+  if (firstX >= endX || firstY >= endY) return result;
 
-  std::vector<uint32_t> row(size_t(sw), 0);
   std::vector<int64_t> columns(size_t(endX - firstX));
   for (int64_t x = firstX; x < endX; ++x) {
-    columns[size_t(x - firstX)] = NearestColumn(x - destX, sw, destWidth);
+    columns[size_t(x - firstX)] = sx + NearestColumn(x - destX, sw, destWidth);
   }
   // The source rectangle's top row, counted from the DIB's top.
   int64_t top = dib.height - sy - sh;
-  int64_t decoded = -1;
+  const uint32_t* previous = nullptr;
+  int64_t sampled = -1;
   for (int64_t y = firstY; y < endY; ++y) {
     int64_t fromTop = top + NearestRow(y - destY, sh, destHeight);
-    if (fromTop != decoded) {
-      int64_t stored = dib.topDown ? fromTop : dib.height - 1 - fromTop;
-      DecodeRow(dib, dib.bits + size_t(stored) * dib.stride, sx, sw, row.data());
-      decoded = fromTop;
-    }
     uint32_t* out = TargetRow(target, y) + firstX;
-    for (int64_t column : columns)
-      *out++ = row[size_t(column)];
+    if (fromTop == sampled) {
+      // An enlarged picture repeats rows: copy the one just drawn.
+      std::memcpy(out, previous, columns.size() * sizeof *out);
+      continue;
+    }
+    int64_t stored = dib.topDown ? fromTop : dib.height - 1 - fromTop;
+    SampleRow(dib, dib.bits + size_t(stored) * dib.stride, columns, out);
+    previous = out;
+    sampled = fromTop;
   }
   return result;
 }
