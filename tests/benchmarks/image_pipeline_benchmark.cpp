@@ -9,8 +9,7 @@
 //                       process's baseline, against the decoded picture's size
 //                       (target: within 1.5 times), measured in a child.
 // Usage: image_pipeline_benchmark [repetitions]   (default 5; best run counts)
-#include <sys/resource.h>
-#include <sys/wait.h>
+// The native build only: it reads its memory figures from /proc.
 #include <unistd.h>
 
 #include <algorithm>
@@ -33,9 +32,12 @@
 
 namespace {
 
-double BestSeconds(int repetitions, const std::function<void()>& run) {
+double BestSeconds(
+    int repetitions, const std::function<void()>& run,
+    const std::function<void()>& prepare = [] {}) {
   double best = 1e30;
   for (int i = 0; i < repetitions; ++i) {
+    prepare();
     auto start = std::chrono::steady_clock::now();
     run();
     std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
@@ -73,25 +75,27 @@ long ResidentKilobytes() {
   return resident * (sysconf(_SC_PAGESIZE) / 1024);
 }
 
-// Peak resident memory of one conversion above the child's baseline, in KiB.
-long ConversionPeakKilobytes(const std::string& jpeg, const std::string& bmp) {
-  int pipeEnds[2];
-  if (pipe(pipeEnds) != 0) return -1;
-  pid_t child = fork();
-  if (child == 0) {
-    long baseline = ResidentKilobytes();
-    ConvertJpegToBmp(jpeg.c_str(), bmp.c_str());
-    rusage usage = {};
-    getrusage(RUSAGE_SELF, &usage);
-    long peak = usage.ru_maxrss - baseline;
-    _exit(write(pipeEnds[1], &peak, sizeof peak) == sizeof peak ? 0 : 1);
-  }
+// Converts once and prints the peak resident memory above the baseline, in
+// KiB. Runs in a fresh process, whose peak is its own alone.
+int PrintConversionPeak(const char* jpeg, const char* bmp) {
+  long baseline = ResidentKilobytes();
+  ConvertJpegToBmp(jpeg, bmp);
+  // VmHWM belongs to this program's own memory map; the rusage peak would also
+  // count the parent's, from before exec.
+  std::FILE* status = std::fopen("/proc/self/status", "r");
+  char line[256];
   long peak = -1;
-  close(pipeEnds[1]);
-  if (read(pipeEnds[0], &peak, sizeof peak) != sizeof peak) peak = -1;
-  close(pipeEnds[0]);
-  waitpid(child, nullptr, 0);
-  return peak;
+  while (status && std::fgets(line, sizeof line, status)) {
+    if (std::sscanf(line, "VmHWM: %ld", &peak) == 1) break;
+  }
+  if (status) std::fclose(status);
+  std::printf("%ld\n", peak - baseline);
+  return 0;
+}
+
+long ConversionPeakKilobytes(const std::string& jpeg, const std::string& bmp) {
+  ChildResult r = RunChild({"/proc/self/exe", "--conversion-peak", jpeg, bmp});
+  return r.exitCode == 0 ? std::atol(r.out.c_str()) : -1;
 }
 
 void Measure(const ScratchDir& dir, int width, int height, int repetitions) {
@@ -103,7 +107,10 @@ void Measure(const ScratchDir& dir, int width, int height, int repetitions) {
   WriteJpeg(jpeg, picture, PhotoLikeRows(width, height, 3));
 
   double decode = BestSeconds(repetitions, [&] { DecodeIntoMemory(jpeg); });
-  double convert = BestSeconds(repetitions, [&] { ConvertJpegToBmp(jpeg.c_str(), bmp.c_str()); });
+  // Each picture change writes a new temporary file, as here.
+  double convert = BestSeconds(
+      repetitions, [&] { ConvertJpegToBmp(jpeg.c_str(), bmp.c_str()); },
+      [&] { std::remove(bmp.c_str()); });
   double load = BestSeconds(repetitions, [&] { FreePackedDib(LoadPackedDib(bmp.c_str())); });
 
   HDC screen = GetDC(nullptr);
@@ -142,6 +149,9 @@ void Measure(const ScratchDir& dir, int width, int height, int repetitions) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 4 && std::string(argv[1]) == "--conversion-peak") {
+    return PrintConversionPeak(argv[2], argv[3]);
+  }
   int repetitions = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
   showState.settings.Resize = 1;
   ScratchDir dir;
