@@ -3,11 +3,9 @@
 #include <cstdint>
 
 int DrawPackedDib(HDC dc, const RECT& destination, PackedDib dib, const RECT& source) {
-  if (dib == nullptr)
-    return 0;
+  if (dib == nullptr) return 0;
   const auto* header = static_cast<const BITMAPINFOHEADER*>(GlobalLock(dib));
-  if (header == nullptr)
-    return 0;
+  if (header == nullptr) return 0;
   const unsigned char* pixels = PackedDibPixels(header);
   const auto* info = reinterpret_cast<const BITMAPINFO*>(header);
   int32_t destWidth = destination.right - destination.left;

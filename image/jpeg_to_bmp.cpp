@@ -31,8 +31,7 @@ boolean DiscardMarkerText(j_decompress_ptr cinfo) {
   long length = long(ReadMarkerByte(cinfo)) << 8;
   length += ReadMarkerByte(cinfo);
   length -= 2;  // the length counts its own two bytes
-  if (length > 0)
-    (*cinfo->src->skip_input_data)(cinfo, length);
+  if (length > 0) (*cinfo->src->skip_input_data)(cinfo, length);
   return TRUE;
 }
 

@@ -57,12 +57,9 @@ PackedDib Discard(PackedDib dib) {
 // image-size fields when they are 0. Gives the number of colour-table entries
 // in the file, or false when the bitmap cannot be used.
 bool CompleteHeader(BITMAPINFOHEADER* header, uint32_t* colorCount) {
-  if (header->biSize < kInfoHeaderSize || header->biSize > kLargestHeaderSize)
-    return false;
-  if (header->biWidth <= 0 || header->biHeight == 0)
-    return false;
-  if (!UsableBitCount(header->biBitCount) || header->biCompression != BI_RGB)
-    return false;
+  if (header->biSize < kInfoHeaderSize || header->biSize > kLargestHeaderSize) return false;
+  if (header->biWidth <= 0 || header->biHeight == 0) return false;
+  if (!UsableBitCount(header->biBitCount) || header->biCompression != BI_RGB) return false;
 
   uint32_t colors = header->biClrUsed;
   uint32_t mostColors = header->biBitCount <= 8 ? FullColorCount(header->biBitCount) : 256;
@@ -78,8 +75,7 @@ bool CompleteHeader(BITMAPINFOHEADER* header, uint32_t* colorCount) {
   uint64_t rows =
       header->biHeight < 0 ? uint64_t(-int64_t(header->biHeight)) : uint64_t(header->biHeight);
   uint64_t pixelBytes = rowBytes * rows;
-  if (pixelBytes > UINT32_MAX)
-    return false;
+  if (pixelBytes > UINT32_MAX) return false;
   if (header->biSizeImage == 0) {
     header->biSizeImage = DWORD(pixelBytes);
   } else if (header->biSizeImage < pixelBytes) {
@@ -106,8 +102,7 @@ PackedDib LoadPackedDib(const char* fileName) {
 
 PackedDib ReadPackedDib(HFILE file) {
   PackedDib dib = GlobalAlloc(GMEM_MOVEABLE, kFirstBlockSize);
-  if (dib == nullptr)
-    return nullptr;
+  if (dib == nullptr) return nullptr;
   auto* header = static_cast<BITMAPINFOHEADER*>(GlobalLock(dib));
   if (header == nullptr) {
     GlobalFree(dib);
@@ -132,8 +127,7 @@ PackedDib ReadPackedDib(HFILE file) {
               headerSize - kInfoHeaderSize);
   // SIZE_T has 32 bits on Windows: a sum beyond them would wrap to a small block.
   uint64_t blockSize = uint64_t(headerSize) + tableBytes + imageSize;
-  if (blockSize > UINT32_MAX)
-    return Discard(dib);
+  if (blockSize > UINT32_MAX) return Discard(dib);
 
   GlobalUnlock(dib);
   PackedDib grown = GlobalReAlloc(dib, SIZE_T(blockSize), 0);
@@ -150,14 +144,12 @@ PackedDib ReadPackedDib(HFILE file) {
   // A table cut short by the end of the file is no reason to refuse when the
   // pixels lie elsewhere; its missing entries are black rather than left over.
   UINT tableRead = _lread(file, bytes + headerSize, tableBytes);
-  if (tableRead > tableBytes)
-    tableRead = 0;
+  if (tableRead > tableBytes) tableRead = 0;
   std::memset(bytes + headerSize + tableRead, 0, tableBytes - tableRead);
   if (pixelOffset != 0 && _llseek(file, LONG(pixelOffset), FILE_BEGIN) == HFILE_ERROR) {
     return Discard(dib);
   }
-  if (!ReadChunked(file, bytes + headerSize + tableBytes, imageSize))
-    return Discard(dib);
+  if (!ReadChunked(file, bytes + headerSize + tableBytes, imageSize)) return Discard(dib);
   GlobalUnlock(dib);
   return dib;
 }
@@ -166,8 +158,7 @@ bool ReadChunked(HFILE file, void* destination, uint32_t count) {
   auto* bytes = static_cast<unsigned char*>(destination);
   while (count > 0) {
     UINT piece = count < kPieceSize ? count : kPieceSize;
-    if (_lread(file, bytes, piece) != piece)
-      return false;
+    if (_lread(file, bytes, piece) != piece) return false;
     bytes += piece;
     count -= piece;
   }
@@ -188,8 +179,7 @@ int32_t PackedDibHeight(const BITMAPINFOHEADER* header) {
 }
 
 uint16_t PackedDibColorCount(const BITMAPINFOHEADER* header) {
-  if (header->biClrUsed != 0)
-    return uint16_t(header->biClrUsed);
+  if (header->biClrUsed != 0) return uint16_t(header->biClrUsed);
   return uint16_t(FullColorCount(header->biBitCount));
 }
 

@@ -10,7 +10,9 @@ uint32_t ReadU32(const unsigned char* p) {
   return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
 }
 
-uint16_t ReadU16(const unsigned char* p) { return uint16_t(p[0] | p[1] << 8); }
+uint16_t ReadU16(const unsigned char* p) {
+  return uint16_t(p[0] | p[1] << 8);
+}
 
 long FileLength(FILE* file) {
   if (std::fseek(file, 0, SEEK_END) != 0) return -1;
@@ -26,7 +28,8 @@ bool ReadPayload(FILE* file, long fileLength, ShowRecord& record) {
   if (bytes == nullptr) return false;
   record.payload = bytes;
   if (std::fread(bytes, 1, size_t(record.length), file) != size_t(record.length)) return false;
-  for (int32_t i = 0; i < record.length; ++i) bytes[i] ^= kPayloadMask;
+  for (int32_t i = 0; i < record.length; ++i)
+    bytes[i] ^= kPayloadMask;
   bytes[record.length] = 0;
   return RecordChecksum(bytes, record.length) == record.checksum;
 }
@@ -76,7 +79,8 @@ const ShowRecord* RecordAt(int16_t index) {
 
 uint16_t RecordChecksum(const unsigned char* bytes, int32_t count) {
   uint16_t c = 0;
-  for (int32_t i = 0; i < count; ++i) c ^= uint16_t((i % 255) * bytes[i]);
+  for (int32_t i = 0; i < count; ++i)
+    c ^= uint16_t((i % 255) * bytes[i]);
   return c;
 }
 

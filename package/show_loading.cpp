@@ -91,7 +91,8 @@ FILE* ReadShowPackage(const char* path, const char** message) {
     std::fclose(file);
     return nullptr;
   }
-  for (int16_t i = 0; const ShowRecord* record = RecordAt(i); ++i) TakeRecord(*record);
+  for (int16_t i = 0; const ShowRecord* record = RecordAt(i); ++i)
+    TakeRecord(*record);
   return file;
 }
 

@@ -41,9 +41,9 @@ constexpr int kHeaderChecksum = 16;
 
 struct ShowRecord {
   ShowRecordType type;
-  uint32_t start;   // Image: offset of the picture's first byte
-  uint32_t end;     // Image: offset one past its last byte
-  int32_t length;   // payload bytes; zero or negative: no payload
+  uint32_t start;  // Image: offset of the picture's first byte
+  uint32_t end;    // Image: offset one past its last byte
+  int32_t length;  // payload bytes; zero or negative: no payload
   uint16_t checksum;
   // The unscrambled payload, owned by the table; present exactly when length > 0.
   // One zero byte follows its last byte, so text payloads always end in memory.

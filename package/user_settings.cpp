@@ -14,9 +14,12 @@ struct SettingValue {
 
 // Registry names, in the order they are read and written.
 constexpr SettingValue kSettingValues[] = {
-    {"RedrawSpeed", &UserSettings::RedrawSpeed}, {"SoundSpeed", &UserSettings::SoundSpeed},
-    {"Resize", &UserSettings::Resize},           {"Shuffle", &UserSettings::Shuffle},
-    {"Mute", &UserSettings::Mute},               {"UseEff", &UserSettings::UseEff},
+    {"RedrawSpeed", &UserSettings::RedrawSpeed},
+    {"SoundSpeed", &UserSettings::SoundSpeed},
+    {"Resize", &UserSettings::Resize},
+    {"Shuffle", &UserSettings::Shuffle},
+    {"Mute", &UserSettings::Mute},
+    {"UseEff", &UserSettings::UseEff},
 };
 
 HKEY OpenSettingsKey() {

@@ -28,6 +28,7 @@
 #define NOMINMAX
 #endif
 #include <windows.h>
+// mmsystem.h needs the types of windows.h.
 #include <mmsystem.h>
 #else
 #include "platform/linux/win32_api.h"

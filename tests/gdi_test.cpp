@@ -65,8 +65,7 @@ class TestDib {
         p[0] = GetBValue(Colour(index));
         p[1] = GetGValue(Colour(index));
         p[2] = GetRValue(Colour(index));
-        if (bitCount_ == 32)
-          p[3] = 0x99;  // unused, must not matter
+        if (bitCount_ == 32) p[3] = 0x99;  // unused, must not matter
       }
     }
   }
@@ -163,8 +162,7 @@ class GdiTest : public ::testing::Test {
         COLORREF c = GetPixel(dc, x, y);
         std::string token = c == 0 ? "." : c == RGB(255, 255, 255) ? "W" : "?";
         for (int i = 0; i < 64; ++i) {
-          if (c == Colour(i))
-            token = std::to_string(i);
+          if (c == Colour(i)) token = std::to_string(i);
         }
         text += (x > left ? " " : "") + std::string(3 - token.size(), ' ') + token;
       }
@@ -194,11 +192,9 @@ class GdiTest : public ::testing::Test {
     }
     std::string text;
     for (int i = 0; i < kWidth * kHeight; ++i) {
-      if (i % kWidth)
-        text += " ";
+      if (i % kWidth) text += " ";
       text += std::string(3 - tokens[i].size(), ' ') + tokens[i];
-      if (i % kWidth == kWidth - 1)
-        text += "\n";
+      if (i % kWidth == kWidth - 1) text += "\n";
     }
     return text;
   }
@@ -211,8 +207,7 @@ class GdiTest : public ::testing::Test {
       COLORREF c = GetPixel(dc_, vertical ? 0 : i, vertical ? i : 0);
       int index = -1;
       for (int j = 0; j < 64; ++j) {
-        if (c == Colour(j))
-          index = j;
+        if (c == Colour(j)) index = j;
       }
       taken.push_back(index);
     }

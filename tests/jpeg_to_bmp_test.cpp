@@ -31,8 +31,7 @@ struct Decoded {
 Decoded DecodeJpeg(const std::string& path) {
   Decoded picture;
   FILE* file = fopen(path.c_str(), "rb");
-  if (file == nullptr)
-    return picture;
+  if (file == nullptr) return picture;
   jpeg_decompress_struct cinfo;
   jpeg_error_mgr jerr;
   cinfo.err = jpeg_std_error(&jerr);

@@ -102,8 +102,7 @@ class Locked {
   explicit Locked(PackedDib dib)
       : dib_(dib), header_(static_cast<const BITMAPINFOHEADER*>(GlobalLock(dib))) {}
   ~Locked() {
-    if (header_ != nullptr)
-      GlobalUnlock(dib_);
+    if (header_ != nullptr) GlobalUnlock(dib_);
   }
   Locked(const Locked&) = delete;
   Locked& operator=(const Locked&) = delete;

@@ -17,7 +17,8 @@ constexpr uint32_t kTableOffset = 100;
 
 std::string Payload(size_t n) {
   std::string p;
-  for (size_t i = 0; i < n; ++i) p.push_back(char((i * 7 + 3) & 0xFF));
+  for (size_t i = 0; i < n; ++i)
+    p.push_back(char((i * 7 + 3) & 0xFF));
   return p;
 }
 
@@ -118,10 +119,12 @@ TEST_F(RecordTableTest, NegativeLengthMeansNoPayload) {
 TEST_F(RecordTableTest, ReservedBytesAndTheTerminatorsTailAreNotRead) {
   std::string table;
   AppendRecord(table, ShowRecordType::ShowTitle, 0, 0, std::string("T", 2));
-  for (int i : {2, 3, 18, 19, 20, 21, 22, 23}) table[i] = char(0xAB);
+  for (int i : {2, 3, 18, 19, 20, 21, 22, 23})
+    table[i] = char(0xAB);
   std::string terminator;
   AppendTerminator(terminator);
-  for (size_t i = 2; i < terminator.size(); ++i) terminator[i] = char(0xEE);
+  for (size_t i = 2; i < terminator.size(); ++i)
+    terminator[i] = char(0xEE);
   ASSERT_EQ(Read(table + terminator), 1);
   EXPECT_EQ(RecordAt(0)->type, ShowRecordType::ShowTitle);
 }
@@ -155,7 +158,8 @@ TEST_F(RecordTableTest, PayloadLongerThanTheFileFailsBeforeAllocating) {
   for (uint32_t length : {400u, 0x7FFFFFFFu}) {
     std::string table;
     AppendRecord(table, ShowRecordType::Sound, 0, 0, Payload(300));
-    for (int i = 0; i < 4; ++i) table[12 + i] = char((length >> (8 * i)) & 0xFF);
+    for (int i = 0; i < 4; ++i)
+      table[12 + i] = char((length >> (8 * i)) & 0xFF);
     AppendTerminator(table);
     EXPECT_EQ(Read(table), -1) << length;
     std::fclose(file_);
@@ -172,7 +176,8 @@ TEST_F(RecordTableTest, OffsetPastTheEndFailsOnTheMarker) {
 
 TEST_F(RecordTableTest, HoldsAtMost1023RecordsAndNeverWritesPastTheTable) {
   std::string full;
-  for (int i = 0; i < 1023; ++i) AppendRecord(full, ShowRecordType::Image, i, i + 1, "");
+  for (int i = 0; i < 1023; ++i)
+    AppendRecord(full, ShowRecordType::Image, i, i + 1, "");
   std::string table = full;
   AppendTerminator(table);
   ASSERT_EQ(Read(table), 1023);

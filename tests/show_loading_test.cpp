@@ -27,7 +27,9 @@ std::string UniqueShowName() {
   return "LoadTest-" + std::to_string(now % 1000000007) + "-" + std::to_string(counter++);
 }
 
-std::string Text(const std::string& s) { return s + std::string(1, '\0'); }
+std::string Text(const std::string& s) {
+  return s + std::string(1, '\0');
+}
 
 std::string ProbeLine(const ChildResult& r, const std::string& name) {
   size_t at = r.out.find(name + "=");

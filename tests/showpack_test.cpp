@@ -54,8 +54,7 @@ uint32_t ReadU32(const std::string& bytes, size_t at) {
 size_t FirstDifference(const std::string& a, const std::string& b) {
   size_t n = std::min(a.size(), b.size());
   for (size_t i = 0; i < n; ++i) {
-    if (a[i] != b[i])
-      return i;
+    if (a[i] != b[i]) return i;
   }
   return a.size() == b.size() ? std::string::npos : n;
 }
@@ -106,8 +105,7 @@ TEST(ShowpackTest, CreateListExtractGiveTheShowBack) {
                                      "--info",           info,          "--readme",
                                      dir / "readme.txt", "--sound",     dir / "s0.wav",
                                      "--sound",          dir / "s1.wav"};
-    if (withPlayer)
-      args.insert(args.end(), {"--player", dir / "player"});
+    if (withPlayer) args.insert(args.end(), {"--player", dir / "player"});
     args.insert(args.end(), pictureArgs.begin(), pictureArgs.end());
     ChildResult created = Showpack(args);
     ASSERT_EQ(created.exitCode, 0) << created.err;

@@ -19,8 +19,8 @@ class UserSettingsTest : public ::testing::Test {
     SetEnv("XDG_CONFIG_HOME", dir_ / "config");
     static std::atomic<unsigned> counter{0};
     auto now = std::chrono::system_clock::now().time_since_epoch().count();
-    std::string name = "SettingsTest-" + std::to_string(now % 1000000007) + "-" +
-                       std::to_string(counter++);
+    std::string name =
+        "SettingsTest-" + std::to_string(now % 1000000007) + "-" + std::to_string(counter++);
     std::snprintf(showState.showName, sizeof showState.showName, "%s", name.c_str());
     showState.settings = UserSettings();
   }

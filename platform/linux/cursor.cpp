@@ -35,8 +35,7 @@ HCURSOR WINAPI LoadCursorA(HINSTANCE instance, LPCSTR name) {
     PlatformUnsupported("LoadCursorA", "cursors from a module's resources");
   }
   for (int i = 0; i < kCursors; ++i) {
-    if (name == kNames[i])
-      return HandleOf(i);
+    if (name == kNames[i]) return HandleOf(i);
   }
   PlatformUnsupported("LoadCursorA", "a system cursor other than IDC_ARROW and IDC_WAIT");
 }
@@ -44,11 +43,9 @@ HCURSOR WINAPI LoadCursorA(HINSTANCE instance, LPCSTR name) {
 HCURSOR WINAPI SetCursor(HCURSOR cursor) {
   bool known = cursor == nullptr;
   for (int i = 0; i < kCursors; ++i) {
-    if (cursor == HandleOf(i))
-      known = true;
+    if (cursor == HandleOf(i)) known = true;
   }
-  if (!known)
-    return nullptr;
+  if (!known) return nullptr;
   HCURSOR previous = current;
   current = cursor;
   return previous;

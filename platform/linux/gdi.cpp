@@ -60,8 +60,7 @@ class HandleTable {
     size_t slot = 0;
     while (slot < slots_.size() && slots_[slot].used)
       ++slot;
-    if (slot == slots_.size())
-      slots_.emplace_back();
+    if (slot == slots_.size()) slots_.emplace_back();
     slots_[slot].value = std::move(value);
     slots_[slot].used = true;
     return ((slot + 1) * kGenerations + slots_[slot].generation) * 8 + tag_;
@@ -70,13 +69,10 @@ class HandleTable {
   // Valid until the next Add or Remove.
   T* Find(const void* handle) {
     uintptr_t value = reinterpret_cast<uintptr_t>(handle);
-    if (value % 8 != tag_ || value / 8 < kGenerations)
-      return nullptr;
+    if (value % 8 != tag_ || value / 8 < kGenerations) return nullptr;
     size_t slot = value / 8 / kGenerations - 1;
-    if (slot >= slots_.size() || !slots_[slot].used)
-      return nullptr;
-    if (slots_[slot].generation != value / 8 % kGenerations)
-      return nullptr;
+    if (slot >= slots_.size() || !slots_[slot].used) return nullptr;
+    if (slots_[slot].generation != value / 8 % kGenerations) return nullptr;
     return &slots_[slot].value;
   }
 
@@ -167,10 +163,8 @@ HDC NewContext(bool screen) {
 RECT Intersect(const RECT& a, const RECT& b) {
   RECT r = {std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
             std::min(a.bottom, b.bottom)};
-  if (r.right < r.left)
-    r.right = r.left;
-  if (r.bottom < r.top)
-    r.bottom = r.top;
+  if (r.right < r.left) r.right = r.left;
+  if (r.bottom < r.top) r.bottom = r.top;
   return r;
 }
 
@@ -187,10 +181,8 @@ RECT RectAt(int64_t x, int64_t y, int64_t width, int64_t height) {
 
 bool GdiDrawingTarget(HDC dc, const char* call, GdiTarget* target) {
   DeviceContext* context = contexts.Find(dc);
-  if (context == nullptr)
-    return false;
-  if (context->screen)
-    PlatformUnsupported(call, "pixels of the screen DC");
+  if (context == nullptr) return false;
+  if (context->screen) PlatformUnsupported(call, "pixels of the screen DC");
   if (context->bitmap == Stock().defaultBitmap) {
     PlatformUnsupported(call, "pixels of a memory DC's default monochrome bitmap");
   }
@@ -203,104 +195,85 @@ bool GdiDrawingTarget(HDC dc, const char* call, GdiTarget* target) {
 }
 
 HDC WINAPI GetDC(HWND window) {
-  if (window != nullptr)
-    PlatformUnsupported("GetDC", "window device contexts");
+  if (window != nullptr) PlatformUnsupported("GetDC", "window device contexts");
   return NewContext(true);
 }
 
 int WINAPI ReleaseDC(HWND window, HDC dc) {
-  if (window != nullptr)
-    PlatformUnsupported("ReleaseDC", "window device contexts");
+  if (window != nullptr) PlatformUnsupported("ReleaseDC", "window device contexts");
   DeviceContext* context = contexts.Find(dc);
-  if (context == nullptr || !context->screen)
-    return 0;
+  if (context == nullptr || !context->screen) return 0;
   contexts.Remove(dc);
   return 1;
 }
 
 HDC WINAPI CreateCompatibleDC(HDC dc) {
-  if (dc != nullptr && contexts.Find(dc) == nullptr)
-    return nullptr;
+  if (dc != nullptr && contexts.Find(dc) == nullptr) return nullptr;
   return NewContext(false);
 }
 
 HBITMAP WINAPI CreateCompatibleBitmap(HDC dc, int width, int height) {
   DeviceContext* context = contexts.Find(dc);
-  if (context == nullptr || width < 0 || height < 0)
-    return nullptr;
+  if (context == nullptr || width < 0 || height < 0) return nullptr;
   if (context->bitmap == Stock().defaultBitmap) {
     PlatformUnsupported("CreateCompatibleBitmap",
                         "monochrome bitmaps (the DC holds its default bitmap)");
   }
-  if (width == 0 || height == 0)
-    return static_cast<HBITMAP>(Stock().defaultBitmap);
+  if (width == 0 || height == 0) return static_cast<HBITMAP>(Stock().defaultBitmap);
   // Beyond 2 GiB of pixels, as a 32-bit process could not hold them either.
-  if (int64_t(width) * height > INT32_MAX / 4)
-    return nullptr;
+  if (int64_t(width) * height > INT32_MAX / 4) return nullptr;
   GdiObject bitmap;
   bitmap.width = width;
   bitmap.height = height;
   bitmap.pixels.reset(new (std::nothrow) uint32_t[size_t(width) * height]());
-  if (bitmap.pixels == nullptr)
-    return nullptr;
+  if (bitmap.pixels == nullptr) return nullptr;
   return static_cast<HBITMAP>(AddObject(std::move(bitmap)));
 }
 
 HGDIOBJ WINAPI SelectObject(HDC dc, HGDIOBJ object) {
   DeviceContext* context = contexts.Find(dc);
   GdiObject* selected = objects.Find(object);
-  if (context == nullptr || selected == nullptr)
-    return nullptr;
+  if (context == nullptr || selected == nullptr) return nullptr;
   HGDIOBJ previous;
   if (selected->kind == ObjectKind::kBrush) {
     previous = context->brush;
     context->brush = object;
     return previous;
   }
-  if (context->screen)
-    return nullptr;
-  if (selected->selectedInto == dc)
-    return object;
-  if (selected->selectedInto != nullptr)
-    return nullptr;
+  if (context->screen) return nullptr;
+  if (selected->selectedInto == dc) return object;
+  if (selected->selectedInto != nullptr) return nullptr;
   previous = context->bitmap;
   objects.Find(previous)->selectedInto = nullptr;
-  if (!selected->stock)
-    selected->selectedInto = dc;
+  if (!selected->stock) selected->selectedInto = dc;
   context->bitmap = object;
   return previous;
 }
 
 BOOL WINAPI DeleteObject(HGDIOBJ object) {
   GdiObject* found = objects.Find(object);
-  if (found == nullptr || found->selectedInto != nullptr)
-    return FALSE;
-  if (!found->stock)
-    objects.Remove(object);
+  if (found == nullptr || found->selectedInto != nullptr) return FALSE;
+  if (!found->stock) objects.Remove(object);
   return TRUE;
 }
 
 BOOL WINAPI DeleteDC(HDC dc) {
   DeviceContext* context = contexts.Find(dc);
-  if (context == nullptr)
-    return FALSE;
-  if (context->screen)
-    PlatformUnsupported("DeleteDC", "the screen DC (ReleaseDC frees it)");
+  if (context == nullptr) return FALSE;
+  if (context->screen) PlatformUnsupported("DeleteDC", "the screen DC (ReleaseDC frees it)");
   objects.Find(context->bitmap)->selectedInto = nullptr;
   contexts.Remove(dc);
   return TRUE;
 }
 
 HGDIOBJ WINAPI GetStockObject(int index) {
-  if (index != BLACK_BRUSH)
-    PlatformUnsupported("GetStockObject", "objects other than BLACK_BRUSH");
+  if (index != BLACK_BRUSH) PlatformUnsupported("GetStockObject", "objects other than BLACK_BRUSH");
   return Stock().blackBrush;
 }
 
 int WINAPI FillRect(HDC dc, const RECT* rect, HBRUSH brush) {
   GdiTarget target;
-  if (!GdiDrawingTarget(dc, "FillRect", &target) || rect == nullptr)
-    return 0;
+  if (!GdiDrawingTarget(dc, "FillRect", &target) || rect == nullptr) return 0;
   GdiObject* found = objects.Find(brush);
   if (found == nullptr || found->kind != ObjectKind::kBrush) {
     PlatformUnsupported("FillRect", "brushes other than the stock black and white ones");
@@ -315,16 +288,12 @@ int WINAPI FillRect(HDC dc, const RECT* rect, HBRUSH brush) {
 
 BOOL WINAPI BitBlt(HDC dest, int x, int y, int width, int height, HDC source, int sourceX,
                    int sourceY, DWORD rop) {
-  if (rop != SRCCOPY)
-    PlatformUnsupported("BitBlt", "raster operations other than SRCCOPY");
-  if (width < 0 || height < 0)
-    PlatformUnsupported("BitBlt", "negative extents");
+  if (rop != SRCCOPY) PlatformUnsupported("BitBlt", "raster operations other than SRCCOPY");
+  if (width < 0 || height < 0) PlatformUnsupported("BitBlt", "negative extents");
   GdiTarget to;
   GdiTarget from;
-  if (!GdiDrawingTarget(dest, "BitBlt", &to))
-    return FALSE;
-  if (source == nullptr || !GdiDrawingTarget(source, "BitBlt", &from))
-    return FALSE;
+  if (!GdiDrawingTarget(dest, "BitBlt", &to)) return FALSE;
+  if (source == nullptr || !GdiDrawingTarget(source, "BitBlt", &from)) return FALSE;
   // The source's clip, moved to destination coordinates, limits the copy too.
   int64_t dx = int64_t(x) - sourceX;
   int64_t dy = int64_t(y) - sourceY;
@@ -352,8 +321,7 @@ BOOL WINAPI BitBlt(HDC dest, int x, int y, int width, int height, HDC source, in
 
 int WINAPI SetStretchBltMode(HDC dc, int mode) {
   DeviceContext* context = contexts.Find(dc);
-  if (context == nullptr || mode < BLACKONWHITE || mode > HALFTONE)
-    return 0;
+  if (context == nullptr || mode < BLACKONWHITE || mode > HALFTONE) return 0;
   int previous = context->stretchMode;
   context->stretchMode = mode;
   return previous;
@@ -366,13 +334,10 @@ int WINAPI GetStretchBltMode(HDC dc) {
 
 COLORREF WINAPI GetPixel(HDC dc, int x, int y) {
   DeviceContext* context = contexts.Find(dc);
-  if (context == nullptr)
-    return CLR_INVALID;
-  if (context->screen)
-    PlatformUnsupported("GetPixel", "reading the screen DC");
+  if (context == nullptr) return CLR_INVALID;
+  if (context->screen) PlatformUnsupported("GetPixel", "reading the screen DC");
   GdiObject* bitmap = objects.Find(context->bitmap);
-  if (x < 0 || y < 0 || x >= bitmap->width || y >= bitmap->height)
-    return CLR_INVALID;
+  if (x < 0 || y < 0 || x >= bitmap->width || y >= bitmap->height) return CLR_INVALID;
   uint32_t pixel = bitmap->pixels[size_t(y) * bitmap->width + x];
   return RGB(pixel >> 16, pixel >> 8, pixel);
 }

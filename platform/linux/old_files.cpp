@@ -45,11 +45,9 @@ HFILE HandleOf(size_t slot) {
 
 // The slot of an open handle, or -1.
 long SlotOf(HFILE file) {
-  if (file <= 0 || file % 4 != 0)
-    return -1;
+  if (file <= 0 || file % 4 != 0) return -1;
   size_t slot = size_t(file) / 4 - 1;
-  if (slot >= descriptors.size() || descriptors[slot] < 0)
-    return -1;
+  if (slot >= descriptors.size() || descriptors[slot] < 0) return -1;
   return long(slot);
 }
 
@@ -64,10 +62,8 @@ HFILE NewHandle(int descriptor) {
   size_t slot = 0;
   while (slot < descriptors.size() && descriptors[slot] >= 0)
     ++slot;
-  if (slot >= size_t(INT_MAX / 4 - 1))
-    return HFILE_ERROR;
-  if (slot == descriptors.size())
-    descriptors.push_back(-1);
+  if (slot >= size_t(INT_MAX / 4 - 1)) return HFILE_ERROR;
+  if (slot == descriptors.size()) descriptors.push_back(-1);
   descriptors[slot] = descriptor;
   return HandleOf(slot);
 }
@@ -89,8 +85,7 @@ void CopyPath(const char* fileName, bool opened, CHAR* destination) {
 }  // namespace
 
 HFILE WINAPI OpenFile(LPCSTR fileName, LPOFSTRUCT info, UINT style) {
-  if (style != OF_READ)
-    PlatformUnsupported("OpenFile", "styles other than OF_READ");
+  if (style != OF_READ) PlatformUnsupported("OpenFile", "styles other than OF_READ");
   if (fileName == nullptr || info == nullptr) {
     PlatformUnsupported("OpenFile", "a null file name or OFSTRUCT");
   }
@@ -121,18 +116,14 @@ HFILE WINAPI OpenFile(LPCSTR fileName, LPOFSTRUCT info, UINT style) {
 
 UINT WINAPI _lread(HFILE file, LPVOID buffer, UINT count) {
   int descriptor = DescriptorOf(file);
-  if (descriptor < 0)
-    return UINT(HFILE_ERROR);
+  if (descriptor < 0) return UINT(HFILE_ERROR);
   char* bytes = static_cast<char*>(buffer);
   UINT done = 0;
   while (done < count) {
     ssize_t got = read(descriptor, bytes + done, count - done);
-    if (got < 0 && errno == EINTR)
-      continue;
-    if (got < 0)
-      return UINT(HFILE_ERROR);
-    if (got == 0)
-      break;
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) return UINT(HFILE_ERROR);
+    if (got == 0) break;
     done += UINT(got);
   }
   return done;
@@ -140,8 +131,7 @@ UINT WINAPI _lread(HFILE file, LPVOID buffer, UINT count) {
 
 LONG WINAPI _llseek(HFILE file, LONG offset, int origin) {
   int descriptor = DescriptorOf(file);
-  if (descriptor < 0)
-    return HFILE_ERROR;
+  if (descriptor < 0) return HFILE_ERROR;
   off_t base = 0;
   struct stat status;
   if (origin == FILE_CURRENT) {
@@ -151,21 +141,17 @@ LONG WINAPI _llseek(HFILE file, LONG offset, int origin) {
   } else if (origin != FILE_BEGIN) {
     return HFILE_ERROR;
   }
-  if (base < 0)
-    return HFILE_ERROR;
+  if (base < 0) return HFILE_ERROR;
   int64_t target = int64_t(base) + offset;
-  if (target < 0 || target > int64_t(UINT32_MAX))
-    return HFILE_ERROR;
-  if (lseek(descriptor, off_t(target), SEEK_SET) < 0)
-    return HFILE_ERROR;
+  if (target < 0 || target > int64_t(UINT32_MAX)) return HFILE_ERROR;
+  if (lseek(descriptor, off_t(target), SEEK_SET) < 0) return HFILE_ERROR;
   return LONG(DWORD(target));
 }
 
 HFILE WINAPI _lclose(HFILE file) {
   std::lock_guard<std::mutex> lock(tableMutex);
   long slot = SlotOf(file);
-  if (slot < 0)
-    return HFILE_ERROR;
+  if (slot < 0) return HFILE_ERROR;
   close(descriptors[size_t(slot)]);
   descriptors[size_t(slot)] = -1;
   return 0;

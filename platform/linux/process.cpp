@@ -47,4 +47,6 @@ DWORD WINAPI GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size) {
   return DWORD(n);
 }
 
-void WINAPI ExitProcess(UINT exitCode) { std::exit(int(exitCode)); }
+void WINAPI ExitProcess(UINT exitCode) {
+  std::exit(int(exitCode));
+}

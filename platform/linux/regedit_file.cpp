@@ -54,38 +54,30 @@ std::string TrimRight(const std::string& s) {
 }
 
 int HexDigit(char c) {
-  if (c >= '0' && c <= '9')
-    return c - '0';
-  if (c >= 'a' && c <= 'f')
-    return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F')
-    return c - 'A' + 10;
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
   return -1;
 }
 
 bool StartsWithNoCase(const std::string& s, size_t pos, const char* prefix) {
   size_t n = std::strlen(prefix);
-  if (s.size() - pos < n)
-    return false;
+  if (s.size() - pos < n) return false;
   for (size_t i = 0; i < n; ++i) {
     char c = s[pos + i];
-    if (c >= 'A' && c <= 'Z')
-      c = char(c - 'A' + 'a');
-    if (c != prefix[i])
-      return false;
+    if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
+    if (c != prefix[i]) return false;
   }
   return true;
 }
 
 // 1 to 8 hex digits, the whole of text.
 bool ParseHexNumber(const std::string& text, DWORD* value) {
-  if (text.empty() || text.size() > 8)
-    return false;
+  if (text.empty() || text.size() > 8) return false;
   DWORD result = 0;
   for (char c : text) {
     int digit = HexDigit(c);
-    if (digit < 0)
-      return false;
+    if (digit < 0) return false;
     result = (result << 4) | DWORD(digit);
   }
   *value = result;
@@ -94,8 +86,7 @@ bool ParseHexNumber(const std::string& text, DWORD* value) {
 
 // A quoted string starting at s[*pos]; *pos ends after the closing quote.
 bool ParseQuoted(const std::string& s, size_t* pos, std::string* text) {
-  if (*pos >= s.size() || s[*pos] != '"')
-    return false;
+  if (*pos >= s.size() || s[*pos] != '"') return false;
   text->clear();
   for (size_t i = *pos + 1; i < s.size(); ++i) {
     char c = s[i];
@@ -104,8 +95,7 @@ bool ParseQuoted(const std::string& s, size_t* pos, std::string* text) {
       return true;
     }
     if (c == '\\') {
-      if (i + 1 >= s.size() || (s[i + 1] != '\\' && s[i + 1] != '"'))
-        return false;
+      if (i + 1 >= s.size() || (s[i + 1] != '\\' && s[i + 1] != '"')) return false;
       c = s[++i];
     }
     text->push_back(c);
@@ -116,8 +106,7 @@ bool ParseQuoted(const std::string& s, size_t* pos, std::string* text) {
 std::string Quote(const std::string& text) {
   std::string quoted = "\"";
   for (char c : text) {
-    if (c == '\\' || c == '"')
-      quoted.push_back('\\');
+    if (c == '\\' || c == '"') quoted.push_back('\\');
     quoted.push_back(c);
   }
   quoted.push_back('"');
@@ -132,21 +121,16 @@ bool HasLineBreak(const std::string& s) {
 bool ParseHexBytes(const std::string& list, std::string* bytes) {
   bytes->clear();
   size_t pos = SkipBlanks(list, 0);
-  if (pos == list.size())
-    return true;
+  if (pos == list.size()) return true;
   for (;;) {
     pos = SkipBlanks(list, pos);
-    if (list.size() - pos < 2)
-      return false;
+    if (list.size() - pos < 2) return false;
     int high = HexDigit(list[pos]), low = HexDigit(list[pos + 1]);
-    if (high < 0 || low < 0)
-      return false;
+    if (high < 0 || low < 0) return false;
     bytes->push_back(char(high << 4 | low));
     pos = SkipBlanks(list, pos + 2);
-    if (pos == list.size())
-      return true;
-    if (list[pos] != ',')
-      return false;
+    if (pos == list.size()) return true;
+    if (list[pos] != ',') return false;
     ++pos;
   }
 }
@@ -156,11 +140,9 @@ std::vector<std::string> SplitLines(const std::string& text) {
   size_t start = 0;
   while (start < text.size()) {
     size_t end = text.find('\n', start);
-    if (end == std::string::npos)
-      end = text.size();
+    if (end == std::string::npos) end = text.size();
     std::string line = text.substr(start, end - start);
-    if (!line.empty() && line.back() == '\r')
-      line.pop_back();
+    if (!line.empty() && line.back() == '\r') line.pop_back();
     lines.push_back(line);
     start = end + 1;
   }
@@ -252,8 +234,7 @@ std::atomic<bool> warned{false};
 
 // where is the file's path, with ":line" when a line is to blame.
 void WarnOnce(const std::string& where, const std::string& reason) {
-  if (warned.exchange(true))
-    return;
+  if (warned.exchange(true)) return;
   std::fprintf(stderr,
                "lumivane: %s: %s; the file is left as it is, read as empty and not written\n",
                where.c_str(), reason.c_str());
@@ -267,14 +248,12 @@ LONG ErrorFromErrno(int error, LONG otherwise) {
 // The whole file; false with errno set when it cannot be read.
 bool ReadWholeFile(const std::string& path, std::string* text) {
   int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0)
-    return false;
+  if (fd < 0) return false;
   text->clear();
   char buffer[65536];
   for (;;) {
     ssize_t n = read(fd, buffer, sizeof buffer);
-    if (n < 0 && errno == EINTR)
-      continue;
+    if (n < 0 && errno == EINTR) continue;
     if (n <= 0) {
       int error = errno;
       close(fd);
@@ -291,8 +270,7 @@ LONG LoadStore(const std::string& path, RegeditFile* file) {
   *file = RegeditFile();
   std::string text;
   if (!ReadWholeFile(path, &text)) {
-    if (errno == ENOENT)
-      return ERROR_SUCCESS;
+    if (errno == ENOENT) return ERROR_SUCCESS;
     int error = errno;
     WarnOnce(path, std::string("cannot be read: ") + std::strerror(error));
     return ErrorFromErrno(error, ERROR_READ_FAULT);
@@ -311,10 +289,8 @@ LONG LoadStore(const std::string& path, RegeditFile* file) {
 bool MakeDirectories(const std::string& dir) {
   for (size_t slash = dir.find('/', 1);; slash = dir.find('/', slash + 1)) {
     std::string part = dir.substr(0, slash);
-    if (mkdir(part.c_str(), 0700) != 0 && errno != EEXIST)
-      return false;
-    if (slash == std::string::npos)
-      return true;
+    if (mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) return false;
+    if (slash == std::string::npos) return true;
   }
 }
 
@@ -323,8 +299,7 @@ bool MakeDirectories(const std::string& dir) {
 LONG ReplaceFile(const std::string& path, const std::string& text) {
   std::string temporary = path + ".XXXXXX";
   int fd = mkostemp(&temporary[0], O_CLOEXEC);
-  if (fd < 0)
-    return ErrorFromErrno(errno, ERROR_WRITE_FAULT);
+  if (fd < 0) return ErrorFromErrno(errno, ERROR_WRITE_FAULT);
   FILE* out = fdopen(fd, "wb");
   if (out == nullptr) {
     int error = errno;
@@ -337,10 +312,8 @@ LONG ReplaceFile(const std::string& path, const std::string& text) {
       fsync(fd) != 0) {
     error = errno;
   }
-  if (std::fclose(out) != 0 && error == 0)
-    error = errno;
-  if (error == 0 && std::rename(temporary.c_str(), path.c_str()) != 0)
-    error = errno;
+  if (std::fclose(out) != 0 && error == 0) error = errno;
+  if (error == 0 && std::rename(temporary.c_str(), path.c_str()) != 0) error = errno;
   if (error != 0) {
     unlink(temporary.c_str());
     return ErrorFromErrno(error, ERROR_WRITE_FAULT);
@@ -353,8 +326,7 @@ LONG ReplaceFile(const std::string& path, const std::string& text) {
 bool ParseRegedit(const std::string& text, RegeditFile* file, RegeditError* error) {
   *file = RegeditFile();
   std::vector<std::string> lines = SplitLines(text);
-  if (lines.empty())
-    return true;
+  if (lines.empty()) return true;
   if (TrimRight(lines[0]) != "REGEDIT4") {
     error->line = 1;
     error->reason = "the first line is not REGEDIT4";
@@ -364,8 +336,7 @@ bool ParseRegedit(const std::string& text, RegeditFile* file, RegeditError* erro
     const std::string& line = lines[i];
     size_t pos = SkipBlanks(line, 0);
     const char* reason = nullptr;
-    if (pos == line.size())
-      continue;
+    if (pos == line.size()) continue;
     if (line[pos] == ';') {
       if (file->sections.empty()) {
         file->preamble.push_back(line);
@@ -435,8 +406,7 @@ RegeditSection MakeRegeditSection(const std::string& key) {
 
 bool MakeRegeditValue(const std::string& name, DWORD type, const std::string& data,
                       RegeditEntry* entry) {
-  if (HasLineBreak(name))
-    return false;
+  if (HasLineBreak(name)) return false;
   entry->isValue = true;
   entry->name = name;
   entry->type = type;
@@ -484,8 +454,7 @@ std::string RegeditStorePath() {
     config = std::string(home) + "/.config";
   } else {
     const passwd* user = getpwuid(getuid());
-    if (user == nullptr || user->pw_dir == nullptr || user->pw_dir[0] == '\0')
-      return "";
+    if (user == nullptr || user->pw_dir == nullptr || user->pw_dir[0] == '\0') return "";
     config = std::string(user->pw_dir) + "/.config";
   }
   return config + "/lumivane/user.reg";
@@ -494,31 +463,26 @@ std::string RegeditStorePath() {
 RegeditFile ReadRegeditStore() {
   RegeditFile file;
   std::string path = RegeditStorePath();
-  if (!path.empty())
-    LoadStore(path, &file);
+  if (!path.empty()) LoadStore(path, &file);
   return file;
 }
 
 LONG UpdateRegeditStore(const std::function<bool(RegeditFile*)>& change) {
   std::string path = RegeditStorePath();
-  if (path.empty())
-    return ERROR_PATH_NOT_FOUND;
+  if (path.empty()) return ERROR_PATH_NOT_FOUND;
   if (!MakeDirectories(path.substr(0, path.rfind('/')))) {
     return ErrorFromErrno(errno, ERROR_PATH_NOT_FOUND);
   }
   int lock = open((path + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-  if (lock < 0)
-    return ErrorFromErrno(errno, ERROR_WRITE_FAULT);
+  if (lock < 0) return ErrorFromErrno(errno, ERROR_WRITE_FAULT);
   int locked;
   do {
     locked = flock(lock, LOCK_EX);
   } while (locked != 0 && errno == EINTR);
   LONG status = locked == 0 ? ERROR_SUCCESS : ERROR_WRITE_FAULT;
   RegeditFile file;
-  if (status == ERROR_SUCCESS)
-    status = LoadStore(path, &file);
-  if (status == ERROR_SUCCESS && change(&file))
-    status = ReplaceFile(path, FormatRegedit(file));
+  if (status == ERROR_SUCCESS) status = LoadStore(path, &file);
+  if (status == ERROR_SUCCESS && change(&file)) status = ReplaceFile(path, FormatRegedit(file));
   // Closing the descriptor releases the lock.
   close(lock);
   return status;

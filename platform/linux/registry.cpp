@@ -53,10 +53,8 @@ LONG NewHandle(const std::string& key, HKEY* handle) {
   size_t slot = 0;
   while (slot < slots.size() && slots[slot].open)
     ++slot;
-  if (slot == kMaxHandles)
-    return ERROR_NOT_ENOUGH_MEMORY;
-  if (slot == slots.size())
-    slots.emplace_back();
+  if (slot == kMaxHandles) return ERROR_NOT_ENOUGH_MEMORY;
+  if (slot == slots.size()) slots.emplace_back();
   slots[slot].open = true;
   slots[slot].key = key;
   *handle = HandleOf(slot);
@@ -66,8 +64,7 @@ LONG NewHandle(const std::string& key, HKEY* handle) {
 // The slot of a handle of this layer, or slots.size(); slotsMutex held.
 size_t SlotOf(HKEY handle) {
   uintptr_t value = reinterpret_cast<uintptr_t>(handle);
-  if (value == 0 || value % 4 != 0)
-    return slots.size();
+  if (value == 0 || value % 4 != 0) return slots.size();
   size_t slot = value / 4 - 1;
   return slot < slots.size() && slots[slot].open ? slot : slots.size();
 }
@@ -84,8 +81,7 @@ LONG KeyOf(const char* call, HKEY handle, std::string* key) {
   }
   std::lock_guard<std::mutex> lock(slotsMutex);
   size_t slot = SlotOf(handle);
-  if (slot == slots.size())
-    return ERROR_INVALID_HANDLE;
+  if (slot == slots.size()) return ERROR_INVALID_HANDLE;
   *key = slots[slot].key;
   return ERROR_SUCCESS;
 }
@@ -93,14 +89,10 @@ LONG KeyOf(const char* call, HKEY handle, std::string* key) {
 // parent\subKey, with one trailing backslash dropped as Windows does.
 LONG JoinSubKey(const std::string& parent, const char* subKey, std::string* key) {
   std::string sub = subKey == nullptr ? "" : subKey;
-  if (!sub.empty() && sub[0] == '\\')
-    return ERROR_BAD_PATHNAME;
-  if (!sub.empty() && sub.back() == '\\')
-    sub.pop_back();
-  if (sub.find("\\\\") != std::string::npos)
-    return ERROR_BAD_PATHNAME;
-  if (sub.find_first_of("\r\n") != std::string::npos)
-    return ERROR_INVALID_PARAMETER;
+  if (!sub.empty() && sub[0] == '\\') return ERROR_BAD_PATHNAME;
+  if (!sub.empty() && sub.back() == '\\') sub.pop_back();
+  if (sub.find("\\\\") != std::string::npos) return ERROR_BAD_PATHNAME;
+  if (sub.find_first_of("\r\n") != std::string::npos) return ERROR_INVALID_PARAMETER;
   *key = sub.empty() ? parent : parent + "\\" + sub;
   return ERROR_SUCCESS;
 }
@@ -110,11 +102,9 @@ char Lower(char c) {
 }
 
 bool SameName(const std::string& a, const std::string& b, size_t length) {
-  if (a.size() < length || b.size() < length)
-    return false;
+  if (a.size() < length || b.size() < length) return false;
   for (size_t i = 0; i < length; ++i) {
-    if (Lower(a[i]) != Lower(b[i]))
-      return false;
+    if (Lower(a[i]) != Lower(b[i])) return false;
   }
   return true;
 }
@@ -124,11 +114,9 @@ bool SameName(const std::string& a, const std::string& b) {
 }
 
 bool KeyExists(const RegeditFile& file, const std::string& key) {
-  if (SameName(key, kRoot))
-    return true;
+  if (SameName(key, kRoot)) return true;
   for (const RegeditSection& section : file.sections) {
-    if (SameName(section.key, key))
-      return true;
+    if (SameName(section.key, key)) return true;
     if (section.key.size() > key.size() && section.key[key.size()] == '\\' &&
         SameName(section.key, key, key.size())) {
       return true;
@@ -142,11 +130,9 @@ bool KeyExists(const RegeditFile& file, const std::string& key) {
 RegeditEntry* FindValue(RegeditFile* file, const std::string& key, const std::string& name) {
   RegeditEntry* found = nullptr;
   for (RegeditSection& section : file->sections) {
-    if (!SameName(section.key, key))
-      continue;
+    if (!SameName(section.key, key)) continue;
     for (RegeditEntry& entry : section.entries) {
-      if (entry.isValue && SameName(entry.name, name))
-        found = &entry;
+      if (entry.isValue && SameName(entry.name, name)) found = &entry;
     }
   }
   return found;
@@ -158,35 +144,26 @@ LONG WINAPI RegCreateKeyExA(HKEY parent, LPCSTR subKey, DWORD reserved, LPSTR ke
                             DWORD options, REGSAM, LPSECURITY_ATTRIBUTES security, PHKEY result,
                             LPDWORD disposition) {
   const char* call = "RegCreateKeyExA";
-  if (reserved != 0)
-    PlatformUnsupported(call, "a reserved argument other than 0");
-  if (keyClass != nullptr)
-    PlatformUnsupported(call, "a key class");
-  if (options != REG_OPTION_NON_VOLATILE)
-    PlatformUnsupported(call, "options other than 0");
-  if (security != nullptr)
-    PlatformUnsupported(call, "security attributes");
-  if (result == nullptr)
-    return ERROR_INVALID_PARAMETER;
+  if (reserved != 0) PlatformUnsupported(call, "a reserved argument other than 0");
+  if (keyClass != nullptr) PlatformUnsupported(call, "a key class");
+  if (options != REG_OPTION_NON_VOLATILE) PlatformUnsupported(call, "options other than 0");
+  if (security != nullptr) PlatformUnsupported(call, "security attributes");
+  if (result == nullptr) return ERROR_INVALID_PARAMETER;
   std::string parentKey, key;
   LONG status = KeyOf(call, parent, &parentKey);
-  if (status == ERROR_SUCCESS)
-    status = JoinSubKey(parentKey, subKey, &key);
-  if (status != ERROR_SUCCESS)
-    return status;
+  if (status == ERROR_SUCCESS) status = JoinSubKey(parentKey, subKey, &key);
+  if (status != ERROR_SUCCESS) return status;
 
   bool created = false;
   if (!KeyExists(ReadRegeditStore(), key)) {
     // Checked again under the lock: another process may have made it.
     status = UpdateRegeditStore([&](RegeditFile* file) {
-      if (KeyExists(*file, key))
-        return false;
+      if (KeyExists(*file, key)) return false;
       file->sections.push_back(MakeRegeditSection(key));
       created = true;
       return true;
     });
-    if (status != ERROR_SUCCESS)
-      return status;
+    if (status != ERROR_SUCCESS) return status;
   }
   status = NewHandle(key, result);
   if (status == ERROR_SUCCESS && disposition != nullptr) {
@@ -196,42 +173,33 @@ LONG WINAPI RegCreateKeyExA(HKEY parent, LPCSTR subKey, DWORD reserved, LPSTR ke
 }
 
 LONG WINAPI RegOpenKeyA(HKEY parent, LPCSTR subKey, PHKEY result) {
-  if (result == nullptr)
-    return ERROR_INVALID_PARAMETER;
+  if (result == nullptr) return ERROR_INVALID_PARAMETER;
   std::string parentKey, key;
   LONG status = KeyOf("RegOpenKeyA", parent, &parentKey);
-  if (status != ERROR_SUCCESS)
-    return status;
+  if (status != ERROR_SUCCESS) return status;
   if (subKey == nullptr || subKey[0] == '\0') {
     *result = parent;
     return ERROR_SUCCESS;
   }
   *result = nullptr;
   status = JoinSubKey(parentKey, subKey, &key);
-  if (status != ERROR_SUCCESS)
-    return status;
-  if (!KeyExists(ReadRegeditStore(), key))
-    return ERROR_FILE_NOT_FOUND;
+  if (status != ERROR_SUCCESS) return status;
+  if (!KeyExists(ReadRegeditStore(), key)) return ERROR_FILE_NOT_FOUND;
   return NewHandle(key, result);
 }
 
 LONG WINAPI RegQueryValueExA(HKEY handle, LPCSTR valueName, LPDWORD reserved, LPDWORD type,
                              LPBYTE data, LPDWORD dataSize) {
   const char* call = "RegQueryValueExA";
-  if (reserved != nullptr)
-    PlatformUnsupported(call, "a reserved argument other than NULL");
-  if (data != nullptr && dataSize == nullptr)
-    return ERROR_INVALID_PARAMETER;
+  if (reserved != nullptr) PlatformUnsupported(call, "a reserved argument other than NULL");
+  if (data != nullptr && dataSize == nullptr) return ERROR_INVALID_PARAMETER;
   std::string key;
   LONG status = KeyOf(call, handle, &key);
-  if (status != ERROR_SUCCESS)
-    return status;
+  if (status != ERROR_SUCCESS) return status;
   RegeditFile file = ReadRegeditStore();
   const RegeditEntry* value = FindValue(&file, key, valueName == nullptr ? "" : valueName);
-  if (value == nullptr)
-    return ERROR_FILE_NOT_FOUND;
-  if (type != nullptr)
-    *type = value->type;
+  if (value == nullptr) return ERROR_FILE_NOT_FOUND;
+  if (type != nullptr) *type = value->type;
   DWORD needed = DWORD(value->data.size());
   if (data != nullptr) {
     if (*dataSize < needed) {
@@ -240,22 +208,18 @@ LONG WINAPI RegQueryValueExA(HKEY handle, LPCSTR valueName, LPDWORD reserved, LP
     }
     std::memcpy(data, value->data.data(), needed);
   }
-  if (dataSize != nullptr)
-    *dataSize = needed;
+  if (dataSize != nullptr) *dataSize = needed;
   return ERROR_SUCCESS;
 }
 
 LONG WINAPI RegSetValueExA(HKEY handle, LPCSTR valueName, DWORD reserved, DWORD type,
                            const BYTE* data, DWORD dataSize) {
   const char* call = "RegSetValueExA";
-  if (reserved != 0)
-    PlatformUnsupported(call, "a reserved argument other than 0");
-  if (data == nullptr && dataSize != 0)
-    return ERROR_INVALID_PARAMETER;
+  if (reserved != 0) PlatformUnsupported(call, "a reserved argument other than 0");
+  if (data == nullptr && dataSize != 0) return ERROR_INVALID_PARAMETER;
   std::string key;
   LONG status = KeyOf(call, handle, &key);
-  if (status != ERROR_SUCCESS)
-    return status;
+  if (status != ERROR_SUCCESS) return status;
   std::string bytes(reinterpret_cast<const char*>(data), data == nullptr ? 0 : dataSize);
   RegeditEntry entry;
   if (!MakeRegeditValue(valueName == nullptr ? "" : valueName, type, bytes, &entry)) {
@@ -271,8 +235,7 @@ LONG WINAPI RegSetValueExA(HKEY handle, LPCSTR valueName, DWORD reserved, DWORD 
     }
     RegeditSection* section = nullptr;
     for (RegeditSection& candidate : file->sections) {
-      if (SameName(candidate.key, key))
-        section = &candidate;
+      if (SameName(candidate.key, key)) section = &candidate;
     }
     if (section == nullptr) {
       file->sections.push_back(MakeRegeditSection(key));
@@ -284,12 +247,10 @@ LONG WINAPI RegSetValueExA(HKEY handle, LPCSTR valueName, DWORD reserved, DWORD 
 }
 
 LONG WINAPI RegCloseKey(HKEY handle) {
-  if (handle == HKEY_CURRENT_USER)
-    return ERROR_SUCCESS;
+  if (handle == HKEY_CURRENT_USER) return ERROR_SUCCESS;
   std::lock_guard<std::mutex> lock(slotsMutex);
   size_t slot = SlotOf(handle);
-  if (slot == slots.size())
-    return ERROR_INVALID_HANDLE;
+  if (slot == slots.size()) return ERROR_INVALID_HANDLE;
   slots[slot].open = false;
   slots[slot].key.clear();
   return ERROR_SUCCESS;

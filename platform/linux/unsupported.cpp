@@ -4,7 +4,6 @@
 #include <cstdlib>
 
 void PlatformUnsupported(const char* call, const char* what) {
-  std::fprintf(stderr, "lumivane: %s: not supported by the Linux platform layer: %s\n", call,
-               what);
+  std::fprintf(stderr, "lumivane: %s: not supported by the Linux platform layer: %s\n", call, what);
   std::abort();
 }

@@ -44,7 +44,9 @@ TEST(MessageBoxDeathTest, UnsupportedStylesFailLoudly) {
                "MessageBoxA");
 }
 
-TEST(MessageBeepTest, NeverFails) { EXPECT_TRUE(MessageBeep(0xFFFFFFFF)); }
+TEST(MessageBeepTest, NeverFails) {
+  EXPECT_TRUE(MessageBeep(0xFFFFFFFF));
+}
 
 // Shows a box in a child process, as the player shows it (from a process with
 // one thread), presses keys in it once it is on the display, and gives the

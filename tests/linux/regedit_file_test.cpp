@@ -240,8 +240,7 @@ TEST_F(RegeditFileTest, FailedWriteLeavesTheFileAsItWas) {
   int code = RunForked([key] {
     std::signal(SIGXFSZ, SIG_IGN);
     rlimit limit = {4096, 4096};
-    if (setrlimit(RLIMIT_FSIZE, &limit) != 0)
-      return 100;
+    if (setrlimit(RLIMIT_FSIZE, &limit) != 0) return 100;
     std::string big(100000, '\x5a');
     LONG status = RegSetValueExA(key, "Big", 0, REG_BINARY,
                                  reinterpret_cast<const BYTE*>(big.data()), DWORD(big.size()));
@@ -263,16 +262,14 @@ TEST_F(RegeditFileTest, ProcessesWritingAtOnceLoseNothing) {
     return [key, prefix] {
       for (int i = 0; i < kPerChild; ++i) {
         std::string name = prefix + std::to_string(i);
-        if (SetDword(key, name.c_str(), DWORD(i)) != ERROR_SUCCESS)
-          return 1;
+        if (SetDword(key, name.c_str(), DWORD(i)) != ERROR_SUCCESS) return 1;
       }
       return 0;
     };
   };
   std::fflush(nullptr);
   pid_t first = fork();
-  if (first == 0)
-    _exit(writer('a')());
+  if (first == 0) _exit(writer('a')());
   EXPECT_EQ(writer('b')(), 0);
   int status = 0;
   waitpid(first, &status, 0);

@@ -46,8 +46,10 @@ std::string QuoteArgument(const std::string& arg) {
       ++backslashes;
       continue;
     }
-    if (c == '"') quoted.append(backslashes * 2 + 1, '\\');
-    else quoted.append(backslashes, '\\');
+    if (c == '"')
+      quoted.append(backslashes * 2 + 1, '\\');
+    else
+      quoted.append(backslashes, '\\');
     backslashes = 0;
     quoted.push_back(c);
   }
@@ -107,7 +109,8 @@ ChildResult RunChild(const std::vector<std::string>& args) {
   posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                    0600);
   std::vector<char*> argv;
-  for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+  for (const std::string& arg : args)
+    argv.push_back(const_cast<char*>(arg.c_str()));
   argv.push_back(nullptr);
   pid_t pid = 0;
   if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) {
@@ -140,7 +143,9 @@ std::string ExeSuffix() {
 #endif
 }
 
-std::string BuildProgram(const std::string& name) { return ProgramDir() + name + ExeSuffix(); }
+std::string BuildProgram(const std::string& name) {
+  return ProgramDir() + name + ExeSuffix();
+}
 
 void SetEnv(const std::string& name, const std::string& value) {
 #if defined(_WIN32)

@@ -31,8 +31,7 @@ unsigned char Clamp(int value) {
 void WriteJpeg(const std::string& path, const JpegPicture& picture, const JpegRowFill& fill) {
   J_COLOR_SPACE colorSpace = ColorSpaceFor(picture.components);
   FILE* file = fopen(path.c_str(), "wb");
-  if (file == nullptr)
-    throw std::runtime_error("cannot create " + path);
+  if (file == nullptr) throw std::runtime_error("cannot create " + path);
 
   jpeg_compress_struct cinfo;
   jpeg_error_mgr jerr;
@@ -45,8 +44,7 @@ void WriteJpeg(const std::string& path, const JpegPicture& picture, const JpegRo
   cinfo.in_color_space = colorSpace;
   jpeg_set_defaults(&cinfo);
   jpeg_set_quality(&cinfo, picture.quality, TRUE);
-  if (picture.storeAsRgb)
-    jpeg_set_colorspace(&cinfo, JCS_RGB);
+  if (picture.storeAsRgb) jpeg_set_colorspace(&cinfo, JCS_RGB);
   cinfo.density_unit = picture.densityUnit;
   cinfo.X_density = picture.xDensity;
   cinfo.Y_density = picture.yDensity;
@@ -64,8 +62,7 @@ void WriteJpeg(const std::string& path, const JpegPicture& picture, const JpegRo
   jpeg_finish_compress(&cinfo);
   jpeg_destroy_compress(&cinfo);
   bool failed = ferror(file) != 0;
-  if (fclose(file) != 0 || failed)
-    throw std::runtime_error("cannot write " + path);
+  if (fclose(file) != 0 || failed) throw std::runtime_error("cannot write " + path);
 }
 
 void WriteJpeg(const std::string& path, const JpegPicture& picture, const std::string& pixels) {

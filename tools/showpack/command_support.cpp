@@ -4,8 +4,7 @@
 #include "tools/showpack/commands.h"
 
 bool ArgumentList::NextIsOption() {
-  if (optionsEnded_ || AtEnd())
-    return false;
+  if (optionsEnded_ || AtEnd()) return false;
   const std::string& arg = args_[next_];
   if (arg == "--") {
     optionsEnded_ = true;
@@ -16,8 +15,7 @@ bool ArgumentList::NextIsOption() {
 }
 
 std::string ArgumentList::TakeValue(const std::string& option) {
-  if (AtEnd())
-    throw UsageError(option + " needs a value");
+  if (AtEnd()) throw UsageError(option + " needs a value");
   return Take();
 }
 
@@ -37,10 +35,8 @@ bool CopyBytes(FILE* from, FILE* to, uint64_t count) {
   char buffer[64 * 1024];
   while (count > 0) {
     size_t chunk = count < sizeof buffer ? size_t(count) : sizeof buffer;
-    if (std::fread(buffer, 1, chunk, from) != chunk)
-      return false;
-    if (std::fwrite(buffer, 1, chunk, to) != chunk)
-      return false;
+    if (std::fread(buffer, 1, chunk, from) != chunk) return false;
+    if (std::fwrite(buffer, 1, chunk, to) != chunk) return false;
     count -= chunk;
   }
   return true;
@@ -49,8 +45,6 @@ bool CopyBytes(FILE* from, FILE* to, uint64_t count) {
 void WriteWholeFile(const std::string& path, const std::string& bytes) {
   FILE* file = std::fopen(path.c_str(), "wb");
   bool ok = file != nullptr && std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-  if (file != nullptr && std::fclose(file) != 0)
-    ok = false;
-  if (!ok)
-    throw CommandFailure(kExitRefused, path + ": cannot write");
+  if (file != nullptr && std::fclose(file) != 0) ok = false;
+  if (!ok) throw CommandFailure(kExitRefused, path + ": cannot write");
 }

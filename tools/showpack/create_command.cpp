@@ -30,8 +30,7 @@ bool ParseOptions(ArgumentList& args, CreateOptions& options) {
       continue;
     }
     std::string option = args.Take();
-    if (IsHelpOption(option))
-      return false;
+    if (IsHelpOption(option)) return false;
     if (option == "-o") {
       options.out = args.TakeValue(option);
     } else if (option == "--player") {
@@ -54,10 +53,8 @@ bool ParseOptions(ArgumentList& args, CreateOptions& options) {
       throw UsageError("unknown option " + option);
     }
   }
-  if (options.out.empty())
-    throw UsageError("no output file given (-o OUT)");
-  if (options.pictures.empty())
-    throw UsageError("no pictures given");
+  if (options.out.empty()) throw UsageError("no output file given (-o OUT)");
+  if (options.pictures.empty()) throw UsageError("no pictures given");
   return true;
 }
 
@@ -72,14 +69,12 @@ void CheckText(const char* option, const std::optional<std::string>& text) {
 uint64_t InputSize(const std::string& path) {
   std::error_code error;
   fs::file_status status = fs::status(path, error);
-  if (!fs::exists(status))
-    throw CommandFailure(kExitRefused, path + ": cannot read: no such file");
+  if (!fs::exists(status)) throw CommandFailure(kExitRefused, path + ": cannot read: no such file");
   if (!fs::is_regular_file(status)) {
     throw CommandFailure(kExitRefused, path + ": cannot read: not a regular file");
   }
   uint64_t size = fs::file_size(path, error);
-  if (error)
-    throw CommandFailure(kExitRefused, path + ": cannot read: " + error.message());
+  if (error) throw CommandFailure(kExitRefused, path + ": cannot read: " + error.message());
   return size;
 }
 
@@ -124,8 +119,7 @@ std::string ReadTail(const CreateOptions& options, const PackagePlan& plan,
     CheckSound(options.sounds[i], sounds.back());
   }
   std::optional<std::string> readme;
-  if (options.readme)
-    readme = ReadWhole(*options.readme, *plan.readmeSize);
+  if (options.readme) readme = ReadWhole(*options.readme, *plan.readmeSize);
   return EncodePackageTail(options.texts, readme, sounds, layout);
 }
 
@@ -141,17 +135,14 @@ class TemporaryOutput {
       path_ = (target.parent_path() / (prefix + std::to_string(stamp + attempt) + ".tmp")).string();
       bool exists = false;
       file_ = CreateNewFile(path_, modeSource, &exists);
-      if (file_ == nullptr && !exists)
-        break;
+      if (file_ == nullptr && !exists) break;
     }
     if (file_ == nullptr)
       throw CommandFailure(kExitRefused, out + ": cannot create a file beside it");
   }
   ~TemporaryOutput() {
-    if (file_ != nullptr)
-      std::fclose(file_);
-    if (!committed_)
-      std::remove(path_.c_str());
+    if (file_ != nullptr) std::fclose(file_);
+    if (!committed_) std::remove(path_.c_str());
   }
   TemporaryOutput(const TemporaryOutput&) = delete;
   TemporaryOutput& operator=(const TemporaryOutput&) = delete;
@@ -161,10 +152,8 @@ class TemporaryOutput {
   void Commit(const std::string& out) {
     bool closed = std::fclose(file_) == 0;
     file_ = nullptr;
-    if (!closed)
-      throw CommandFailure(kExitRefused, out + ": cannot write");
-    if (!RenameOver(path_, out))
-      throw CommandFailure(kExitRefused, out + ": cannot replace");
+    if (!closed) throw CommandFailure(kExitRefused, out + ": cannot write");
+    if (!RenameOver(path_, out)) throw CommandFailure(kExitRefused, out + ": cannot replace");
     committed_ = true;
   }
 
@@ -215,10 +204,8 @@ int RunCreate(ArgumentList& args) {
   // the format is refused at once.
   PackagePlan plan;
   plan.texts = options.texts;
-  if (!options.player.empty())
-    plan.prefixSize = InputSize(options.player);
-  if (options.readme)
-    plan.readmeSize = InputSize(*options.readme);
+  if (!options.player.empty()) plan.prefixSize = InputSize(options.player);
+  if (options.readme) plan.readmeSize = InputSize(*options.readme);
   for (const std::string& picture : options.pictures)
     plan.pictureSizes.push_back(InputSize(picture));
   for (const std::string& sound : options.sounds)
@@ -238,8 +225,7 @@ int RunCreate(ArgumentList& args) {
   }
 
   // Unreadable or wrong inputs are refused before the output is begun.
-  if (!options.player.empty())
-    OpenInput(options.player);
+  if (!options.player.empty()) OpenInput(options.player);
   for (const std::string& picture : options.pictures)
     CheckPicture(picture);
   std::string tail = ReadTail(options, plan, layout);

@@ -3,7 +3,8 @@
 namespace {
 
 void PutU32(std::string& out, uint32_t value) {
-  for (int shift = 0; shift < 32; shift += 8) out.push_back(char((value >> shift) & 0xFF));
+  for (int shift = 0; shift < 32; shift += 8)
+    out.push_back(char((value >> shift) & 0xFF));
 }
 
 void PutU16(std::string& out, uint16_t value) {
@@ -25,7 +26,8 @@ void AppendRecord(std::string& out, ShowRecordType type, uint32_t start, uint32_
   PutU16(out, RecordChecksum(plain, int32_t(payload.size())));
   PutU16(out, 0);
   PutU32(out, 0);
-  for (char c : payload) out.push_back(char(c ^ kPayloadMask));
+  for (char c : payload)
+    out.push_back(char(c ^ kPayloadMask));
 }
 
 void AppendTerminator(std::string& out) {
@@ -57,8 +59,7 @@ uint64_t TextRecordSize(const std::optional<std::string>& text) {
 }
 
 void AppendText(std::string& out, ShowRecordType type, const std::optional<std::string>& text) {
-  if (text)
-    AppendRecord(out, type, 0, 0, *text + '\0');
+  if (text) AppendRecord(out, type, 0, 0, *text + '\0');
 }
 
 }  // namespace
@@ -84,8 +85,7 @@ PackageLayout LayOutPackage(const PackagePlan& plan) {
 
   uint64_t tableSize = TextRecordSize(plan.texts.name) + TextRecordSize(plan.texts.title) +
                        TextRecordSize(plan.texts.credit) + TextRecordSize(plan.texts.info);
-  if (plan.readmeSize)
-    tableSize += RecordSize(*plan.readmeSize + 1);
+  if (plan.readmeSize) tableSize += RecordSize(*plan.readmeSize + 1);
   tableSize += RecordSize(0) * plan.pictureSizes.size();
   for (uint64_t size : plan.soundSizes)
     tableSize += RecordSize(size);
@@ -105,8 +105,7 @@ std::string EncodePackageTail(const ShowTexts& texts, const std::optional<std::s
   AppendText(tail, ShowRecordType::ShowTitle, texts.title);
   AppendText(tail, ShowRecordType::CreditLine, texts.credit);
   AppendText(tail, ShowRecordType::InfoLine, texts.info);
-  if (readme)
-    AppendRecord(tail, ShowRecordType::ReadmeText, 0, 0, *readme + '\0');
+  if (readme) AppendRecord(tail, ShowRecordType::ReadmeText, 0, 0, *readme + '\0');
   for (size_t i = 0; i < layout.pictureStarts.size(); ++i) {
     AppendRecord(tail, ShowRecordType::Image, uint32_t(layout.pictureStarts[i]),
                  uint32_t(layout.pictureEnds[i]), std::string());

@@ -19,25 +19,21 @@ FilePtr ReadShow(const std::string& path) {
   ClearRecordTable();
   const char* message = nullptr;
   FILE* file = ReadShowPackage(path.c_str(), &message);
-  if (file == nullptr)
-    throw CommandFailure(kExitCorrupt, path + ": " + message);
+  if (file == nullptr) throw CommandFailure(kExitCorrupt, path + ": " + message);
   return FilePtr(file);
 }
 
 uint64_t FileLength(const std::string& path) {
   std::error_code error;
   uint64_t length = fs::file_size(path, error);
-  if (error)
-    throw CommandFailure(kExitRefused, path + ": cannot read: " + error.message());
+  if (error) throw CommandFailure(kExitRefused, path + ": cannot read: " + error.message());
   return length;
 }
 
 // Why the bytes of a picture record cannot be taken from the file, or nullptr.
 const char* ExtentProblem(const ShowRecord& image, uint64_t fileLength) {
-  if (image.end <= image.start)
-    return "its extent is empty";
-  if (image.end > fileLength)
-    return "its extent lies past the end of the file";
+  if (image.end <= image.start) return "its extent is empty";
+  if (image.end > fileLength) return "its extent lies past the end of the file";
   return nullptr;
 }
 
@@ -80,14 +76,11 @@ std::vector<std::string> Operands(ArgumentList& args, size_t count, bool* force,
       *help = true;
       return operands;
     }
-    if (force == nullptr || option != "--force")
-      throw UsageError("unknown option " + option);
+    if (force == nullptr || option != "--force") throw UsageError("unknown option " + option);
     *force = true;
   }
-  if (operands.size() < count)
-    throw UsageError("missing operand");
-  if (operands.size() > count)
-    throw UsageError("too many operands");
+  if (operands.size() < count) throw UsageError("missing operand");
+  if (operands.size() > count) throw UsageError("too many operands");
   return operands;
 }
 
@@ -99,8 +92,7 @@ int PrintHelp(const Command& command) {
 int RunList(ArgumentList& args) {
   bool help = false;
   std::vector<std::string> operands = Operands(args, 1, nullptr, &help);
-  if (help)
-    return PrintHelp(kListCommand);
+  if (help) return PrintHelp(kListCommand);
   const std::string& path = operands[0];
   ReadShow(path);
   uint64_t fileLength = FileLength(path);
@@ -139,16 +131,14 @@ std::string ShowTextFile() {
 }
 
 std::string Payload(const ShowRecord& record) {
-  if (record.payload == nullptr)
-    return std::string();
+  if (record.payload == nullptr) return std::string();
   return std::string(reinterpret_cast<const char*>(record.payload), size_t(record.length));
 }
 
 int RunExtract(ArgumentList& args) {
   bool force = false, help = false;
   std::vector<std::string> operands = Operands(args, 2, &force, &help);
-  if (help)
-    return PrintHelp(kExtractCommand);
+  if (help) return PrintHelp(kExtractCommand);
   const std::string& path = operands[0];
   const fs::path dir(operands[1]);
   FilePtr file = ReadShow(path);
@@ -159,8 +149,7 @@ int RunExtract(ArgumentList& args) {
     names.push_back(Numbered("picture", i, "jpg"));
   for (int32_t i = 0; i < showState.soundCount; ++i)
     names.push_back(Numbered("sound", i, "wav"));
-  if (showState.readmeLength > 0)
-    names.push_back("readme.txt");
+  if (showState.readmeLength > 0) names.push_back("readme.txt");
   names.push_back("show.txt");
   // Nothing is written unless everything may be.
   for (const std::string& name : names) {
@@ -171,8 +160,7 @@ int RunExtract(ArgumentList& args) {
   }
   std::error_code error;
   fs::create_directories(dir, error);
-  if (error)
-    throw CommandFailure(kExitRefused, dir.string() + ": " + error.message());
+  if (error) throw CommandFailure(kExitRefused, dir.string() + ": " + error.message());
 
   int exitCode = kExitSuccess;
   for (int32_t i = 0; i < showState.imageCount; ++i) {

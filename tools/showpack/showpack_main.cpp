@@ -31,8 +31,7 @@ int main(int argc, char** argv) {
     return kExitSuccess;
   }
   for (const Command* command : kCommands) {
-    if (args[0] != command->name)
-      continue;
+    if (args[0] != command->name) continue;
     ArgumentList commandArgs(std::vector<std::string>(args.begin() + 1, args.end()));
     try {
       return command->run(commandArgs);
