@@ -20,40 +20,6 @@ using ::testing::HasSubstr;
 
 namespace {
 
-struct Decoded {
-  int width = 0;
-  int height = 0;
-  int components = 0;
-  std::string pixels;  // rows top first, no padding
-};
-
-// libjpeg's default decoding, which the converter is expected to keep.
-Decoded DecodeJpeg(const std::string& path) {
-  Decoded picture;
-  FILE* file = fopen(path.c_str(), "rb");
-  if (file == nullptr) return picture;
-  jpeg_decompress_struct cinfo;
-  jpeg_error_mgr jerr;
-  cinfo.err = jpeg_std_error(&jerr);
-  jpeg_create_decompress(&cinfo);
-  jpeg_stdio_src(&cinfo, file);
-  jpeg_read_header(&cinfo, TRUE);
-  jpeg_start_decompress(&cinfo);
-  picture.width = int(cinfo.output_width);
-  picture.height = int(cinfo.output_height);
-  picture.components = cinfo.output_components;
-  const size_t rowBytes = size_t(picture.width) * size_t(picture.components);
-  picture.pixels.resize(rowBytes * size_t(picture.height));
-  while (cinfo.output_scanline < cinfo.output_height) {
-    JSAMPROW row = reinterpret_cast<JSAMPROW>(&picture.pixels[rowBytes * cinfo.output_scanline]);
-    jpeg_read_scanlines(&cinfo, &row, 1);
-  }
-  jpeg_finish_decompress(&cinfo);
-  jpeg_destroy_decompress(&cinfo);
-  fclose(file);
-  return picture;
-}
-
 std::string Le16(uint32_t v) {
   return {char(v & 0xFF), char((v >> 8) & 0xFF)};
 }
@@ -78,7 +44,7 @@ std::string GreyColourMap() {
 
 // The pixel rows a BMP file holds for the picture: last row first, samples of
 // a pixel in blue, green, red order, each row zero-padded to rowBytes.
-std::string BmpRows(const Decoded& picture, size_t rowBytes) {
+std::string BmpRows(const DecodedJpeg& picture, size_t rowBytes) {
   const size_t pixelBytes = size_t(picture.width) * size_t(picture.components);
   std::string rows;
   for (int y = picture.height - 1; y >= 0; --y) {
@@ -158,7 +124,7 @@ TEST_F(JpegToBmpTest, ColourGivesBlueGreenRedRowsPaddedToFourBytes) {
   const std::string header = "BM" + Le32(54 + 16 * 4) + Le32(0) + Le32(54) + Le32(40) + Le32(5) +
                              Le32(4) + Le16(1) + Le16(24) + Le32(0) + Le32(0) + Le32(0) + Le32(0) +
                              Le32(0) + Le32(0);
-  Decoded decoded = DecodeJpeg(jpegPath_);
+  DecodedJpeg decoded = DecodeJpeg(jpegPath_);
   EXPECT_EQ(bmp, header + BmpRows(decoded, 16));
 
   // The file's first row is the picture's last.

@@ -20,8 +20,6 @@
 #include <string>
 #include <vector>
 
-#include <jpeglib.h>
-
 #include "image/draw_packed_dib.h"
 #include "image/fit_picture.h"
 #include "image/jpeg_to_bmp.h"
@@ -44,27 +42,6 @@ double BestSeconds(
     best = std::min(best, took.count());
   }
   return best;
-}
-
-// libjpeg alone: the whole picture decoded into memory.
-void DecodeIntoMemory(const std::string& path) {
-  FILE* file = std::fopen(path.c_str(), "rb");
-  jpeg_decompress_struct cinfo;
-  jpeg_error_mgr jerr;
-  cinfo.err = jpeg_std_error(&jerr);
-  jpeg_create_decompress(&cinfo);
-  jpeg_stdio_src(&cinfo, file);
-  jpeg_read_header(&cinfo, TRUE);
-  jpeg_start_decompress(&cinfo);
-  size_t rowBytes = size_t(cinfo.output_width) * cinfo.output_components;
-  std::vector<unsigned char> picture(rowBytes * cinfo.output_height);
-  while (cinfo.output_scanline < cinfo.output_height) {
-    JSAMPROW row = picture.data() + rowBytes * cinfo.output_scanline;
-    jpeg_read_scanlines(&cinfo, &row, 1);
-  }
-  jpeg_finish_decompress(&cinfo);
-  jpeg_destroy_decompress(&cinfo);
-  std::fclose(file);
 }
 
 long ResidentKilobytes() {
@@ -106,7 +83,7 @@ void Measure(const ScratchDir& dir, int width, int height, int repetitions) {
   picture.quality = 90;
   WriteJpeg(jpeg, picture, PhotoLikeRows(width, height, 3));
 
-  double decode = BestSeconds(repetitions, [&] { DecodeIntoMemory(jpeg); });
+  double decode = BestSeconds(repetitions, [&] { DecodeJpeg(jpeg); });
   // Each picture change writes a new temporary file, as here.
   double convert = BestSeconds(
       repetitions, [&] { ConvertJpegToBmp(jpeg.c_str(), bmp.c_str()); },

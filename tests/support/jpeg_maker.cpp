@@ -133,3 +133,29 @@ JpegRowFill PhotoLikeRows(int width, int height, int components) {
     }
   };
 }
+
+DecodedJpeg DecodeJpeg(const std::string& path) {
+  DecodedJpeg picture;
+  FILE* file = fopen(path.c_str(), "rb");
+  if (file == nullptr) return picture;
+  jpeg_decompress_struct cinfo;
+  jpeg_error_mgr jerr;
+  cinfo.err = jpeg_std_error(&jerr);
+  jpeg_create_decompress(&cinfo);
+  jpeg_stdio_src(&cinfo, file);
+  jpeg_read_header(&cinfo, TRUE);
+  jpeg_start_decompress(&cinfo);
+  picture.width = int(cinfo.output_width);
+  picture.height = int(cinfo.output_height);
+  picture.components = cinfo.output_components;
+  const size_t rowBytes = size_t(picture.width) * size_t(picture.components);
+  picture.pixels.resize(rowBytes * size_t(picture.height));
+  while (cinfo.output_scanline < cinfo.output_height) {
+    JSAMPROW row = reinterpret_cast<JSAMPROW>(&picture.pixels[rowBytes * cinfo.output_scanline]);
+    jpeg_read_scanlines(&cinfo, &row, 1);
+  }
+  jpeg_finish_decompress(&cinfo);
+  jpeg_destroy_decompress(&cinfo);
+  fclose(file);
+  return picture;
+}

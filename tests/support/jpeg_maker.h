@@ -1,5 +1,5 @@
 // JPEG files for tests and benchmarks, compressed by libjpeg from pixels that
-// the caller gives or computes row by row.
+// the caller gives or computes row by row, and decoded back by libjpeg alone.
 #pragma once
 
 #include <cstdint>
@@ -48,3 +48,14 @@ JpegRowFill SolidRows(int width, const std::string& color);
 // Sky, hills and grain: compresses about as well as a photograph, and costs
 // little to compute even at 4000x3000.
 JpegRowFill PhotoLikeRows(int width, int height, int components);
+
+struct DecodedJpeg {
+  int width = 0;
+  int height = 0;
+  int components = 0;
+  std::string pixels;  // rows top first, no padding
+};
+
+// libjpeg's default decoding of the whole picture into memory; an empty
+// picture when the file cannot be opened.
+DecodedJpeg DecodeJpeg(const std::string& path);
