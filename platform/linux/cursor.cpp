@@ -12,7 +12,8 @@
 // The current cursor is only remembered, for the window that will show it;
 // it is one for the whole process, not one per thread.
 // Not implemented: any other system cursor, cursors from a module's
-//   resources or files, cursor positions and clipping, ShowCursor.
+//   resources or files, cursor positions and clipping. ShowCursor
+//   lives with the windows, in windows.cpp.
 #include "platform/linux/unsupported.h"
 #include "platform/linux/win32_api.h"
 

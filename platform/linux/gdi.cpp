@@ -5,6 +5,12 @@
 //   GetDC(NULL)            a screen DC, good only as the reference for the two
 //                          calls below; ReleaseDC frees it (1; 0 for any other
 //                          DC).
+//   GetDC(window)          the window's DC, the same one every time, drawing
+//                          into the window's pixels (windows.cpp). Unless the
+//                          window's class has CS_OWNDC its settings (brush,
+//                          stretch mode) start afresh at every GetDC, as with
+//                          Windows' common DCs. ReleaseDC gives 1 for it and
+//                          keeps it; it goes with the window.
 //   CreateCompatibleDC     a memory DC (from NULL, the screen DC or another
 //                          memory DC) holding the default 1x1 bitmap, the
 //                          white brush and the BLACKONWHITE stretch mode.
@@ -14,7 +20,7 @@
 //                          large to allocate, NULL.
 //   SelectObject           bitmaps into memory DCs, brushes into any DC;
 //                          returns the previous one. NULL for a bitmap that
-//                          another DC holds, or for the screen DC.
+//                          another DC holds, or for the screen or a window DC.
 //   DeleteObject           FALSE for a bitmap still selected into a DC, as
 //                          Windows documents (Wine instead deletes it when it
 //                          is deselected); TRUE and nothing done for a stock
@@ -28,14 +34,15 @@
 //                          outside the source bitmap stay as they were, as
 //                          Wine does. Overlapping copies within one bitmap.
 //   Set/GetStretchBltMode  the four modes; any other value is refused (0).
-//   GetPixel               COLORREF of a pixel, CLR_INVALID outside the bitmap.
+//   GetPixel               COLORREF of a pixel, CLR_INVALID outside the bitmap
+//                          (for a window DC, outside the window's pixels).
 // Handles are checked: a deleted object's or DC's handle is refused, not
 // mistaken for a new one.
-// Not implemented: window DCs, drawing on or reading the screen DC, drawing
-//   into the default bitmap (monochrome on Windows), monochrome compatible
-//   bitmaps, brushes other than the stock black and white ones, raster
-//   operations other than SRCCOPY, negative BitBlt extents, mapping modes and
-//   clip regions.
+// Not implemented: deleting a window DC, drawing on or reading the screen DC,
+//   drawing into the default bitmap (monochrome on Windows), monochrome
+//   compatible bitmaps, brushes other than the stock black and white ones,
+//   raster operations other than SRCCOPY, negative BitBlt extents, mapping
+//   modes and clip regions.
 #include <algorithm>
 #include <cstring>
 #include <memory>
@@ -45,6 +52,7 @@
 #include "platform/linux/gdi_target.h"
 #include "platform/linux/unsupported.h"
 #include "platform/linux/win32_api.h"
+#include "platform/linux/windowing.h"
 
 namespace {
 
@@ -110,6 +118,7 @@ struct GdiObject {
 
 struct DeviceContext {
   bool screen = false;
+  HWND window = nullptr;     // window DCs only
   HGDIOBJ bitmap = nullptr;  // memory DCs only
   HGDIOBJ brush = nullptr;
   int stretchMode = BLACKONWHITE;
@@ -117,6 +126,8 @@ struct DeviceContext {
 
 HandleTable<GdiObject> objects(0);
 HandleTable<DeviceContext> contexts(4);
+// The DC of each window that has asked for one.
+std::vector<std::pair<HWND, HDC>> windowContexts;
 
 struct StockObjects {
   HGDIOBJ blackBrush;
@@ -152,10 +163,11 @@ const StockObjects& Stock() {
   return stock;
 }
 
-HDC NewContext(bool screen) {
+HDC NewContext(bool screen, HWND window = nullptr) {
   DeviceContext dc;
   dc.screen = screen;
-  dc.bitmap = screen ? nullptr : Stock().defaultBitmap;
+  dc.window = window;
+  dc.bitmap = screen || window ? nullptr : Stock().defaultBitmap;
   dc.brush = Stock().whiteBrush;
   return reinterpret_cast<HDC>(contexts.Add(dc));
 }
@@ -182,6 +194,12 @@ RECT RectAt(int64_t x, int64_t y, int64_t width, int64_t height) {
 bool GdiDrawingTarget(HDC dc, const char* call, GdiTarget* target) {
   DeviceContext* context = contexts.Find(dc);
   if (context == nullptr) return false;
+  if (context->window != nullptr) {
+    if (!WindowDrawingArea(context->window, target)) return false;
+    target->stretchMode = context->stretchMode;
+    WindowDrawn(context->window);
+    return true;
+  }
   if (context->screen) PlatformUnsupported(call, "pixels of the screen DC");
   if (context->bitmap == Stock().defaultBitmap) {
     PlatformUnsupported(call, "pixels of a memory DC's default monochrome bitmap");
@@ -194,15 +212,38 @@ bool GdiDrawingTarget(HDC dc, const char* call, GdiTarget* target) {
   return true;
 }
 
+void GdiWindowDestroyed(HWND window) {
+  for (auto it = windowContexts.begin(); it != windowContexts.end(); ++it) {
+    if (it->first == window) {
+      contexts.Remove(it->second);
+      windowContexts.erase(it);
+      return;
+    }
+  }
+}
+
 HDC WINAPI GetDC(HWND window) {
-  if (window != nullptr) PlatformUnsupported("GetDC", "window device contexts");
-  return NewContext(true);
+  if (window == nullptr) return NewContext(true);
+  if (!WindowExists(window)) return nullptr;
+  for (const auto& [owner, dc] : windowContexts) {
+    if (owner != window) continue;
+    if (!WindowHasOwnDC(window)) {
+      DeviceContext* context = contexts.Find(dc);
+      context->brush = Stock().whiteBrush;
+      context->stretchMode = BLACKONWHITE;
+    }
+    return dc;
+  }
+  HDC dc = NewContext(false, window);
+  windowContexts.emplace_back(window, dc);
+  return dc;
 }
 
 int WINAPI ReleaseDC(HWND window, HDC dc) {
-  if (window != nullptr) PlatformUnsupported("ReleaseDC", "window device contexts");
   DeviceContext* context = contexts.Find(dc);
-  if (context == nullptr || !context->screen) return 0;
+  if (context == nullptr) return 0;
+  if (window != nullptr) return context->window == window ? 1 : 0;
+  if (!context->screen) return 0;
   contexts.Remove(dc);
   return 1;
 }
@@ -240,7 +281,7 @@ HGDIOBJ WINAPI SelectObject(HDC dc, HGDIOBJ object) {
     context->brush = object;
     return previous;
   }
-  if (context->screen) return nullptr;
+  if (context->screen || context->window != nullptr) return nullptr;
   if (selected->selectedInto == dc) return object;
   if (selected->selectedInto != nullptr) return nullptr;
   previous = context->bitmap;
@@ -261,6 +302,7 @@ BOOL WINAPI DeleteDC(HDC dc) {
   DeviceContext* context = contexts.Find(dc);
   if (context == nullptr) return FALSE;
   if (context->screen) PlatformUnsupported("DeleteDC", "the screen DC (ReleaseDC frees it)");
+  if (context->window != nullptr) PlatformUnsupported("DeleteDC", "a window DC");
   objects.Find(context->bitmap)->selectedInto = nullptr;
   contexts.Remove(dc);
   return TRUE;
@@ -336,8 +378,16 @@ COLORREF WINAPI GetPixel(HDC dc, int x, int y) {
   DeviceContext* context = contexts.Find(dc);
   if (context == nullptr) return CLR_INVALID;
   if (context->screen) PlatformUnsupported("GetPixel", "reading the screen DC");
-  GdiObject* bitmap = objects.Find(context->bitmap);
-  if (x < 0 || y < 0 || x >= bitmap->width || y >= bitmap->height) return CLR_INVALID;
-  uint32_t pixel = bitmap->pixels[size_t(y) * bitmap->width + x];
+  uint32_t pixel;
+  if (context->window != nullptr) {
+    GdiTarget target;
+    if (!WindowDrawingArea(context->window, &target)) return CLR_INVALID;
+    if (x < 0 || y < 0 || x >= target.clip.right || y >= target.clip.bottom) return CLR_INVALID;
+    pixel = target.pixels[size_t(y) * target.width + x];
+  } else {
+    GdiObject* bitmap = objects.Find(context->bitmap);
+    if (x < 0 || y < 0 || x >= bitmap->width || y >= bitmap->height) return CLR_INVALID;
+    pixel = bitmap->pixels[size_t(y) * bitmap->width + x];
+  }
   return RGB(pixel >> 16, pixel >> 8, pixel);
 }

@@ -28,6 +28,10 @@ typedef size_t SIZE_T;
 typedef int HFILE;
 typedef DWORD COLORREF;
 typedef HANDLE HGLOBAL;
+typedef uintptr_t WPARAM;
+typedef intptr_t LPARAM;
+typedef intptr_t LRESULT;
+typedef WORD ATOM;
 
 // Distinct handle types, so that passing the wrong kind does not compile.
 struct HWND__;
@@ -40,6 +44,8 @@ typedef HKEY__* HKEY;
 typedef HKEY* PHKEY;
 typedef DWORD REGSAM;
 typedef struct _SECURITY_ATTRIBUTES* LPSECURITY_ATTRIBUTES;
+struct HMENU__;
+typedef HMENU__* HMENU;
 struct HICON__;
 typedef HICON__* HICON;
 typedef HICON HCURSOR;
@@ -203,3 +209,104 @@ static_assert(sizeof(BITMAPFILEHEADER) == 14, "BITMAPFILEHEADER is 14 bytes");
 #define GetRValue(c) ((BYTE)(c))
 #define GetGValue(c) ((BYTE)(((WORD)(c)) >> 8))
 #define GetBValue(c) ((BYTE)((c) >> 16))
+
+// Windows and messages.
+typedef LRESULT(CALLBACK* WNDPROC)(HWND, UINT, WPARAM, LPARAM);
+typedef void(CALLBACK* TIMERPROC)(HWND, UINT, UINT_PTR, DWORD);
+typedef struct tagPOINT {
+  LONG x;
+  LONG y;
+} POINT, *LPPOINT;
+typedef struct tagMSG {
+  HWND hwnd;
+  UINT message;
+  WPARAM wParam;
+  LPARAM lParam;
+  DWORD time;
+  POINT pt;
+} MSG, *LPMSG;
+typedef struct tagWNDCLASSA {
+  UINT style;
+  WNDPROC lpfnWndProc;
+  int cbClsExtra;
+  int cbWndExtra;
+  HINSTANCE hInstance;
+  HICON hIcon;
+  HCURSOR hCursor;
+  HBRUSH hbrBackground;
+  LPCSTR lpszMenuName;
+  LPCSTR lpszClassName;
+} WNDCLASSA;
+typedef struct tagCREATESTRUCTA {
+  LPVOID lpCreateParams;
+  HINSTANCE hInstance;
+  HMENU hMenu;
+  HWND hwndParent;
+  int cy;
+  int cx;
+  int y;
+  int x;
+  LONG style;
+  LPCSTR lpszName;
+  LPCSTR lpszClass;
+  DWORD dwExStyle;
+} CREATESTRUCTA;
+#define CW_USEDEFAULT ((int)0x80000000)
+#define CS_VREDRAW 0x0001u
+#define CS_HREDRAW 0x0002u
+#define CS_OWNDC 0x0020u
+#define CS_SAVEBITS 0x0800u
+#define WS_OVERLAPPED 0x00000000u
+#define WS_POPUP 0x80000000u
+#define WS_CHILD 0x40000000u
+#define WS_VISIBLE 0x10000000u
+#define WS_CAPTION 0x00C00000u
+#define WS_SYSMENU 0x00080000u
+#define WS_THICKFRAME 0x00040000u
+#define WS_MINIMIZEBOX 0x00020000u
+#define WS_MAXIMIZEBOX 0x00010000u
+#define WS_OVERLAPPEDWINDOW \
+  (WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX)
+#define WS_EX_TOPMOST 0x00000008u
+#define PM_NOREMOVE 0x0000u
+#define PM_REMOVE 0x0001u
+#define WM_NULL 0x0000u
+#define WM_CREATE 0x0001u
+#define WM_DESTROY 0x0002u
+#define WM_SIZE 0x0005u
+#define WM_ACTIVATE 0x0006u
+#define WM_SETFOCUS 0x0007u
+#define WM_KILLFOCUS 0x0008u
+#define WM_PAINT 0x000Fu
+#define WM_CLOSE 0x0010u
+#define WM_QUIT 0x0012u
+#define WM_ERASEBKGND 0x0014u
+#define WM_SHOWWINDOW 0x0018u
+#define WM_ACTIVATEAPP 0x001Cu
+#define WM_SETCURSOR 0x0020u
+#define WM_NCCREATE 0x0081u
+#define WM_NCDESTROY 0x0082u
+#define WM_KEYDOWN 0x0100u
+#define WM_KEYUP 0x0101u
+#define WM_CHAR 0x0102u
+#define WM_SYSKEYDOWN 0x0104u
+#define WM_TIMER 0x0113u
+#define WM_MOUSEMOVE 0x0200u
+#define WM_LBUTTONDOWN 0x0201u
+#define WM_RBUTTONDOWN 0x0204u
+#define WM_MBUTTONDOWN 0x0207u
+#define WM_USER 0x0400u
+#define WM_APP 0x8000u
+
+// Temporary files.
+#define INVALID_FILE_ATTRIBUTES ((DWORD)-1)
+
+// Sounds.
+#define SND_SYNC 0x00000000u
+#define SND_ASYNC 0x00000001u
+#define SND_NODEFAULT 0x00000002u
+#define SND_MEMORY 0x00000004u
+#define SND_LOOP 0x00000008u
+#define SND_NOSTOP 0x00000010u
+#define SND_PURGE 0x00000040u
+#define SND_FILENAME 0x00020000u
