@@ -11,10 +11,15 @@
 //   linux/message_box.cpp   MessageBoxA and MessageBeep over SDL2
 //   linux/registry.cpp      Reg* calls over a REGEDIT4 text file
 //   linux/regedit_file.cpp  reading and writing that file
-//   linux/sound.cpp         waveOutGetNumDevs over SDL2 audio
+//   linux/sound.cpp         waveOutGetNumDevs and PlaySoundA over SDL2 audio
 //   linux/global_memory.cpp movable global memory blocks
 //   linux/old_files.cpp     OpenFile, _lread, _llseek, _lclose
 //   linux/cursor.cpp        the wait and arrow cursors
+//   linux/windows.cpp       window classes, windows over SDL2, sent messages
+//   linux/message_queue.cpp posting, peeking, getting and dispatching messages
+//   linux/timers.cpp        window timers, Sleep and the tick count
+//   linux/windowing.h       what those files and gdi.cpp tell each other
+//   linux/temp_files.cpp    temporary file names and deleting files
 //   linux/gdi.cpp           device contexts, bitmaps, brushes, fills and copies
 //   linux/gdi_dib.cpp       drawing DIBs: SetDIBitsToDevice, StretchDIBits
 //   linux/gdi_target.h      the pixels a DC draws on, shared by those two

@@ -1,0 +1,61 @@
+// RIFF WAVE images for the sound tests, well formed or broken on purpose.
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+inline std::string Le16(uint16_t value) {
+  return {char(value & 0xFF), char(value >> 8)};
+}
+
+inline std::string Le32(uint32_t value) {
+  return Le16(uint16_t(value & 0xFFFF)) + Le16(uint16_t(value >> 16));
+}
+
+// A chunk announcing `size` bytes, whatever the body holds; odd-sized bodies
+// get their pad byte.
+inline std::string ChunkAnnouncing(const std::string& id, uint32_t size, const std::string& body) {
+  return id + Le32(size) + body + (body.size() % 2 != 0 ? std::string(1, '\0') : std::string());
+}
+
+inline std::string Chunk(const std::string& id, const std::string& body) {
+  return ChunkAnnouncing(id, uint32_t(body.size()), body);
+}
+
+// The body of a "fmt " chunk with the block size and byte rate that fit.
+inline std::string FormatBody(uint16_t tag, uint16_t channels, uint32_t rate, uint16_t bits) {
+  const uint16_t block = uint16_t(channels * bits / 8);
+  return Le16(tag) + Le16(channels) + Le32(rate) + Le32(rate * block) + Le16(block) + Le16(bits);
+}
+
+// "RIFF", the size of what follows, "WAVE" and the chunks.
+inline std::string RiffWave(const std::string& chunks) {
+  return "RIFF" + Le32(uint32_t(4 + chunks.size())) + "WAVE" + chunks;
+}
+
+inline std::string PcmWave(uint16_t channels, uint32_t rate, uint16_t bits,
+                           const std::string& samples) {
+  return RiffWave(Chunk("fmt ", FormatBody(1, channels, rate, bits)) + Chunk("data", samples));
+}
+
+inline std::string Samples16(const std::vector<int16_t>& values) {
+  std::string bytes;
+  for (int16_t v : values)
+    bytes += Le16(uint16_t(v));
+  return bytes;
+}
+
+inline std::vector<int16_t> Constant16(size_t count, int16_t value) {
+  return std::vector<int16_t>(count, value);
+}
+
+// A heap copy of exactly the image's bytes, so that a sanitizer sees any read
+// past its end.
+inline std::unique_ptr<char[]> HeapImage(const std::string& image) {
+  std::unique_ptr<char[]> copy(new char[image.size()]);
+  std::memcpy(copy.get(), image.data(), image.size());
+  return copy;
+}
