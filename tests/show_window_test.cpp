@@ -1,0 +1,177 @@
+// The show window's messages, from creation to destruction: copies of
+// show_window_probe with packages appended run as child processes, with
+// their settings stored beforehand, and print what each message did.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "platform/win32.h"
+#include "tests/support/child_process.h"
+#include "tests/support/jpeg_maker.h"
+#include "tools/showpack/package_writer.h"
+
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+
+namespace {
+
+// The registry of a Wine prefix outlives a test run: every show gets a name
+// of its own, so that only this test's settings apply.
+std::string UniqueShowName() {
+  static std::atomic<unsigned> counter{0};
+  auto now = std::chrono::system_clock::now().time_since_epoch().count();
+  return "WindowTest-" + std::to_string(now % 1000000007) + "-" + std::to_string(counter++);
+}
+
+void SetSetting(const std::string& show, const char* name, DWORD value) {
+  HKEY key = nullptr;
+  std::string path = "Software\\Lumivane\\" + show;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                            KEY_ALL_ACCESS, nullptr, &key, nullptr),
+            ERROR_SUCCESS);
+  ASSERT_EQ(RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), 4),
+            ERROR_SUCCESS);
+  RegCloseKey(key);
+}
+
+// A short WAV file of silence, 8-bit mono.
+std::string SilentWave() {
+  auto le32 = [](uint32_t v) {
+    return std::string{char(v), char(v >> 8), char(v >> 16), char(v >> 24)};
+  };
+  auto le16 = [](uint16_t v) { return std::string{char(v), char(v >> 8)}; };
+  const uint32_t samples = 800;
+  std::string wave = "RIFF" + le32(36 + samples) + "WAVEfmt " + le32(16) + le16(1) + le16(1) +
+                     le32(8000) + le32(8000) + le16(1) + le16(8) + "data" + le32(samples);
+  return wave + std::string(samples, char(0x80));
+}
+
+// The probe's lines that start with `kind`.
+std::vector<std::string> Lines(const ChildResult& r, const std::string& kind) {
+  std::vector<std::string> lines;
+  std::istringstream in(r.out);
+  for (std::string line; std::getline(in, line);) {
+    if (line.rfind(kind + " ", 0) == 0) lines.push_back(line.substr(kind.size() + 1));
+  }
+  return lines;
+}
+
+class ShowWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    SetEnv("SDL_VIDEODRIVER", "dummy");
+    SetEnv("SDL_AUDIODRIVER", "dummy");
+    SetEnv("XDG_CONFIG_HOME", dir_ / "config");
+  }
+
+  static void SetUpTestSuite() {
+    // The show's temporary files go to a folder of the test's own, which
+    // stays for the whole run: later scratch folders are made in it.
+    tempDir_ = new ScratchDir;
+    SetEnv("TMP", tempDir_->path());
+    SetEnv("TEMP", tempDir_->path());
+    SetEnv("TMPDIR", tempDir_->path());
+  }
+
+  static void TearDownTestSuite() {
+    delete tempDir_;
+    tempDir_ = nullptr;
+  }
+
+  std::string Jpeg(const std::string& rgb) {
+    JpegPicture jpeg;
+    jpeg.quality = 100;
+    jpeg.storeAsRgb = true;
+    std::string path = dir_ / "picture.jpg";
+    WriteJpeg(path, jpeg, SolidRows(jpeg.width, rgb));
+    return ReadFileBytes(path);
+  }
+
+  // Runs a copy of the probe with a show of three solid pictures (red, green,
+  // blue) and the given sounds appended, with the given settings stored.
+  ChildResult Play(const std::vector<std::pair<const char*, DWORD>>& settings, int sounds,
+                   const std::vector<std::string>& args) {
+    const std::string show = UniqueShowName();
+    for (const auto& [name, value] : settings)
+      SetSetting(show, name, value);
+    std::string file = probe_;
+    std::string table;
+    AppendRecord(table, ShowRecordType::ShowName, 0, 0, show + std::string(1, '\0'));
+    for (const char* rgb : {"\xFF\x00\x00", "\x00\xFF\x00", "\x00\x00\xFF"}) {
+      uint32_t start = uint32_t(file.size());
+      file += Jpeg(std::string(rgb, 3));
+      AppendRecord(table, ShowRecordType::Image, start, uint32_t(file.size()), "");
+    }
+    for (int i = 0; i < sounds; ++i)
+      AppendRecord(table, ShowRecordType::Sound, 0, 0, SilentWave());
+    AppendTerminator(table);
+    AppendTrailer(table, uint32_t(file.size()));
+    std::string path = dir_ / "show.scr";
+    WriteFileBytes(path, file + table);
+    std::filesystem::permissions(path, std::filesystem::perms::owner_all,
+                                 std::filesystem::perm_options::add);
+    std::vector<std::string> command = {path};
+    command.insert(command.end(), args.begin(), args.end());
+    ChildResult r = RunChild(command);
+    // Windows writes text streams with CR LF.
+    r.out.erase(std::remove(r.out.begin(), r.out.end(), '\r'), r.out.end());
+    return r;
+  }
+
+  bool LeftoverTempFiles() {
+    for (const auto& entry : std::filesystem::directory_iterator(tempDir_->path())) {
+      std::string name = entry.path().filename().string();
+      if (name.rfind("LVB", 0) == 0 || name.rfind("LVJ", 0) == 0) return true;
+    }
+    return false;
+  }
+
+  static inline ScratchDir* tempDir_ = nullptr;
+  ScratchDir dir_;
+  const std::string probe_ = ReadFileBytes(BuildProgram("show_window_probe"));
+};
+
+TEST_F(ShowWindowTest, FirstPaintShowsAPictureAndTheTimerKeepsChangingThem) {
+  ChildResult r = Play({{"RedrawSpeed", 1}, {"UseEff", 0}, {"Mute", 1}}, 1, {"2", "10000"});
+  ASSERT_EQ(r.exitCode, 0) << r.out << r.err;
+  // A muted show never starts its sound timer.
+  EXPECT_THAT(Lines(r, "created"), ElementsAre(HasSubstr("picture=257 sound=0")));
+  // The first paint brings the first picture at once; the second changes nothing.
+  EXPECT_THAT(Lines(r, "paint"), ElementsAre("last=0 pixel=ff0000", "last=0 pixel=ff0000"));
+  // Each change restarts the timer, so that the changes go on.
+  EXPECT_THAT(Lines(r, "tick"), ElementsAre("last=1 timer=257", "last=2 timer=257"));
+  EXPECT_THAT(Lines(r, "sound"), ElementsAre());
+  EXPECT_THAT(Lines(r, "destroyed"), ElementsAre("records=0 file=closed"));
+  EXPECT_FALSE(LeftoverTempFiles());
+}
+
+TEST_F(ShowWindowTest, AStoppedPictureTimerIsNotRestarted) {
+  ChildResult r = Play({{"RedrawSpeed", 1}, {"UseEff", 0}}, 0, {"2", "3000", "stopped"});
+  ASSERT_EQ(r.exitCode, 0) << r.out << r.err;
+  EXPECT_THAT(Lines(r, "created"), ElementsAre(HasSubstr("sound=0 available=0")));
+  EXPECT_THAT(Lines(r, "tick"), ElementsAre("last=1 timer=257"));
+  EXPECT_THAT(Lines(r, "end"), ElementsAre("ticks=1"));
+}
+
+TEST_F(ShowWindowTest, SoundsPlayInTurnWhenTheyCanBeHeard) {
+  if (waveOutGetNumDevs() == 0) GTEST_SKIP() << "no sound output";
+  ChildResult r = Play({{"RedrawSpeed", 60}, {"SoundSpeed", 1}, {"UseEff", 0}}, 2, {"1", "3500"});
+  ASSERT_EQ(r.exitCode, 0) << r.out << r.err;
+  EXPECT_THAT(Lines(r, "created"), ElementsAre("picture=257 sound=258 available=1"));
+  std::vector<std::string> sounds = Lines(r, "sound");
+  ASSERT_GE(sounds.size(), 2u);
+  for (size_t i = 1; i < sounds.size(); ++i)
+    EXPECT_NE(sounds[i], sounds[i - 1]);
+  // Destroying the window while a sound may still play: it stops first.
+  EXPECT_THAT(Lines(r, "destroyed"), ElementsAre("records=0 file=closed"));
+}
+
+}  // namespace
