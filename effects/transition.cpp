@@ -7,17 +7,20 @@
 
 int16_t LastEffectIndex = -1;
 
+const TransitionEffect kTransitionEffects[kTransitionEffectCount] = {
+    {"FineDissolve", FineDissolve},     {"CoarseDissolve", CoarseDissolve},
+    {"MediumDissolve", MediumDissolve}, {"SparkleDrop", SparkleDrop},
+    {"StaggeredWipe", StaggeredWipe},   {"RingBurst", RingBurst},
+    {"GrowingSquare", GrowingSquare},   {"StripDissolve", StripDissolve},
+    {"ClockSweep", ClockSweep}};
+
 void RunTransition(HDC window, HDC frame, const RECT& client) {
-  using Effect = void (*)(HDC, HDC, const RECT&);
-  static const Effect effects[] = {FineDissolve,  CoarseDissolve, MediumDissolve,
-                                   SparkleDrop,   StaggeredWipe,  RingBurst,
-                                   GrowingSquare, StripDissolve,  ClockSweep};
   int16_t index;
   do {
-    index = int16_t(ShowRandom() % 9);
+    index = int16_t(ShowRandom() % kTransitionEffectCount);
   } while (index == LastEffectIndex);
   LastEffectIndex = index;
-  effects[index](window, frame, client);
+  kTransitionEffects[index].run(window, frame, client);
 }
 
 int32_t DissolveStride(int32_t n) {

@@ -10,6 +10,15 @@
 // The effect run last, 0 to 8; -1 before the first transition.
 extern int16_t LastEffectIndex;
 
+struct TransitionEffect {
+  const char* name;
+  void (*run)(HDC window, HDC frame, const RECT& client);
+};
+
+// The nine effects, by the index that RunTransition draws.
+constexpr int kTransitionEffectCount = 9;
+extern const TransitionEffect kTransitionEffects[kTransitionEffectCount];
+
 // Chooses an effect other than the last one and runs it.
 void RunTransition(HDC window, HDC frame, const RECT& client);
 

@@ -16,20 +16,6 @@
 
 namespace {
 
-using Effect = void (*)(HDC, HDC, const RECT&);
-
-struct NamedEffect {
-  const char* name;
-  Effect run;
-};
-
-const NamedEffect kEffects[] = {
-    {"FineDissolve", FineDissolve},     {"CoarseDissolve", CoarseDissolve},
-    {"MediumDissolve", MediumDissolve}, {"SparkleDrop", SparkleDrop},
-    {"StaggeredWipe", StaggeredWipe},   {"RingBurst", RingBurst},
-    {"GrowingSquare", GrowingSquare},   {"StripDissolve", StripDissolve},
-    {"ClockSweep", ClockSweep}};
-
 // Pixel (x, y) of the new frame: a different colour for each, never black.
 COLORREF FrameColour(int32_t x, int32_t y) {
   return RGB(1 + 6 * x, 1 + 10 * y, 0x80);
@@ -119,7 +105,7 @@ TEST_P(EffectsPixelsTest, EveryEffectShowsTheWholeFrame) {
   Canvas window(screen_, width, height);
   frame.DrawFrame();
   ASSERT_EQ(frame.Differences(), "");
-  for (const NamedEffect& effect : kEffects) {
+  for (const TransitionEffect& effect : kTransitionEffects) {
     window.FillBlack();
     ResetShowRandom(1);
     effect.run(window.dc(), frame.dc(), RECT{0, 0, width, height});

@@ -20,19 +20,6 @@ namespace {
 
 using Effect = void (*)(HDC, HDC, const RECT&);
 
-struct NamedEffect {
-  const char* name;
-  Effect run;
-};
-
-// In the order of their index in RunTransition.
-const NamedEffect kEffects[] = {
-    {"FineDissolve", FineDissolve},     {"CoarseDissolve", CoarseDissolve},
-    {"MediumDissolve", MediumDissolve}, {"SparkleDrop", SparkleDrop},
-    {"StaggeredWipe", StaggeredWipe},   {"RingBurst", RingBurst},
-    {"GrowingSquare", GrowingSquare},   {"StripDissolve", StripDissolve},
-    {"ClockSweep", ClockSweep}};
-
 const std::pair<int32_t, int32_t> kSizes[] = {{1, 1}, {7, 5}, {640, 480}, {1024, 768}};
 
 // Handles that only need to arrive unchanged at every copy.
@@ -171,7 +158,7 @@ TEST(DissolveStrideTest, SmallestStrideThatAvoidsEveryFault) {
 }
 
 TEST(EffectsTest, EveryCopyGoesFromTheFrameToTheWindow) {
-  for (const NamedEffect& effect : kEffects) {
+  for (const TransitionEffect& effect : kTransitionEffects) {
     for (const RecordedStep& step : Copies(Record(effect.run, 640, 480))) {
       ASSERT_EQ(step.window, kWindow) << effect.name;
       ASSERT_EQ(step.frame, kFrame) << effect.name;
@@ -180,7 +167,7 @@ TEST(EffectsTest, EveryCopyGoesFromTheFrameToTheWindow) {
 }
 
 TEST(EffectsTest, EveryPixelIsCopiedAtEverySize) {
-  for (const NamedEffect& effect : kEffects) {
+  for (const TransitionEffect& effect : kTransitionEffects) {
     for (auto [width, height] : kSizes) {
       std::string first;
       EXPECT_EQ(Uncovered(Record(effect.run, width, height), width, height, &first), 0)
@@ -203,8 +190,8 @@ TEST(EffectsTest, StepListsMatchOnEveryBuild) {
   for (int e = 0; e < 9; ++e) {
     for (int s = 0; s < 4; ++s) {
       auto [width, height] = kSizes[s];
-      EXPECT_EQ(Digest(Record(kEffects[e].run, width, height)), expected[e][s])
-          << kEffects[e].name << " on " << width << "x" << height;
+      EXPECT_EQ(Digest(Record(kTransitionEffects[e].run, width, height)), expected[e][s])
+          << kTransitionEffects[e].name << " on " << width << "x" << height;
     }
   }
 }
@@ -273,13 +260,13 @@ TEST(EffectsTest, CellDissolvesCopyEveryCellOnceAtEverySize) {
   const int32_t cells[] = {3, 15, 9};
   for (int e = 0; e < 3; ++e) {
     for (auto [width, height] : kSizes) {
-      std::vector<RecordedStep> copies = Copies(Record(kEffects[e].run, width, height));
+      std::vector<RecordedStep> copies = Copies(Record(kTransitionEffects[e].run, width, height));
       std::set<std::pair<int32_t, int32_t>> seen;
       for (const RecordedStep& copy : copies)
         seen.insert({copy.x, copy.y});
       int32_t count = (width / cells[e] + 1) * (height / cells[e] + 1);
-      EXPECT_EQ(int32_t(copies.size()), count) << kEffects[e].name << " " << width;
-      EXPECT_EQ(int32_t(seen.size()), count) << kEffects[e].name << " " << width;
+      EXPECT_EQ(int32_t(copies.size()), count) << kTransitionEffects[e].name << " " << width;
+      EXPECT_EQ(int32_t(seen.size()), count) << kTransitionEffects[e].name << " " << width;
     }
   }
 }
@@ -438,7 +425,7 @@ TEST(RunTransitionTest, NeverRunsTheSameEffectTwiceInARow) {
     ++picked[previous];
   }
   for (int e = 0; e < 9; ++e)
-    EXPECT_GT(picked[e], 0) << kEffects[e].name;
+    EXPECT_GT(picked[e], 0) << kTransitionEffects[e].name;
 }
 
 }  // namespace

@@ -120,7 +120,7 @@ bool ReadWholeFile(const char* name, std::vector<Uint8>* bytes) {
 struct Player {
   std::mutex calls;  // one PlaySoundA at a time opens, starts and stops
   SDL_AudioDeviceID device = 0;
-  SDL_AudioSpec spec{};
+  SDL_AudioSpec format{};
   // Shared with the callback, so touched only under SDL's lock of the device.
   std::vector<Uint8> sound;  // in the device's format
   size_t position = 0;       // the sound still plays while this is short of its end
@@ -139,7 +139,7 @@ void SDLCALL FillOutput(void* userdata, Uint8* output, int length) {
   Player* player = static_cast<Player*>(userdata);
   size_t count = std::min(size_t(length), player->sound.size() - player->position);
   std::copy_n(player->sound.data() + player->position, count, output);
-  std::fill_n(output + count, size_t(length) - count, player->spec.silence);
+  std::fill_n(output + count, size_t(length) - count, player->format.silence);
   player->position += count;
 }
 
@@ -154,7 +154,7 @@ bool OpenDevice(Player& player) {
   wanted.callback = FillOutput;
   wanted.userdata = &player;
   player.device =
-      SDL_OpenAudioDevice(nullptr, 0, &wanted, &player.spec, SDL_AUDIO_ALLOW_ANY_CHANGE);
+      SDL_OpenAudioDevice(nullptr, 0, &wanted, &player.format, SDL_AUDIO_ALLOW_ANY_CHANGE);
   if (player.device == 0) {
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
     return false;
@@ -166,10 +166,10 @@ bool OpenDevice(Player& player) {
 
 // SDL_ConvertAudio rather than an audio stream: in SDL 2.26 a stream that
 // changes the rate loses the end of the sound.
-bool Convert(const WaveSound& wave, const SDL_AudioSpec& spec, std::vector<Uint8>* out) {
+bool Convert(const WaveSound& wave, const SDL_AudioSpec& device, std::vector<Uint8>* out) {
   SDL_AudioCVT cvt;
-  if (SDL_BuildAudioCVT(&cvt, wave.format, wave.channels, wave.rate, spec.format, spec.channels,
-                        spec.freq) < 0 ||
+  if (SDL_BuildAudioCVT(&cvt, wave.format, wave.channels, wave.rate, device.format, device.channels,
+                        device.freq) < 0 ||
       wave.size * uint64_t(cvt.len_mult) > uint64_t(INT_MAX)) {
     return false;
   }
@@ -242,7 +242,7 @@ BOOL WINAPI PlaySoundA(LPCSTR sound, HMODULE, DWORD flags) {
   if ((flags & SND_NOSTOP) != 0 && StillPlaying(player, player.plays)) return FALSE;
   if (!OpenDevice(player)) return FALSE;
   std::vector<Uint8> samples;
-  if (!Convert(wave, player.spec, &samples)) return FALSE;
+  if (!Convert(wave, player.format, &samples)) return FALSE;
   const unsigned long number = Replace(player, &samples);
   lock.unlock();
 

@@ -51,20 +51,6 @@ void PauseTransition(DWORD milliseconds) {
 
 namespace {
 
-using Effect = void (*)(HDC, HDC, const RECT&);
-
-struct NamedEffect {
-  const char* name;
-  Effect run;
-};
-
-const NamedEffect kEffects[] = {
-    {"FineDissolve", FineDissolve},     {"CoarseDissolve", CoarseDissolve},
-    {"MediumDissolve", MediumDissolve}, {"SparkleDrop", SparkleDrop},
-    {"StaggeredWipe", StaggeredWipe},   {"RingBurst", RingBurst},
-    {"GrowingSquare", GrowingSquare},   {"StripDissolve", StripDissolve},
-    {"ClockSweep", ClockSweep}};
-
 constexpr int kWidth = 1920;
 constexpr int kHeight = 1080;
 
@@ -152,7 +138,7 @@ int main(int argc, char** argv) {
     const RECT client = {0, 0, kWidth, kHeight};
     std::printf("%dx%d window, best of %d   outside Sleep    pauses     whole\n", kWidth, kHeight,
                 repetitions);
-    for (const NamedEffect& effect : kEffects) {
+    for (const TransitionEffect& effect : kTransitionEffects) {
       double best = 1e30, whole = 0;
       DWORD pauses = 0;
       for (int k = 0; k < repetitions; ++k) {
