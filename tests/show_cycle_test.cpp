@@ -19,6 +19,7 @@
 #include "show/show_random.h"
 #include "tests/support/child_process.h"
 #include "tests/support/jpeg_maker.h"
+#include "tests/support/show_settings.h"
 #include "tools/showpack/package_writer.h"
 
 namespace {
@@ -54,9 +55,7 @@ class ShowCycleTest : public ::testing::Test {
     // The show's temporary files go to a folder of the test's own, which
     // stays for the whole run: later scratch folders are made in it.
     tempDir_ = new ScratchDir;
-    SetEnv("TMP", tempDir_->path());
-    SetEnv("TEMP", tempDir_->path());
-    SetEnv("TMPDIR", tempDir_->path());
+    UseTempFolder(tempDir_->path());
   }
 
   static void TearDownTestSuite() {

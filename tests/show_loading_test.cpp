@@ -4,28 +4,19 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <atomic>
-#include <chrono>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "platform/win32.h"
 #include "tests/support/child_process.h"
+#include "tests/support/show_settings.h"
 #include "tools/showpack/package_writer.h"
 
 using ::testing::HasSubstr;
 using ::testing::Not;
 
 namespace {
-
-// The registry of a Wine prefix outlives a test run: every show gets a name
-// of its own, so that its settings key starts out absent.
-std::string UniqueShowName() {
-  static std::atomic<unsigned> counter{0};
-  auto now = std::chrono::system_clock::now().time_since_epoch().count();
-  return "LoadTest-" + std::to_string(now % 1000000007) + "-" + std::to_string(counter++);
-}
 
 std::string Text(const std::string& s) {
   return s + std::string(1, '\0');
@@ -36,17 +27,6 @@ std::string ProbeLine(const ChildResult& r, const std::string& name) {
   if (at == std::string::npos) return "<missing>";
   size_t end = r.out.find('\n', at);
   return r.out.substr(at + name.size() + 1, end - at - name.size() - 1);
-}
-
-void SetSetting(const std::string& show, const char* name, DWORD value) {
-  HKEY key = nullptr;
-  std::string path = "Software\\Lumivane\\" + show;
-  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                            KEY_ALL_ACCESS, nullptr, &key, nullptr),
-            ERROR_SUCCESS);
-  ASSERT_EQ(RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), 4),
-            ERROR_SUCCESS);
-  RegCloseKey(key);
 }
 
 class ShowLoadingTest : public ::testing::Test {
@@ -90,7 +70,7 @@ class ShowLoadingTest : public ::testing::Test {
 };
 
 TEST_F(ShowLoadingTest, LoadsTextsPicturesAndSoundsWithDefaultSettings) {
-  const std::string show = UniqueShowName();
+  const std::string show = UniqueShowName("LoadTest");
   std::string t;
   AppendRecord(t, ShowRecordType::ShowName, 0, 0, Text(show));
   AppendRecord(t, ShowRecordType::ShowTitle, 0, 0, Text("First title"));
@@ -126,10 +106,10 @@ TEST_F(ShowLoadingTest, LoadsTextsPicturesAndSoundsWithDefaultSettings) {
 }
 
 TEST_F(ShowLoadingTest, StoredSettingsReplaceDefaultsOneByOneWithoutRangeChecks) {
-  const std::string show = UniqueShowName();
-  SetSetting(show, "Mute", 1);
-  SetSetting(show, "RedrawSpeed", 1000);
-  SetSetting(show, "UseEff", 0);
+  const std::string show = UniqueShowName("LoadTest");
+  SetShowSetting(show, "Mute", 1);
+  SetShowSetting(show, "RedrawSpeed", 1000);
+  SetShowSetting(show, "UseEff", 0);
   std::string t;
   AppendRecord(t, ShowRecordType::ShowName, 0, 0, Text(show));
   AppendRecord(t, ShowRecordType::Image, 1, 2, "");
@@ -138,14 +118,15 @@ TEST_F(ShowLoadingTest, StoredSettingsReplaceDefaultsOneByOneWithoutRangeChecks)
   ASSERT_EQ(r.exitCode, 0) << r.err;
   EXPECT_EQ(ProbeLine(r, "settings"), "1000,7,1,0,1,0");
 
-  SetSetting(show, "RedrawSpeed", 0);
+  SetShowSetting(show, "RedrawSpeed", 0);
   r = RunShow("show.scr", t);
   EXPECT_EQ(ProbeLine(r, "settings"), "0,7,1,0,1,0");
 }
 
 TEST_F(ShowLoadingTest, TextsAreCutToTheirFieldsAndToTheirPayloads) {
   std::string t;
-  AppendRecord(t, ShowRecordType::ShowName, 0, 0, UniqueShowName() + std::string(200, 'n'));
+  AppendRecord(t, ShowRecordType::ShowName, 0, 0,
+               UniqueShowName("LoadTest") + std::string(200, 'n'));
   AppendRecord(t, ShowRecordType::InfoLine, 0, 0, "no terminating NUL");
   AppendRecord(t, ShowRecordType::CreditLine, 0, 0, Text("short") + "tail after the NUL");
   AppendRecord(t, ShowRecordType::ReadmeText, 0, 0, "readme without NUL");
@@ -207,7 +188,7 @@ TEST_F(ShowLoadingTest, CorruptPackagesEndWithTheirMessages) {
 
 TEST_F(ShowLoadingTest, ProgramsNamedExeOfferInstallationAndEnd) {
   std::string t;
-  AppendRecord(t, ShowRecordType::ShowName, 0, 0, Text(UniqueShowName()));
+  AppendRecord(t, ShowRecordType::ShowName, 0, 0, Text(UniqueShowName("LoadTest")));
   AppendRecord(t, ShowRecordType::Image, 1, 2, "");
   AppendTerminator(t);
   std::vector<std::string> names = {"SHOW.EXE", "show.exe", "Show.eXe"};
@@ -228,7 +209,7 @@ TEST_F(ShowLoadingTest, ProgramsNamedExeOfferInstallationAndEnd) {
 
 TEST_F(ShowLoadingTest, SoundsNeedAnOutputDevice) {
   std::string t;
-  AppendRecord(t, ShowRecordType::ShowName, 0, 0, Text(UniqueShowName()));
+  AppendRecord(t, ShowRecordType::ShowName, 0, 0, Text(UniqueShowName("LoadTest")));
   AppendRecord(t, ShowRecordType::Sound, 0, 0, std::string(10, 's'));
   AppendTerminator(t);
   ChildResult r = RunShow("sound.scr", t);

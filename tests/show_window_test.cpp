@@ -5,8 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <atomic>
-#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <sstream>
@@ -16,31 +14,13 @@
 #include "platform/win32.h"
 #include "tests/support/child_process.h"
 #include "tests/support/jpeg_maker.h"
+#include "tests/support/show_settings.h"
 #include "tools/showpack/package_writer.h"
 
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 
 namespace {
-
-// The registry of a Wine prefix outlives a test run: every show gets a name
-// of its own, so that only this test's settings apply.
-std::string UniqueShowName() {
-  static std::atomic<unsigned> counter{0};
-  auto now = std::chrono::system_clock::now().time_since_epoch().count();
-  return "WindowTest-" + std::to_string(now % 1000000007) + "-" + std::to_string(counter++);
-}
-
-void SetSetting(const std::string& show, const char* name, DWORD value) {
-  HKEY key = nullptr;
-  std::string path = "Software\\Lumivane\\" + show;
-  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                            KEY_ALL_ACCESS, nullptr, &key, nullptr),
-            ERROR_SUCCESS);
-  ASSERT_EQ(RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), 4),
-            ERROR_SUCCESS);
-  RegCloseKey(key);
-}
 
 // A short WAV file of silence, 8-bit mono.
 std::string SilentWave() {
@@ -76,9 +56,7 @@ class ShowWindowTest : public ::testing::Test {
     // The show's temporary files go to a folder of the test's own, which
     // stays for the whole run: later scratch folders are made in it.
     tempDir_ = new ScratchDir;
-    SetEnv("TMP", tempDir_->path());
-    SetEnv("TEMP", tempDir_->path());
-    SetEnv("TMPDIR", tempDir_->path());
+    UseTempFolder(tempDir_->path());
   }
 
   static void TearDownTestSuite() {
@@ -99,9 +77,9 @@ class ShowWindowTest : public ::testing::Test {
   // blue) and the given sounds appended, with the given settings stored.
   ChildResult Play(const std::vector<std::pair<const char*, DWORD>>& settings, int sounds,
                    const std::vector<std::string>& args) {
-    const std::string show = UniqueShowName();
+    const std::string show = UniqueShowName("WindowTest");
     for (const auto& [name, value] : settings)
-      SetSetting(show, name, value);
+      SetShowSetting(show, name, value);
     std::string file = probe_;
     std::string table;
     AppendRecord(table, ShowRecordType::ShowName, 0, 0, show + std::string(1, '\0'));
