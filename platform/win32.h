@@ -7,6 +7,7 @@
 //   linux/win32_types.h     types, handles and constants
 //   linux/win32_api.h       declarations of every emulated call
 //   linux/unsupported.cpp   the loud failure for arguments the layer rejects
+//   linux/handle_table.h    handles with generations, for blocks, windows and GDI objects
 //   linux/process.cpp       module handle and file name, process exit
 //   linux/message_box.cpp   MessageBoxA and MessageBeep over SDL2
 //   linux/registry.cpp      Reg* calls over a REGEDIT4 text file

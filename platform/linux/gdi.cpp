@@ -50,57 +50,12 @@
 #include <vector>
 
 #include "platform/linux/gdi_target.h"
+#include "platform/linux/handle_table.h"
 #include "platform/linux/unsupported.h"
 #include "platform/linux/win32_api.h"
 #include "platform/linux/windowing.h"
 
 namespace {
-
-// Slots addressed by handle values that also carry the slot's generation, so
-// that a handle of a freed slot does not reach the slot's next occupant. The
-// tag keeps handles of different tables apart.
-template <typename T>
-class HandleTable {
- public:
-  explicit HandleTable(uintptr_t tag) : tag_(tag) {}
-
-  uintptr_t Add(T value) {
-    size_t slot = 0;
-    while (slot < slots_.size() && slots_[slot].used)
-      ++slot;
-    if (slot == slots_.size()) slots_.emplace_back();
-    slots_[slot].value = std::move(value);
-    slots_[slot].used = true;
-    return ((slot + 1) * kGenerations + slots_[slot].generation) * 8 + tag_;
-  }
-
-  // Valid until the next Add or Remove.
-  T* Find(const void* handle) {
-    uintptr_t value = reinterpret_cast<uintptr_t>(handle);
-    if (value % 8 != tag_ || value / 8 < kGenerations) return nullptr;
-    size_t slot = value / 8 / kGenerations - 1;
-    if (slot >= slots_.size() || !slots_[slot].used) return nullptr;
-    if (slots_[slot].generation != value / 8 % kGenerations) return nullptr;
-    return &slots_[slot].value;
-  }
-
-  void Remove(const void* handle) {
-    Slot& slot = slots_[reinterpret_cast<uintptr_t>(handle) / 8 / kGenerations - 1];
-    slot.value = T();
-    slot.used = false;
-    slot.generation = (slot.generation + 1) % kGenerations;
-  }
-
- private:
-  static constexpr uintptr_t kGenerations = 256;
-  struct Slot {
-    T value{};
-    unsigned generation = 0;
-    bool used = false;
-  };
-  std::vector<Slot> slots_;
-  uintptr_t tag_;
-};
 
 enum class ObjectKind { kBitmap, kBrush };
 

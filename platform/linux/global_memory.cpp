@@ -20,8 +20,8 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <vector>
 
+#include "platform/linux/handle_table.h"
 #include "platform/linux/unsupported.h"
 #include "platform/linux/win32_api.h"
 
@@ -31,26 +31,9 @@ struct Block {
   unsigned char* bytes = nullptr;
   SIZE_T size = 0;
   unsigned locks = 0;
-  unsigned generation = 0;
-  bool used = false;
 };
 
-std::vector<Block> blocks;
-
-constexpr uintptr_t kGenerations = 256;
-
-HGLOBAL HandleOf(size_t slot) {
-  return reinterpret_cast<HGLOBAL>(((slot + 1) * kGenerations + blocks[slot].generation) * 8);
-}
-
-Block* BlockOf(HGLOBAL memory) {
-  uintptr_t value = reinterpret_cast<uintptr_t>(memory);
-  if (value % 8 != 0 || value / 8 < kGenerations) return nullptr;
-  size_t slot = value / 8 / kGenerations - 1;
-  if (slot >= blocks.size() || !blocks[slot].used) return nullptr;
-  if (blocks[slot].generation != value / 8 % kGenerations) return nullptr;
-  return &blocks[slot];
-}
+HandleTable<Block> blocks(0);
 
 // From this size on, the C library maps each block afresh anyway, and filling
 // it would fault in thousands of small pages (a 12-megapixel picture is 36 MB):
@@ -85,23 +68,14 @@ HGLOBAL WINAPI GlobalAlloc(UINT flags, SIZE_T bytes) {
   }
   unsigned char* data = NewBytes(bytes, flags & GMEM_ZEROINIT);
   if (data == nullptr) return nullptr;
-  size_t slot = 0;
-  while (slot < blocks.size() && blocks[slot].used)
-    ++slot;
-  if (slot == blocks.size()) blocks.emplace_back();
-  Block& block = blocks[slot];
-  block.bytes = data;
-  block.size = bytes;
-  block.locks = 0;
-  block.used = true;
-  return HandleOf(slot);
+  return reinterpret_cast<HGLOBAL>(blocks.Add(Block{data, bytes, 0}));
 }
 
 HGLOBAL WINAPI GlobalReAlloc(HGLOBAL memory, SIZE_T bytes, UINT flags) {
   if ((flags & ~(GMEM_MOVEABLE | GMEM_ZEROINIT)) != 0) {
     PlatformUnsupported("GlobalReAlloc", "flags other than GMEM_MOVEABLE and GMEM_ZEROINIT");
   }
-  Block* block = BlockOf(memory);
+  Block* block = blocks.Find(memory);
   if (block == nullptr) return nullptr;
   if (block->locks > 0 && !(flags & GMEM_MOVEABLE)) return nullptr;
   unsigned char* data = NewBytes(bytes, false);
@@ -117,27 +91,27 @@ HGLOBAL WINAPI GlobalReAlloc(HGLOBAL memory, SIZE_T bytes, UINT flags) {
 }
 
 LPVOID WINAPI GlobalLock(HGLOBAL memory) {
-  Block* block = BlockOf(memory);
+  Block* block = blocks.Find(memory);
   if (block == nullptr || block->size == 0) return nullptr;
   if (block->locks < 255) ++block->locks;
   return block->bytes;
 }
 
 BOOL WINAPI GlobalUnlock(HGLOBAL memory) {
-  Block* block = BlockOf(memory);
+  Block* block = blocks.Find(memory);
   if (block == nullptr || block->locks == 0) return FALSE;
   return --block->locks > 0;
 }
 
 SIZE_T WINAPI GlobalSize(HGLOBAL memory) {
-  Block* block = BlockOf(memory);
+  Block* block = blocks.Find(memory);
   return block ? block->size : 0;
 }
 
 HGLOBAL WINAPI GlobalFree(HGLOBAL memory) {
-  Block* block = BlockOf(memory);
+  Block* block = blocks.Find(memory);
   if (block == nullptr) return memory;
   FreeBytes(block->bytes, block->size);
-  *block = Block{nullptr, 0, 0, unsigned((block->generation + 1) % kGenerations), false};
+  blocks.Remove(memory);
   return nullptr;
 }

@@ -47,6 +47,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/linux/handle_table.h"
 #include "platform/linux/unsupported.h"
 #include "platform/linux/windowing.h"
 
@@ -76,49 +77,28 @@ struct Window {
 std::vector<std::unique_ptr<WindowClass>> classes;
 constexpr ATOM kFirstAtom = 0xC000;
 
-// Window slots whose handles carry a generation, so that the handle of a
-// destroyed window does not reach the slot's next window. Windows are held by
-// pointer: window procedures create and destroy windows while one is in use.
-struct Slot {
-  std::unique_ptr<Window> window;
-  unsigned generation = 0;
-};
-std::vector<Slot> slots;
-constexpr uintptr_t kGenerations = 256;
-
-HWND HandleOf(size_t slot) {
-  return reinterpret_cast<HWND>(((slot + 1) * kGenerations + slots[slot].generation) * 4);
-}
+// Windows are held by pointer: window procedures create and destroy windows
+// while one is in use.
+HandleTable<std::unique_ptr<Window>> windows(0);
 
 Window* Find(HWND handle) {
-  uintptr_t value = reinterpret_cast<uintptr_t>(handle);
-  if (value % 4 != 0 || value / 4 < kGenerations) return nullptr;
-  size_t slot = value / 4 / kGenerations - 1;
-  if (slot >= slots.size() || !slots[slot].window) return nullptr;
-  if (slots[slot].generation != value / 4 % kGenerations) return nullptr;
-  return slots[slot].window.get();
+  std::unique_ptr<Window>* window = windows.Find(handle);
+  return window ? window->get() : nullptr;
 }
 
 HWND Add(std::unique_ptr<Window> window) {
-  size_t slot = 0;
-  while (slot < slots.size() && slots[slot].window)
-    ++slot;
-  if (slot == slots.size()) slots.emplace_back();
-  slots[slot].window = std::move(window);
-  return HandleOf(slot);
+  return reinterpret_cast<HWND>(windows.Add(std::move(window)));
 }
 
 void Remove(HWND handle) {
-  Slot& slot = slots[reinterpret_cast<uintptr_t>(handle) / 4 / kGenerations - 1];
-  slot.window.reset();
-  slot.generation = (slot.generation + 1) % kGenerations;
+  windows.Remove(handle);
 }
 
 std::vector<HWND> ChildrenOf(HWND parent) {
   std::vector<HWND> children;
-  for (size_t i = 0; i < slots.size(); ++i) {
-    if (slots[i].window && slots[i].window->parent == parent) children.push_back(HandleOf(i));
-  }
+  windows.ForEach([&](uintptr_t handle, std::unique_ptr<Window>& window) {
+    if (window->parent == parent) children.push_back(reinterpret_cast<HWND>(handle));
+  });
   return children;
 }
 
@@ -300,35 +280,36 @@ void WindowDrawn(HWND window) {
 
 void PresentWindows() {
   lastPresent = MonotonicMilliseconds();
-  for (Slot& slot : slots) {
-    if (slot.window && slot.window->sdl != nullptr && slot.window->changed) {
-      Present(slot.window.get());
-    }
-  }
+  windows.ForEach([](uintptr_t, std::unique_ptr<Window>& window) {
+    if (window->sdl != nullptr && window->changed) Present(window.get());
+  });
 }
 
 HWND WindowNeedingPaint(HWND filter) {
-  for (size_t i = 0; i < slots.size(); ++i) {
-    Window* window = slots[i].window.get();
-    if (window == nullptr || !window->needsPaint || !ShownOnScreen(window)) continue;
-    if (filter == nullptr || WindowWithin(HandleOf(i), filter)) return HandleOf(i);
-  }
-  return nullptr;
+  HWND found = nullptr;
+  windows.ForEach([&](uintptr_t handle, std::unique_ptr<Window>& window) {
+    HWND candidate = reinterpret_cast<HWND>(handle);
+    if (found != nullptr || !window->needsPaint || !ShownOnScreen(window.get())) return;
+    if (filter == nullptr || WindowWithin(candidate, filter)) found = candidate;
+  });
+  return found;
 }
 
 HWND WindowOfSdlWindow(Uint32 sdlWindowId) {
-  for (size_t i = 0; i < slots.size(); ++i) {
-    SDL_Window* sdl = slots[i].window ? slots[i].window->sdl : nullptr;
-    if (sdl != nullptr && SDL_GetWindowID(sdl) == sdlWindowId) return HandleOf(i);
-  }
-  return nullptr;
+  HWND found = nullptr;
+  windows.ForEach([&](uintptr_t handle, std::unique_ptr<Window>& window) {
+    if (found == nullptr && window->sdl != nullptr && SDL_GetWindowID(window->sdl) == sdlWindowId) {
+      found = reinterpret_cast<HWND>(handle);
+    }
+  });
+  return found;
 }
 
 void WindowExposed(HWND window) {
   Find(window)->changed = true;
-  for (size_t i = 0; i < slots.size(); ++i) {
-    if (slots[i].window && WindowWithin(HandleOf(i), window)) slots[i].window->needsPaint = true;
-  }
+  windows.ForEach([&](uintptr_t handle, std::unique_ptr<Window>& found) {
+    if (WindowWithin(reinterpret_cast<HWND>(handle), window)) found->needsPaint = true;
+  });
 }
 
 ATOM WINAPI RegisterClassA(const WNDCLASSA* windowClass) {
