@@ -2,7 +2,8 @@
 // objects and device contexts): slots addressed by handle values that also
 // carry the slot's generation, so that the handle of a freed slot does not
 // reach the slot's next occupant. The tag (0 to 7) keeps the handles of
-// different tables apart.
+// different tables apart; the base moves a table's handles into a range of
+// their own (window handles stay clear of X window ids, which are below 2^29).
 #pragma once
 
 #include <cstdint>
@@ -12,7 +13,7 @@
 template <typename T>
 class HandleTable {
  public:
-  explicit HandleTable(uintptr_t tag) : tag_(tag) {}
+  explicit HandleTable(uintptr_t tag, uintptr_t base = 0) : tag_(tag), base_(base) {}
 
   uintptr_t Add(T value) {
     size_t slot = 0;
@@ -27,6 +28,8 @@ class HandleTable {
   // Valid until the next Add or Remove.
   T* Find(const void* handle) {
     uintptr_t value = reinterpret_cast<uintptr_t>(handle);
+    if (value < base_) return nullptr;
+    value -= base_;
     if (value % 8 != tag_ || value / 8 < kGenerations) return nullptr;
     size_t slot = value / 8 / kGenerations - 1;
     if (slot >= slots_.size() || !slots_[slot].used) return nullptr;
@@ -36,7 +39,7 @@ class HandleTable {
 
   // The handle must be one that Find accepts.
   void Remove(const void* handle) {
-    Slot& slot = slots_[reinterpret_cast<uintptr_t>(handle) / 8 / kGenerations - 1];
+    Slot& slot = slots_[(reinterpret_cast<uintptr_t>(handle) - base_) / 8 / kGenerations - 1];
     slot.value = T();
     slot.used = false;
     slot.generation = (slot.generation + 1) % kGenerations;
@@ -60,9 +63,10 @@ class HandleTable {
   };
 
   uintptr_t HandleOf(size_t slot) const {
-    return ((slot + 1) * kGenerations + slots_[slot].generation) * 8 + tag_;
+    return base_ + ((slot + 1) * kGenerations + slots_[slot].generation) * 8 + tag_;
   }
 
   std::vector<Slot> slots_;
   uintptr_t tag_;
+  uintptr_t base_;
 };

@@ -8,6 +8,22 @@
 HMODULE WINAPI GetModuleHandleA(LPCSTR moduleName);
 DWORD WINAPI GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size);
 [[noreturn]] void WINAPI ExitProcess(UINT exitCode);
+LPSTR WINAPI GetCommandLineA(void);
+LPSTR WINAPI CharNextA(LPCSTR text);
+BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA info);
+
+// libraries.cpp
+HMODULE WINAPI LoadLibraryA(LPCSTR fileName);
+FARPROC WINAPI GetProcAddress(HMODULE module, LPCSTR name);
+BOOL WINAPI FreeLibrary(HMODULE module);
+
+// system_parameters.cpp
+BOOL WINAPI SystemParametersInfoA(UINT action, UINT param, PVOID data, UINT update);
+
+// input.cpp
+BOOL WINAPI GetCursorPos(LPPOINT point);
+BOOL WINAPI SetCursorPos(int x, int y);
+int WINAPI GetSystemMetrics(int index);
 
 // message_box.cpp
 int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
@@ -85,6 +101,35 @@ LRESULT WINAPI DispatchMessageA(const MSG* msg);
 BOOL WINAPI GetClientRect(HWND window, LPRECT rect);
 BOOL WINAPI InvalidateRect(HWND window, const RECT* rect, BOOL erase);
 int WINAPI ShowCursor(BOOL show);
+BOOL WINAPI IsWindow(HWND window);
+HWND WINAPI GetParent(HWND window);
+HWND WINAPI FindWindowA(LPCSTR className, LPCSTR windowName);
+BOOL WINAPI SetForegroundWindow(HWND window);
+HWND WINAPI GetForegroundWindow(void);
+BOOL WINAPI SetWindowTextA(HWND window, LPCSTR text);
+int WINAPI GetWindowTextA(HWND window, LPSTR text, int size);
+BOOL WINAPI EnableWindow(HWND window, BOOL enable);
+BOOL WINAPI IsWindowEnabled(HWND window);
+
+// dialogs.cpp
+INT_PTR WINAPI DialogBoxParamA(HINSTANCE instance, LPCSTR templateName, HWND owner,
+                               DLGPROC dialogProc, LPARAM initParam);
+BOOL WINAPI EndDialog(HWND dialog, INT_PTR result);
+HWND WINAPI GetDlgItem(HWND dialog, int id);
+BOOL WINAPI CheckDlgButton(HWND dialog, int id, UINT check);
+UINT WINAPI IsDlgButtonChecked(HWND dialog, int id);
+
+// resources.cpp
+HICON WINAPI LoadIconA(HINSTANCE instance, LPCSTR name);
+
+// shell.cpp
+HINSTANCE WINAPI ShellExecuteA(HWND owner, LPCSTR verb, LPCSTR file, LPCSTR parameters,
+                               LPCSTR directory, INT showCommand);
+UINT WINAPI WinExec(LPCSTR commandLine, UINT showCommand);
+
+// installed_files.cpp
+UINT WINAPI GetSystemDirectoryA(LPSTR buffer, UINT size);
+BOOL WINAPI CopyFileA(LPCSTR existingFile, LPCSTR newFile, BOOL failIfExists);
 
 // timers.cpp
 UINT_PTR WINAPI SetTimer(HWND window, UINT_PTR id, UINT elapse, TIMERPROC callback);

@@ -32,6 +32,10 @@ typedef uintptr_t WPARAM;
 typedef intptr_t LPARAM;
 typedef intptr_t LRESULT;
 typedef WORD ATOM;
+typedef int INT;
+typedef intptr_t INT_PTR;
+typedef void* PVOID;
+typedef INT_PTR(WINAPI* FARPROC)();
 
 // Distinct handle types, so that passing the wrong kind does not compile.
 struct HWND__;
@@ -310,3 +314,22 @@ typedef struct tagCREATESTRUCTA {
 #define SND_NOSTOP 0x00000010u
 #define SND_PURGE 0x00000040u
 #define SND_FILENAME 0x00020000u
+
+// Host: version, libraries, system parameters.
+typedef struct _OSVERSIONINFOA {
+  DWORD dwOSVersionInfoSize;
+  DWORD dwMajorVersion;
+  DWORD dwMinorVersion;
+  DWORD dwBuildNumber;
+  DWORD dwPlatformId;
+  CHAR szCSDVersion[128];
+} OSVERSIONINFOA, *LPOSVERSIONINFOA;
+#define VER_PLATFORM_WIN32s 0u
+#define VER_PLATFORM_WIN32_WINDOWS 1u
+#define VER_PLATFORM_WIN32_NT 2u
+#define SPI_SETSCREENSAVERRUNNING 97u
+#define SM_CXSCREEN 0
+#define SM_CYSCREEN 1
+
+// Dialogs.
+typedef INT_PTR(CALLBACK* DLGPROC)(HWND, UINT, WPARAM, LPARAM);

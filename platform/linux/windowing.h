@@ -48,3 +48,13 @@ void KillWindowTimers(HWND window);
 
 // gdi.cpp
 void GdiWindowDestroyed(HWND window);
+
+// dialogs.cpp: dialog boxes and their controls are windows too, drawn with
+// GTK. windows.cpp and message_queue.cpp hand every call on their handles
+// (sending, posting and dispatching messages, WM_SETTEXT and WM_GETTEXT
+// included; IsWindow, GetParent, EnableWindow, IsWindowEnabled) over to it.
+bool DialogWindowExists(HWND window);
+LRESULT DialogSendMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+HWND DialogWindowParent(HWND window);
+BOOL DialogEnableWindow(HWND window, BOOL enable);
+BOOL DialogIsWindowEnabled(HWND window);

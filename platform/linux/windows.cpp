@@ -79,7 +79,10 @@ constexpr ATOM kFirstAtom = 0xC000;
 
 // Windows are held by pointer: window procedures create and destroy windows
 // while one is in use.
-HandleTable<std::unique_ptr<Window>> windows(0);
+// Their handles start at 2^30, above every X window id, so that windows of
+// other programs can be named by their X ids.
+constexpr uintptr_t kWindowHandleBase = uintptr_t(1) << 30;
+HandleTable<std::unique_ptr<Window>> windows(0, kWindowHandleBase);
 
 Window* Find(HWND handle) {
   std::unique_ptr<Window>* window = windows.Find(handle);
