@@ -8,22 +8,34 @@
 //   linux/win32_api.h       declarations of every emulated call
 //   linux/unsupported.cpp   the loud failure for arguments the layer rejects
 //   linux/handle_table.h    handles with generations, for blocks, windows and GDI objects
-//   linux/process.cpp       module handle and file name, process exit
+//   linux/process.cpp       module handle and file name, command line, version, exit
+//   linux/libraries.cpp     LoadLibraryA, GetProcAddress, FreeLibrary over dlopen
+//   linux/system_parameters.cpp SystemParametersInfoA (the saver-running state)
 //   linux/message_box.cpp   MessageBoxA and MessageBeep over SDL2
 //   linux/registry.cpp      Reg* calls over a REGEDIT4 text file
 //   linux/regedit_file.cpp  reading and writing that file
 //   linux/sound.cpp         waveOutGetNumDevs and PlaySoundA over SDL2 audio
 //   linux/global_memory.cpp movable global memory blocks
 //   linux/old_files.cpp     OpenFile, _lread, _llseek, _lclose
-//   linux/cursor.cpp        the wait and arrow cursors
+//   linux/cursor.cpp        the wait and arrow cursors, showing and hiding the cursor
 //   linux/windows.cpp       window classes, windows over SDL2, sent messages
-//   linux/message_queue.cpp posting, peeking, getting and dispatching messages
+//   linux/message_queue.cpp posting, peeking, getting and dispatching messages;
+//                           SDL's input events as messages
+//   linux/input.cpp         the pointer's position, the screen's size
+//   linux/key_codes.cpp     SDL keys as virtual-key codes, scan codes and characters
+//   linux/x11_display.cpp   other programs' windows on the X display, children inside them
+//   linux/close_signals.cpp SIGTERM and SIGINT as WM_CLOSE
+//   linux/ansi_text.cpp     the ANSI code page 1252 to and from UTF-8
 //   linux/timers.cpp        window timers, Sleep and the tick count
 //   linux/windowing.h       what those files and gdi.cpp tell each other
 //   linux/temp_files.cpp    temporary file names and deleting files
 //   linux/gdi.cpp           device contexts, bitmaps, brushes, fills and copies
 //   linux/gdi_dib.cpp       drawing DIBs: SetDIBitsToDevice, StretchDIBits
 //   linux/gdi_target.h      the pixels a DC draws on, shared by those two
+//   linux/dialogs.cpp       dialog boxes from templates, and their controls, over GTK 3
+//   linux/resources.cpp     the program's embedded resources and LoadIconA
+//   linux/shell.cpp         ShellExecuteA over xdg-open, WinExec, the saver installer
+//   linux/installed_files.cpp the system directory and CopyFileA
 #pragma once
 
 #if defined(_WIN32)
@@ -36,6 +48,8 @@
 #include <windows.h>
 // mmsystem.h needs the types of windows.h.
 #include <mmsystem.h>
+// ShellExecuteA, which the lean windows.h leaves out.
+#include <shellapi.h>
 #else
 #include "platform/linux/win32_api.h"
 #endif

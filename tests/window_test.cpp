@@ -351,6 +351,157 @@ bool IsSeparator(char c) {
   return c == '\\' || c == '/';
 }
 
+TEST_F(WindowTest, AVisibleWindowIsShownAfterItsCreation) {
+  HWND window = Create(WS_POPUP | WS_VISIBLE, 0, 0, 40, 40);
+  ASSERT_NE(window, nullptr);
+  HWND child = Create(WS_CHILD | WS_VISIBLE, 0, 0, 10, 10, window);
+  ASSERT_NE(child, nullptr);
+  HWND hidden = Create(WS_POPUP, 0, 0, 40, 40);
+  ASSERT_NE(hidden, nullptr);
+  std::vector<std::pair<HWND, UINT>> order;
+  for (const Logged& entry : logged) {
+    if (entry.message == WM_CREATE || entry.message == WM_SHOWWINDOW) {
+      EXPECT_TRUE(entry.message != WM_SHOWWINDOW || entry.wParam == TRUE);
+      order.emplace_back(entry.window, entry.message);
+    }
+  }
+  std::vector<std::pair<HWND, UINT>> expected = {{window, WM_CREATE},
+                                                 {window, WM_SHOWWINDOW},
+                                                 {child, WM_CREATE},
+                                                 {child, WM_SHOWWINDOW},
+                                                 {hidden, WM_CREATE}};
+  EXPECT_EQ(order, expected);
+}
+
+TEST_F(WindowTest, IsWindowAndGetParentFollowTheWindowsLife) {
+  HWND window = Create(WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, 0, 60, 40);
+  ASSERT_NE(window, nullptr);
+  HWND child = Create(WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 20, 20, window);
+  ASSERT_NE(child, nullptr);
+  EXPECT_TRUE(IsWindow(window));
+  EXPECT_TRUE(IsWindow(child));
+  EXPECT_FALSE(IsWindow(nullptr));
+  EXPECT_EQ(GetParent(child), window);
+  EXPECT_EQ(GetParent(window), nullptr);
+  ASSERT_TRUE(DestroyWindow(window));
+  EXPECT_FALSE(IsWindow(window));
+  EXPECT_FALSE(IsWindow(child));
+  EXPECT_EQ(GetParent(child), nullptr);
+}
+
+TEST_F(WindowTest, FindWindowMatchesTopLevelWindowsByClassAndTitle) {
+  const char title[] = "LumivaneFindWindowTitle";
+  HWND window = CreateWindowExA(WS_EX_TOPMOST, kClassName, title, WS_POPUP, 0, 0, 30, 30, nullptr,
+                                nullptr, GetModuleHandleA(nullptr), nullptr);
+  ASSERT_NE(window, nullptr);
+  windows_.push_back(window);
+  HWND child = CreateWindowExA(0, kClassName, "LumivaneFindWindowChild", WS_CHILD, 0, 0, 10, 10,
+                               window, nullptr, GetModuleHandleA(nullptr), nullptr);
+  ASSERT_NE(child, nullptr);
+
+  EXPECT_EQ(FindWindowA(kClassName, title), window);
+  EXPECT_EQ(FindWindowA(Lower(kClassName).c_str(), title), window);
+  EXPECT_EQ(FindWindowA(nullptr, title), window);
+  // Titles match in any case too, as under Wine.
+  EXPECT_EQ(FindWindowA(kClassName, "LUMIVANEFINDWINDOWTITLE"), window);
+  EXPECT_EQ(FindWindowA(kClassName, "LumivaneFindWindowOther"), nullptr);
+  EXPECT_EQ(FindWindowA("LumivaneNoSuchClass", title), nullptr);
+  // Children are not searched.
+  EXPECT_EQ(FindWindowA(kClassName, "LumivaneFindWindowChild"), nullptr);
+
+  ASSERT_TRUE(DestroyWindow(window));
+  EXPECT_EQ(FindWindowA(kClassName, title), nullptr);
+}
+
+TEST_F(WindowTest, WindowTextIsSetAndReadThroughMessages) {
+  HWND window = Create(WS_POPUP, 0, 0, 30, 30);
+  ASSERT_NE(window, nullptr);
+  char text[64] = "unchanged";
+  EXPECT_EQ(GetWindowTextA(window, text, sizeof text), 11);
+  EXPECT_STREQ(text, "window test");
+
+  logged.clear();
+  EXPECT_TRUE(SetWindowTextA(window, "LumivaneRetitled"));
+  EXPECT_TRUE(LoggedFor(window, WM_SETTEXT));
+  EXPECT_EQ(GetWindowTextA(window, text, sizeof text), 16);
+  EXPECT_STREQ(text, "LumivaneRetitled");
+  EXPECT_TRUE(LoggedFor(window, WM_GETTEXT));
+  EXPECT_EQ(FindWindowA(kClassName, "LumivaneRetitled"), window);
+
+  // A short buffer takes what fits and the terminator.
+  char shortText[5] = "xxxx";
+  EXPECT_EQ(GetWindowTextA(window, shortText, sizeof shortText), 4);
+  EXPECT_STREQ(shortText, "Lumi");
+}
+
+TEST_F(WindowTest, EnableWindowAnswersWithThePreviousState) {
+  HWND window = Create(WS_POPUP, 0, 0, 30, 30);
+  ASSERT_NE(window, nullptr);
+  EXPECT_TRUE(IsWindowEnabled(window));
+  EXPECT_FALSE(EnableWindow(window, FALSE));
+  EXPECT_FALSE(IsWindowEnabled(window));
+  EXPECT_TRUE(LoggedFor(window, WM_ENABLE));
+  EXPECT_TRUE(EnableWindow(window, FALSE));
+  EXPECT_TRUE(EnableWindow(window, TRUE));
+  EXPECT_TRUE(IsWindowEnabled(window));
+}
+
+TEST_F(WindowTest, SystemCommandCloseClosesTheWindow) {
+  HWND window = Create(WS_POPUP, 0, 0, 30, 30);
+  ASSERT_NE(window, nullptr);
+  SendMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+  EXPECT_TRUE(LoggedFor(window, WM_CLOSE));
+  EXPECT_FALSE(IsWindow(window));
+}
+
+TEST_F(WindowTest, TranslateMessagePostsTheCharacterOfATypingKey) {
+  HWND window = Create(WS_POPUP, 0, 0, 30, 30);
+  ASSERT_NE(window, nullptr);
+  Drain();
+  struct Key {
+    WPARAM vk;
+    UINT scan;
+    char typed;
+  };
+  for (Key key : {Key{'A', 0x1E, 'a'}, Key{'7', 0x08, '7'}, Key{VK_RETURN, 0x1C, '\r'}}) {
+    MSG down = {window, WM_KEYDOWN, key.vk, LPARAM(1 | key.scan << 16), GetTickCount(), {0, 0}};
+    EXPECT_TRUE(TranslateMessage(&down));
+    MSG msg;
+    ASSERT_TRUE(PeekMessageA(&msg, window, 0, 0, PM_REMOVE)) << key.typed;
+    EXPECT_EQ(msg.message, WM_CHAR);
+    EXPECT_EQ(msg.wParam, WPARAM(static_cast<unsigned char>(key.typed)));
+    EXPECT_EQ(msg.lParam, down.lParam);
+  }
+  MSG up = {window, WM_KEYUP, 'A', LPARAM(0xC01E0001), GetTickCount(), {0, 0}};
+  EXPECT_TRUE(TranslateMessage(&up));
+  MSG other = {window, WM_APP, 'A', 0, GetTickCount(), {0, 0}};
+  EXPECT_FALSE(TranslateMessage(&other));
+  MSG msg;
+  EXPECT_FALSE(PeekMessageA(&msg, window, WM_CHAR, WM_CHAR, PM_REMOVE));
+}
+
+TEST(ScreenTest, TheCursorMovesWithinTheScreen) {
+  SetEnv("SDL_VIDEODRIVER", "dummy");
+  int width = GetSystemMetrics(SM_CXSCREEN);
+  int height = GetSystemMetrics(SM_CYSCREEN);
+  ASSERT_GE(width, 320);
+  ASSERT_GE(height, 200);
+  POINT saved;
+  ASSERT_TRUE(GetCursorPos(&saved));
+
+  ASSERT_TRUE(SetCursorPos(width / 2 + 3, height / 2 - 5));
+  POINT point;
+  ASSERT_TRUE(GetCursorPos(&point));
+  EXPECT_EQ(point.x, width / 2 + 3);
+  EXPECT_EQ(point.y, height / 2 - 5);
+  // The screen's far edges are its last pixels.
+  ASSERT_TRUE(SetCursorPos(width + 50, -30));
+  ASSERT_TRUE(GetCursorPos(&point));
+  EXPECT_EQ(point.x, width - 1);
+  EXPECT_EQ(point.y, 0);
+  SetCursorPos(saved.x, saved.y);
+}
+
 TEST(TempFilesTest, TempPathEndsWithASeparatorAndReportsTheSizeItNeeds) {
   char path[MAX_PATH];
   DWORD length = GetTempPathA(MAX_PATH, path);

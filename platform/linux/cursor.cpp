@@ -1,4 +1,4 @@
-// The wait and arrow cursors.
+// The wait and arrow cursors, and whether the cursor shows.
 //
 // Implemented:
 //   LoadCursorA  the system's IDC_ARROW and IDC_WAIT (NULL instance): one
@@ -9,13 +9,17 @@
 //                LoadCursorA did not give changes nothing and returns NULL,
 //                as Windows does with an invalid cursor handle.
 //   GetCursor    the current cursor; NULL until SetCursor is first called.
-// The current cursor is only remembered, for the window that will show it;
-// it is one for the whole process, not one per thread.
+//   ShowCursor   the display counter, 0 at first as on Windows with a mouse.
+// The cursor shows (SDL_ShowCursor, over our SDL windows) while the counter
+// is at least 0 and SetCursor has not last set none; before SetCursor is
+// first called the system's arrow shows. Which cursor shows is not changed:
+// the arrow and the wait cursor look alike. The current cursor is one for the
+// whole process, not one per thread.
 // Not implemented: any other system cursor, cursors from a module's
-//   resources or files, cursor positions and clipping. ShowCursor
-//   lives with the windows, in windows.cpp.
+//   resources or files, the cursor over other programs' windows, clipping.
+//   Cursor positions are in input.cpp.
 #include "platform/linux/unsupported.h"
-#include "platform/linux/win32_api.h"
+#include "platform/linux/windowing.h"
 
 namespace {
 
@@ -28,6 +32,8 @@ HCURSOR HandleOf(int index) {
 }
 
 HCURSOR current = nullptr;
+bool cursorSet = false;
+int displayCount = 0;
 
 }  // namespace
 
@@ -49,9 +55,23 @@ HCURSOR WINAPI SetCursor(HCURSOR cursor) {
   if (!known) return nullptr;
   HCURSOR previous = current;
   current = cursor;
+  cursorSet = true;
+  ApplyCursorVisibility();
   return previous;
 }
 
 HCURSOR WINAPI GetCursor(void) {
   return current;
+}
+
+int WINAPI ShowCursor(BOOL show) {
+  displayCount += show ? 1 : -1;
+  ApplyCursorVisibility();
+  return displayCount;
+}
+
+void ApplyCursorVisibility() {
+  if (!VideoStarted()) return;
+  bool shown = displayCount >= 0 && (current != nullptr || !cursorSet);
+  SDL_ShowCursor(shown ? SDL_ENABLE : SDL_DISABLE);
 }

@@ -61,6 +61,7 @@ HFILE WINAPI _lclose(HFILE file);
 HCURSOR WINAPI LoadCursorA(HINSTANCE instance, LPCSTR name);
 HCURSOR WINAPI SetCursor(HCURSOR cursor);
 HCURSOR WINAPI GetCursor(void);
+int WINAPI ShowCursor(BOOL show);
 
 // gdi.cpp
 HDC WINAPI GetDC(HWND window);
@@ -100,7 +101,6 @@ BOOL WINAPI TranslateMessage(const MSG* msg);
 LRESULT WINAPI DispatchMessageA(const MSG* msg);
 BOOL WINAPI GetClientRect(HWND window, LPRECT rect);
 BOOL WINAPI InvalidateRect(HWND window, const RECT* rect, BOOL erase);
-int WINAPI ShowCursor(BOOL show);
 BOOL WINAPI IsWindow(HWND window);
 HWND WINAPI GetParent(HWND window);
 HWND WINAPI FindWindowA(LPCSTR className, LPCSTR windowName);
@@ -118,6 +118,7 @@ BOOL WINAPI EndDialog(HWND dialog, INT_PTR result);
 HWND WINAPI GetDlgItem(HWND dialog, int id);
 BOOL WINAPI CheckDlgButton(HWND dialog, int id, UINT check);
 UINT WINAPI IsDlgButtonChecked(HWND dialog, int id);
+BOOL WINAPI MapDialogRect(HWND dialog, LPRECT rect);
 
 // resources.cpp
 HICON WINAPI LoadIconA(HINSTANCE instance, LPCSTR name);

@@ -16,6 +16,7 @@ typedef int32_t LONG;
 typedef uint32_t UINT;
 typedef uintptr_t UINT_PTR;
 typedef uintptr_t ULONG_PTR;
+typedef uintptr_t DWORD_PTR;
 typedef char CHAR;
 typedef char* LPSTR;
 typedef const char* LPCSTR;
@@ -302,6 +303,102 @@ typedef struct tagCREATESTRUCTA {
 #define WM_USER 0x0400u
 #define WM_APP 0x8000u
 
+// Input, window text and window state.
+#define CS_DBLCLKS 0x0008u
+#define WS_DISABLED 0x08000000u
+#define WS_CLIPSIBLINGS 0x04000000u
+#define WS_CLIPCHILDREN 0x02000000u
+#define WM_ENABLE 0x000Au
+#define WM_SETTEXT 0x000Cu
+#define WM_GETTEXTLENGTH 0x000Eu
+#define WM_KEYFIRST 0x0100u
+#define WM_SYSKEYUP 0x0105u
+#define WM_SYSCHAR 0x0106u
+#define WM_KEYLAST 0x0109u
+#define WM_SYSCOMMAND 0x0112u
+#define WM_MOUSEFIRST 0x0200u
+#define WM_LBUTTONUP 0x0202u
+#define WM_LBUTTONDBLCLK 0x0203u
+#define WM_RBUTTONUP 0x0205u
+#define WM_RBUTTONDBLCLK 0x0206u
+#define WM_MBUTTONUP 0x0208u
+#define WM_MBUTTONDBLCLK 0x0209u
+#define WM_MOUSEWHEEL 0x020Au
+#define WM_XBUTTONDOWN 0x020Bu
+#define WM_XBUTTONUP 0x020Cu
+#define WM_XBUTTONDBLCLK 0x020Du
+#define WM_MOUSELAST 0x020Du
+#define SC_CLOSE 0xF060u
+#define HTCLIENT 1
+#define WHEEL_DELTA 120
+#define XBUTTON1 0x0001u
+#define XBUTTON2 0x0002u
+#define MK_LBUTTON 0x0001u
+#define MK_RBUTTON 0x0002u
+#define MK_SHIFT 0x0004u
+#define MK_CONTROL 0x0008u
+#define MK_MBUTTON 0x0010u
+#define MK_XBUTTON1 0x0020u
+#define MK_XBUTTON2 0x0040u
+#define MAKELONG(a, b) \
+  ((LONG)(((WORD)(((DWORD_PTR)(a)) & 0xffff)) | ((DWORD)((WORD)(((DWORD_PTR)(b)) & 0xffff))) << 16))
+#define MAKELPARAM(l, h) ((LPARAM)(DWORD)MAKELONG(l, h))
+#define MAKEWPARAM(l, h) ((WPARAM)(DWORD)MAKELONG(l, h))
+#define VK_BACK 0x08
+#define VK_TAB 0x09
+#define VK_RETURN 0x0D
+#define VK_SHIFT 0x10
+#define VK_CONTROL 0x11
+#define VK_MENU 0x12
+#define VK_PAUSE 0x13
+#define VK_CAPITAL 0x14
+#define VK_ESCAPE 0x1B
+#define VK_SPACE 0x20
+#define VK_PRIOR 0x21
+#define VK_NEXT 0x22
+#define VK_END 0x23
+#define VK_HOME 0x24
+#define VK_LEFT 0x25
+#define VK_UP 0x26
+#define VK_RIGHT 0x27
+#define VK_DOWN 0x28
+#define VK_SNAPSHOT 0x2C
+#define VK_INSERT 0x2D
+#define VK_DELETE 0x2E
+#define VK_LWIN 0x5B
+#define VK_RWIN 0x5C
+#define VK_APPS 0x5D
+#define VK_NUMPAD0 0x60
+#define VK_MULTIPLY 0x6A
+#define VK_ADD 0x6B
+#define VK_SUBTRACT 0x6D
+#define VK_DECIMAL 0x6E
+#define VK_DIVIDE 0x6F
+#define VK_F1 0x70
+#define VK_F4 0x73
+#define VK_F10 0x79
+#define VK_NUMLOCK 0x90
+#define VK_SCROLL 0x91
+#define VK_VOLUME_MUTE 0xAD
+#define VK_VOLUME_DOWN 0xAE
+#define VK_VOLUME_UP 0xAF
+#define VK_MEDIA_NEXT_TRACK 0xB0
+#define VK_MEDIA_PREV_TRACK 0xB1
+#define VK_MEDIA_STOP 0xB2
+#define VK_MEDIA_PLAY_PAUSE 0xB3
+#define VK_OEM_1 0xBA
+#define VK_OEM_PLUS 0xBB
+#define VK_OEM_COMMA 0xBC
+#define VK_OEM_MINUS 0xBD
+#define VK_OEM_PERIOD 0xBE
+#define VK_OEM_2 0xBF
+#define VK_OEM_3 0xC0
+#define VK_OEM_4 0xDB
+#define VK_OEM_5 0xDC
+#define VK_OEM_6 0xDD
+#define VK_OEM_7 0xDE
+#define VK_OEM_102 0xE2
+
 // Temporary files.
 #define INVALID_FILE_ATTRIBUTES ((DWORD)-1)
 
@@ -328,8 +425,71 @@ typedef struct _OSVERSIONINFOA {
 #define VER_PLATFORM_WIN32_WINDOWS 1u
 #define VER_PLATFORM_WIN32_NT 2u
 #define SPI_SETSCREENSAVERRUNNING 97u
+#define PM_NOYIELD 0x0002u
+#define WM_HELP 0x0053u
+#define WM_CONTEXTMENU 0x007Bu
 #define SM_CXSCREEN 0
 #define SM_CYSCREEN 1
 
 // Dialogs.
 typedef INT_PTR(CALLBACK* DLGPROC)(HWND, UINT, WPARAM, LPARAM);
+#define LOWORD(l) ((WORD)(((DWORD_PTR)(l)) & 0xffff))
+#define HIWORD(l) ((WORD)((((DWORD_PTR)(l)) >> 16) & 0xffff))
+#define WM_GETTEXT 0x000Du
+#define WM_INITDIALOG 0x0110u
+#define WM_COMMAND 0x0111u
+#define CB_ADDSTRING 0x0143u
+#define CB_RESETCONTENT 0x014Bu
+#define CB_SETCURSEL 0x014Eu
+#define BM_SETIMAGE 0x00F7u
+#define IMAGE_ICON 1u
+#define BST_UNCHECKED 0u
+#define BST_CHECKED 1u
+#define MAKEINTRESOURCE MAKEINTRESOURCEA
+#define WS_GROUP 0x00020000u
+#define WS_TABSTOP 0x00010000u
+#define WS_VSCROLL 0x00200000u
+#define WS_EX_TRANSPARENT 0x00000020u
+#define DS_SETFONT 0x40u
+#define DS_SHELLFONT 0x48u
+#define DS_MODALFRAME 0x80u
+#define BS_PUSHBUTTON 0x0u
+#define BS_DEFPUSHBUTTON 0x1u
+#define BS_AUTOCHECKBOX 0x3u
+#define BS_GROUPBOX 0x7u
+#define BS_TYPEMASK 0xFu
+#define BS_ICON 0x40u
+#define BS_CENTER 0x300u
+#define BS_VCENTER 0xC00u
+#define SS_LEFT 0x0u
+#define SS_CENTER 0x1u
+#define SS_RIGHT 0x2u
+#define SS_ICON 0x3u
+#define SS_LEFTNOWORDWRAP 0xCu
+#define SS_NOPREFIX 0x80u
+#define SS_TYPEMASK 0x1Fu
+#define CBS_DROPDOWNLIST 0x3u
+#define CBS_SORT 0x100u
+#define BN_CLICKED 0
+#define CBN_SELCHANGE 1
+#define BST_INDETERMINATE 2u
+#define BM_GETCHECK 0x00F0u
+#define BM_SETCHECK 0x00F1u
+#define BM_CLICK 0x00F5u
+#define BM_GETIMAGE 0x00F6u
+#define BM_SETDONTCLICK 0x00F8u
+#define STM_SETICON 0x0170u
+#define STM_MSGMAX 0x0174u
+#define CB_OKAY 0
+#define CB_ERR (-1)
+#define CB_GETEDITSEL 0x0140u
+#define CB_GETCOUNT 0x0146u
+#define CB_GETCURSEL 0x0147u
+#define CB_GETLBTEXT 0x0148u
+#define CB_GETLBTEXTLEN 0x0149u
+#define CB_MSGMAX 0x0165u
+
+// Showing programs and files.
+#define SW_SHOWNORMAL 1
+#define SW_SHOW 5
+#define SE_ERR_NOASSOC 31

@@ -3,50 +3,88 @@
 // Implemented:
 //   RegisterClassA   a class by name, compared case-insensitively; 0 for a
 //                    name already registered. The style is kept (CS_OWNDC
-//                    decides whether GetDC resets the DC's settings); the
-//                    icon, cursor and background brush are not used.
+//                    decides whether GetDC resets the DC's settings,
+//                    CS_DBLCLKS whether a second click is a double-click), and
+//                    so is the cursor, which DefWindowProcA sets on
+//                    WM_SETCURSOR, and the icon, which top-level windows
+//                    show; the background brush is not used.
 //   CreateWindowExA  WS_POPUP windows, optionally WS_EX_TOPMOST, each an SDL
 //                    window without decoration whose pixels are the bitmap of
 //                    its DC; a pop-up covering the whole desktop (SDL's
-//                    desktop display mode) is shown full screen. WS_CHILD
-//                    windows inside another of our windows, drawing into
-//                    their top-level window's pixels. Class by name or atom.
-//                    Sends WM_NCCREATE (FALSE fails the call) and WM_CREATE
-//                    (-1 fails it) with a CREATESTRUCTA before returning; a
-//                    failed window gets only WM_NCDESTROY, as under Wine, and
-//                    NULL is returned.
+//                    desktop display mode) is shown full screen. Top-level
+//                    windows are announced on the X display (x11_display.cpp)
+//                    for FindWindowA in other programs. WS_CHILD windows
+//                    inside another of our windows, drawing into their
+//                    top-level window's pixels, or inside another program's X
+//                    window (its id as the parent), drawing into pixels of
+//                    their own. WS_DISABLED is kept; WS_CLIPSIBLINGS and
+//                    WS_CLIPCHILDREN are accepted but not applied: a parent
+//                    draws over its children. Class by name or atom.
+//                    Sends WM_NCCREATE (FALSE fails the call), WM_CREATE (-1
+//                    fails it) with a CREATESTRUCTA, and then, to a WS_VISIBLE
+//                    window, WM_SHOWWINDOW (TRUE, 0) before returning; a failed
+//                    window gets only WM_NCDESTROY, as under Wine, and NULL is
+//                    returned.
 //                    CW_USEDEFAULT counts 0, as for Windows' pop-ups.
 //                    WS_VISIBLE windows wait for WM_PAINT from the start.
 //   DestroyWindow    WM_DESTROY to the window, then to its children; then
 //                    WM_NCDESTROY to the children and last to the window, as
-//                    Windows does. Its timers, posted messages and DC go.
-//   DefWindowProcA   WM_NCCREATE: TRUE. WM_CLOSE: DestroyWindow. WM_PAINT:
-//                    validates the window. Anything else: 0.
-//   SendMessageA     calls the window procedure at once; 0 for no window.
-//   GetClientRect    the size given at creation.
+//                    Windows does. Its timers, posted messages and DC go. A
+//                    child inside another program's window is destroyed this
+//                    way when that window goes.
+//   DefWindowProcA   WM_NCCREATE: takes the title from the CREATESTRUCTA, TRUE.
+//                    WM_CLOSE: DestroyWindow. WM_PAINT: validates the window.
+//                    WM_SETTEXT, WM_GETTEXT, WM_GETTEXTLENGTH: the title (also
+//                    the SDL window's). WM_SYSCOMMAND: SC_CLOSE sends
+//                    WM_CLOSE, other commands do nothing. WM_SYSKEYDOWN: Alt+F4
+//                    posts SC_CLOSE to the top-level window. WM_SETCURSOR: asks
+//                    the parent first, then sets the class cursor over the
+//                    client area. WM_MOUSEWHEEL: goes to the parent. Anything
+//                    else: 0.
+//   SendMessageA     calls the window procedure at once; a dialog's window is
+//                    handed to dialogs.cpp; 0 for no window and for other
+//                    programs' windows (messages do not cross processes).
+//   GetClientRect    the size given at creation; other programs' windows:
+//                    their X window's size.
 //   InvalidateRect   the whole window waits for WM_PAINT (no update regions:
 //                    any non-empty rectangle counts as all of it); erasing is
 //                    not done.
-//   ShowCursor       the display counter, 0 at first as on Windows with a
-//                    mouse, applied with SDL_ShowCursor (the cursor shows
-//                    while the counter is at least 0).
+//   IsWindow         ours, a dialog's, or an X window of the display.
+//   GetParent        a child's parent (ours or another program's); NULL for
+//                    pop-ups and other programs' windows.
+//   FindWindowA      top-level windows by class and title, both in any case
+//                    (as Wine compares titles), NULL matching any: ours first,
+//                    then other programs' on the X display, whose X id is the
+//                    handle.
+//   SetForegroundWindow  raises the top-level window and gives it the
+//                    keyboard focus; other programs' windows too.
+//   GetForegroundWindow  ours with SDL's keyboard focus, else the active X
+//                    window, else the one last made foreground.
+//   SetWindowTextA, GetWindowTextA  WM_SETTEXT and WM_GETTEXT sent.
+//   EnableWindow, IsWindowEnabled  WS_DISABLED, with WM_ENABLE on a change;
+//                    disabled windows get no input (message_queue.cpp).
+//                    Other programs' windows count as enabled and are not
+//                    changed.
 // What is drawn reaches the screen when PresentWindows runs (Sleep, and a
 // message loop with nothing to do) and while drawing goes on, at most one
 // frame time after the drawing before (WindowDrawn).
 // Not implemented: overlapped windows and any other style, owned pop-ups,
 //   menus, class and window extra bytes, moving, resizing and showing windows
-//   after creation, WM_SIZE, WM_SHOWWINDOW and the activation and focus
-//   messages, update regions, BeginPaint and EndPaint, WM_ERASEBKGND,
-//   InvalidateRect for all windows (NULL), children placed left of or above
-//   their parent's client area.
+//   after creation, WM_SIZE, WM_MOVE and the activation and focus messages
+//   other than WM_ACTIVATEAPP, keyboard focus on child windows, update
+//   regions, BeginPaint and EndPaint, WM_ERASEBKGND, InvalidateRect for all
+//   windows (NULL), children placed left of or above their parent's client
+//   area, children of dialog windows, the titles of other programs' windows.
 #include <strings.h>
 
 #include <algorithm>
+#include <cstring>
 #include <memory>
 #include <new>
 #include <string>
 #include <vector>
 
+#include "platform/linux/ansi_text.h"
 #include "platform/linux/handle_table.h"
 #include "platform/linux/unsupported.h"
 #include "platform/linux/windowing.h"
@@ -57,17 +95,24 @@ struct WindowClass {
   std::string name;
   UINT style;
   WNDPROC proc;
+  HCURSOR cursor;
+  HICON icon;
 };
 
 struct Window {
   const WindowClass* windowClass = nullptr;
-  HWND parent = nullptr;  // children only
+  // Children only: one of ours, or another program's X window.
+  HWND parent = nullptr;
   DWORD style = 0;
   RECT rect{};  // in the parent's client coordinates; on the screen for pop-ups
+  std::string title;
   bool needsPaint = false;
   bool destroying = false;
-  // Top-level windows only.
+  // Windows with pixels of their own: top-level ones and children of other
+  // programs' windows.
   SDL_Window* sdl = nullptr;
+  unsigned long xWindow = 0;  // the X window showing it, 0 when none
+  bool xWindowGone = false;
   bool fullScreen = false;
   bool changed = false;
   std::vector<uint32_t> pixels;  // 0x00RRGGBB, as GDI bitmaps
@@ -79,9 +124,6 @@ constexpr ATOM kFirstAtom = 0xC000;
 
 // Windows are held by pointer: window procedures create and destroy windows
 // while one is in use.
-// Their handles start at 2^30, above every X window id, so that windows of
-// other programs can be named by their X ids.
-constexpr uintptr_t kWindowHandleBase = uintptr_t(1) << 30;
 HandleTable<std::unique_ptr<Window>> windows(0, kWindowHandleBase);
 
 Window* Find(HWND handle) {
@@ -97,6 +139,11 @@ void Remove(HWND handle) {
   windows.Remove(handle);
 }
 
+// The parent when it is one of ours.
+Window* OurParent(const Window* window) {
+  return Find(window->parent);
+}
+
 std::vector<HWND> ChildrenOf(HWND parent) {
   std::vector<HWND> children;
   windows.ForEach([&](uintptr_t handle, std::unique_ptr<Window>& window) {
@@ -105,22 +152,22 @@ std::vector<HWND> ChildrenOf(HWND parent) {
   return children;
 }
 
-// The top-level window holding a window, and the window's position in it.
+// The window holding a window's pixels, and the window's position in it.
 HWND RootOf(HWND handle, LONG* x, LONG* y) {
   *x = 0;
   *y = 0;
   Window* window = Find(handle);
-  while (window->parent != nullptr) {
+  while (Window* parent = OurParent(window)) {
     *x += window->rect.left;
     *y += window->rect.top;
     handle = window->parent;
-    window = Find(handle);
+    window = parent;
   }
   return handle;
 }
 
 bool ShownOnScreen(Window* window) {
-  for (; window != nullptr; window = Find(window->parent)) {
+  for (; window != nullptr; window = OurParent(window)) {
     if (!(window->style & WS_VISIBLE)) return false;
   }
   return true;
@@ -139,24 +186,10 @@ const WindowClass* FindClass(LPCSTR name) {
   return nullptr;
 }
 
-int cursorCount = 0;
 bool videoStarted = false;
 int64_t lastPresent = 0;
-
-bool StartVideo() {
-  if (videoStarted) return true;
-  // Ctrl+C and kill should end the program as they end any other, rather
-  // than become an SDL_QUIT event that no message stands for.
-  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-  // Window pixels are copied to a window surface, which X11 and the headless
-  // drivers provide themselves; through a renderer instead, SDL would load
-  // OpenGL for nothing.
-  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
-  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
-  videoStarted = true;
-  SDL_ShowCursor(cursorCount >= 0 ? SDL_ENABLE : SDL_DISABLE);
-  return true;
-}
+// The window last made foreground, for drivers that keep no keyboard focus.
+HWND foreground = nullptr;
 
 bool CoversDesktop(const RECT& rect) {
   SDL_DisplayMode mode;
@@ -164,8 +197,9 @@ bool CoversDesktop(const RECT& rect) {
   return rect.left <= 0 && rect.top <= 0 && rect.right >= mode.w && rect.bottom >= mode.h;
 }
 
-// Gives a pop-up its SDL window and pixels; false when either fails.
-bool OpenTopLevel(Window* window, LPCSTR title, DWORD exStyle) {
+// Gives a pop-up its SDL window and pixels; false when either fails. The
+// title follows with WM_NCCREATE.
+bool OpenTopLevel(Window* window, DWORD exStyle) {
   LONG width = window->rect.right - window->rect.left;
   LONG height = window->rect.bottom - window->rect.top;
   window->pixels.resize(size_t(width) * height);
@@ -175,13 +209,15 @@ bool OpenTopLevel(Window* window, LPCSTR title, DWORD exStyle) {
   flags |= (window->style & WS_VISIBLE) ? SDL_WINDOW_SHOWN : SDL_WINDOW_HIDDEN;
   flags |= (exStyle & WS_EX_TOPMOST) ? SDL_WINDOW_ALWAYS_ON_TOP : 0;
   // SDL refuses windows of no pixels; Windows allows them.
-  window->sdl = SDL_CreateWindow(title ? title : "", window->rect.left, window->rect.top,
-                                 std::max<LONG>(width, 1), std::max<LONG>(height, 1), flags);
-  return window->sdl != nullptr;
+  window->sdl = SDL_CreateWindow("", window->rect.left, window->rect.top, std::max<LONG>(width, 1),
+                                 std::max<LONG>(height, 1), flags);
+  if (window->sdl == nullptr) return false;
+  SetSdlWindowIcon(window->sdl, window->windowClass->icon);
+  window->xWindow = X11AnnounceWindow(window->sdl, window->windowClass->name.c_str());
+  return true;
 }
 
-void Present(Window* window) {
-  window->changed = false;
+void PresentSdl(Window* window) {
   SDL_Surface* surface = SDL_GetWindowSurface(window->sdl);
   if (surface == nullptr) return;
   // A full-screen surface covers the desktop, where the window has its place.
@@ -206,6 +242,24 @@ void Present(Window* window) {
   SDL_UpdateWindowSurface(window->sdl);
 }
 
+void Present(Window* window) {
+  window->changed = false;
+  if (window->sdl != nullptr) {
+    PresentSdl(window);
+  } else if (window->xWindow != 0 && !window->xWindowGone) {
+    X11PresentChild(window->xWindow, window->pixels.data(), window->rect.right - window->rect.left,
+                    window->rect.bottom - window->rect.top);
+  }
+}
+
+void CountRootWindows() {
+  int count = 0;
+  windows.ForEach([&](uintptr_t, std::unique_ptr<Window>& window) {
+    if (OurParent(window.get()) == nullptr) ++count;
+  });
+  SetRootWindowCount(count);
+}
+
 // WM_DESTROY goes to the window first, then down to its children.
 void SendDestroy(HWND handle) {
   Find(handle)->destroying = true;
@@ -224,11 +278,43 @@ void Free(HWND handle) {
   RemovePostedMessages(handle);
   GdiWindowDestroyed(handle);
   Window* window = Find(handle);
-  if (window->sdl != nullptr) SDL_DestroyWindow(window->sdl);
+  if (window->sdl != nullptr) {
+    SDL_DestroyWindow(window->sdl);
+  } else if (window->xWindow != 0 && !window->xWindowGone) {
+    X11DestroyChild(window->xWindow);
+  }
+  if (foreground == handle) foreground = nullptr;
   Remove(handle);
+  CountRootWindows();
+}
+
+void SetTitle(Window* window, const char* title) {
+  window->title = title != nullptr ? title : "";
+  if (window->sdl != nullptr) SDL_SetWindowTitle(window->sdl, AnsiToUtf8(window->title).c_str());
+}
+
+HWND TopLevelOf(HWND handle) {
+  LONG x;
+  LONG y;
+  return RootOf(handle, &x, &y);
 }
 
 }  // namespace
+
+bool StartVideo() {
+  if (videoStarted) return true;
+  // Ctrl+C and kill are the layer's own (close_signals.cpp), not SDL_QUIT
+  // events that no message stands for.
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+  // Window pixels are copied to a window surface, which X11 and the headless
+  // drivers provide themselves; through a renderer instead, SDL would load
+  // OpenGL for nothing.
+  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
+  videoStarted = true;
+  ApplyCursorVisibility();
+  return true;
+}
 
 bool VideoStarted() {
   return videoStarted;
@@ -239,7 +325,7 @@ bool WindowExists(HWND window) {
 }
 
 bool WindowWithin(HWND window, HWND ancestor) {
-  for (Window* found = Find(window); found != nullptr; found = Find(found->parent)) {
+  for (Window* found = Find(window); found != nullptr; found = OurParent(found)) {
     if (window == ancestor) return true;
     window = found->parent;
   }
@@ -275,16 +361,14 @@ bool WindowDrawingArea(HWND handle, GdiTarget* target) {
 }
 
 void WindowDrawn(HWND window) {
-  LONG x;
-  LONG y;
-  Find(RootOf(window, &x, &y))->changed = true;
+  Find(TopLevelOf(window))->changed = true;
   if (MonotonicMilliseconds() - lastPresent >= 16) PresentWindows();
 }
 
 void PresentWindows() {
   lastPresent = MonotonicMilliseconds();
   windows.ForEach([](uintptr_t, std::unique_ptr<Window>& window) {
-    if (window->sdl != nullptr && window->changed) Present(window.get());
+    if (window->changed) Present(window.get());
   });
 }
 
@@ -315,6 +399,88 @@ void WindowExposed(HWND window) {
   });
 }
 
+HWND WindowOfXWindow(unsigned long xWindow) {
+  HWND found = nullptr;
+  windows.ForEach([&](uintptr_t handle, std::unique_ptr<Window>& window) {
+    if (found == nullptr && xWindow != 0 && window->xWindow == xWindow) {
+      found = reinterpret_cast<HWND>(handle);
+    }
+  });
+  return found;
+}
+
+void ForeignParentDestroyed(HWND window) {
+  Window* found = Find(window);
+  if (found == nullptr) return;
+  found->xWindowGone = true;
+  DestroyWindow(window);
+}
+
+std::vector<HWND> TopLevelWindows() {
+  std::vector<HWND> found;
+  windows.ForEach([&](uintptr_t handle, std::unique_ptr<Window>& window) {
+    if (window->sdl != nullptr) found.push_back(reinterpret_cast<HWND>(handle));
+  });
+  return found;
+}
+
+std::vector<HWND> RootWindows() {
+  std::vector<HWND> found;
+  windows.ForEach([&](uintptr_t handle, std::unique_ptr<Window>& window) {
+    if (OurParent(window.get()) == nullptr) found.push_back(reinterpret_cast<HWND>(handle));
+  });
+  return found;
+}
+
+HWND MouseTarget(HWND topLevel, int x, int y, POINT* client) {
+  Window* window = Find(topLevel);
+  if (window == nullptr || (window->style & WS_DISABLED)) return nullptr;
+  HWND target = topLevel;
+  bool deeper = true;
+  while (deeper) {
+    deeper = false;
+    for (HWND child : ChildrenOf(target)) {
+      Window* found = Find(child);
+      const RECT& r = found->rect;
+      if (!(found->style & WS_VISIBLE) || x < r.left || x >= r.right || y < r.top ||
+          y >= r.bottom) {
+        continue;
+      }
+      // A disabled child leaves the click to its parent, as Windows does.
+      if (found->style & WS_DISABLED) break;
+      x -= r.left;
+      y -= r.top;
+      target = child;
+      deeper = true;
+      break;
+    }
+  }
+  *client = POINT{x, y};
+  return target;
+}
+
+bool WindowEnabled(HWND window) {
+  for (Window* found = Find(window); found != nullptr; found = OurParent(found)) {
+    if (found->style & WS_DISABLED) return false;
+  }
+  return Find(window) != nullptr;
+}
+
+bool WindowHasDoubleClicks(HWND window) {
+  Window* found = Find(window);
+  return found != nullptr && (found->windowClass->style & CS_DBLCLKS);
+}
+
+POINT WindowScreenOrigin(HWND window) {
+  LONG x;
+  LONG y;
+  Window* root = Find(RootOf(window, &x, &y));
+  int left = root->rect.left;
+  int top = root->rect.top;
+  if (root->sdl != nullptr && !root->fullScreen) SDL_GetWindowPosition(root->sdl, &left, &top);
+  return POINT{left + x, top + y};
+}
+
 ATOM WINAPI RegisterClassA(const WNDCLASSA* windowClass) {
   if (windowClass == nullptr || windowClass->lpfnWndProc == nullptr) return 0;
   LPCSTR name = windowClass->lpszClassName;
@@ -326,8 +492,9 @@ ATOM WINAPI RegisterClassA(const WNDCLASSA* windowClass) {
   }
   if (windowClass->lpszMenuName != nullptr) PlatformUnsupported("RegisterClassA", "menus");
   if (FindClass(name) != nullptr || classes.size() >= 0x4000) return 0;
-  classes.push_back(std::make_unique<WindowClass>(
-      WindowClass{name, windowClass->style, windowClass->lpfnWndProc}));
+  classes.push_back(
+      std::make_unique<WindowClass>(WindowClass{name, windowClass->style, windowClass->lpfnWndProc,
+                                                windowClass->hCursor, windowClass->hIcon}));
   return ATOM(kFirstAtom + classes.size() - 1);
 }
 
@@ -337,8 +504,11 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, 
   if (exStyle & ~WS_EX_TOPMOST) {
     PlatformUnsupported("CreateWindowExA", "extended styles other than WS_EX_TOPMOST");
   }
-  if (style & ~(WS_POPUP | WS_CHILD | WS_VISIBLE)) {
-    PlatformUnsupported("CreateWindowExA", "styles other than WS_POPUP, WS_CHILD and WS_VISIBLE");
+  if (style &
+      ~(WS_POPUP | WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_DISABLED)) {
+    PlatformUnsupported("CreateWindowExA",
+                        "styles other than WS_POPUP, WS_CHILD, WS_VISIBLE, WS_CLIPSIBLINGS, "
+                        "WS_CLIPCHILDREN and WS_DISABLED");
   }
   bool child = style & WS_CHILD;
   if (child == bool(style & WS_POPUP)) {
@@ -347,12 +517,17 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, 
   if (!child && parent != nullptr) PlatformUnsupported("CreateWindowExA", "owned pop-ups");
   if (!child && menu != nullptr) PlatformUnsupported("CreateWindowExA", "menus");
   const WindowClass* windowClass = FindClass(className);
-  if (windowClass == nullptr || (child && Find(parent) == nullptr)) return nullptr;
+  if (windowClass == nullptr) return nullptr;
+  bool foreignChild = child && Find(parent) == nullptr;
+  if (foreignChild && DialogWindowExists(parent)) {
+    PlatformUnsupported("CreateWindowExA", "children of dialog windows");
+  }
+  if (foreignChild && !(IsXWindowHandle(parent) && X11WindowExists(parent))) return nullptr;
   if (x == CW_USEDEFAULT) x = y = 0;
   if (width == CW_USEDEFAULT) width = height = 0;
   width = std::max(width, 0);
   height = std::max(height, 0);
-  if (child && (x < 0 || y < 0)) {
+  if (child && !foreignChild && (x < 0 || y < 0)) {
     PlatformUnsupported("CreateWindowExA", "children reaching past their parent's left or top");
   }
   // Beyond what a 32-bit process could hold in pixels.
@@ -365,22 +540,32 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, 
   made->rect = RECT{x, y, LONG(std::min<int64_t>(int64_t(x) + width, INT32_MAX)),
                     LONG(std::min<int64_t>(int64_t(y) + height, INT32_MAX))};
   made->needsPaint = style & WS_VISIBLE;
-  if (!child) {
-    if (!StartVideo()) return nullptr;
-    try {
-      if (!OpenTopLevel(made.get(), windowName, exStyle)) return nullptr;
-    } catch (const std::bad_alloc&) {
-      return nullptr;
+  try {
+    if (!child) {
+      if (!StartVideo() || !OpenTopLevel(made.get(), exStyle)) {
+        if (made->sdl != nullptr) SDL_DestroyWindow(made->sdl);
+        return nullptr;
+      }
+    } else if (foreignChild) {
+      made->pixels.resize(size_t(width) * height);
+      made->xWindow = X11CreateChild(parent, made->rect, style & WS_VISIBLE);
+      if (made->xWindow == 0) return nullptr;
     }
+  } catch (const std::bad_alloc&) {
+    if (made->sdl != nullptr) SDL_DestroyWindow(made->sdl);
+    return nullptr;
   }
   SDL_Window* sdl = made->sdl;
+  unsigned long xChild = foreignChild ? made->xWindow : 0;
   HWND handle;
   try {
     handle = Add(std::move(made));
   } catch (const std::bad_alloc&) {
     if (sdl != nullptr) SDL_DestroyWindow(sdl);
+    if (xChild != 0) X11DestroyChild(xChild);
     return nullptr;
   }
+  CountRootWindows();
 
   CREATESTRUCTA create = {param, instance, menu,        parent,     height,    width,
                           y,     x,        LONG(style), windowName, className, exStyle};
@@ -392,6 +577,8 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, 
   };
   if (!SendMessageA(handle, WM_NCCREATE, 0, reinterpret_cast<LPARAM>(&create))) return fail();
   if (SendMessageA(handle, WM_CREATE, 0, reinterpret_cast<LPARAM>(&create)) == -1) return fail();
+  // Windows shows a WS_VISIBLE window once it is created.
+  if (Find(handle) != nullptr && (style & WS_VISIBLE)) SendMessageA(handle, WM_SHOWWINDOW, TRUE, 0);
   // The procedure may have destroyed the window already.
   return Find(handle) != nullptr ? handle : nullptr;
 }
@@ -406,15 +593,57 @@ BOOL WINAPI DestroyWindow(HWND window) {
   return TRUE;
 }
 
-LRESULT WINAPI DefWindowProcA(HWND window, UINT message, WPARAM, LPARAM) {
+LRESULT WINAPI DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  Window* found = Find(window);
   switch (message) {
     case WM_NCCREATE:
+      if (found != nullptr && lParam != 0) {
+        SetTitle(found, reinterpret_cast<const CREATESTRUCTA*>(lParam)->lpszName);
+      }
       return TRUE;
     case WM_CLOSE:
       DestroyWindow(window);
       return 0;
     case WM_PAINT:
-      if (Window* found = Find(window)) found->needsPaint = false;
+      if (found != nullptr) found->needsPaint = false;
+      return 0;
+    case WM_SETTEXT:
+      if (found == nullptr) return FALSE;
+      SetTitle(found, reinterpret_cast<LPCSTR>(lParam));
+      return TRUE;
+    case WM_GETTEXT: {
+      if (found == nullptr || wParam == 0 || lParam == 0) return 0;
+      size_t length = std::min(found->title.size(), size_t(wParam) - 1);
+      std::memcpy(reinterpret_cast<char*>(lParam), found->title.data(), length);
+      reinterpret_cast<char*>(lParam)[length] = '\0';
+      return LRESULT(length);
+    }
+    case WM_GETTEXTLENGTH:
+      return found != nullptr ? LRESULT(found->title.size()) : 0;
+    case WM_SYSCOMMAND:
+      if ((wParam & 0xFFF0) == SC_CLOSE) SendMessageA(window, WM_CLOSE, 0, 0);
+      return 0;
+    case WM_SYSKEYDOWN:
+      // Alt (bit 29 of lParam) and F4 close the top-level window.
+      if (found != nullptr && wParam == VK_F4 && (lParam & (1 << 29))) {
+        PostMessageA(TopLevelOf(window), WM_SYSCOMMAND, SC_CLOSE, 0);
+      }
+      return 0;
+    case WM_SETCURSOR:
+      if (found == nullptr) return FALSE;
+      if (OurParent(found) != nullptr &&
+          SendMessageA(found->parent, WM_SETCURSOR, wParam, lParam)) {
+        return TRUE;
+      }
+      if (LOWORD(lParam) == HTCLIENT && found->windowClass->cursor != nullptr) {
+        SetCursor(found->windowClass->cursor);
+        return TRUE;
+      }
+      return FALSE;
+    case WM_MOUSEWHEEL:
+      if (found != nullptr && OurParent(found) != nullptr) {
+        return SendMessageA(found->parent, message, wParam, lParam);
+      }
       return 0;
     default:
       return 0;
@@ -423,14 +652,22 @@ LRESULT WINAPI DefWindowProcA(HWND window, UINT message, WPARAM, LPARAM) {
 
 LRESULT WINAPI SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   Window* found = Find(window);
-  if (found == nullptr) return 0;
-  return found->windowClass->proc(window, message, wParam, lParam);
+  if (found != nullptr) return found->windowClass->proc(window, message, wParam, lParam);
+  if (DialogWindowExists(window)) return DialogSendMessage(window, message, wParam, lParam);
+  return 0;
 }
 
 BOOL WINAPI GetClientRect(HWND window, LPRECT rect) {
+  if (rect == nullptr) return FALSE;
   Window* found = Find(window);
-  if (found == nullptr || rect == nullptr) return FALSE;
-  *rect = RECT{0, 0, found->rect.right - found->rect.left, found->rect.bottom - found->rect.top};
+  if (found != nullptr) {
+    *rect = RECT{0, 0, found->rect.right - found->rect.left, found->rect.bottom - found->rect.top};
+    return TRUE;
+  }
+  LONG width;
+  LONG height;
+  if (!IsXWindowHandle(window) || !X11ClientSize(window, &width, &height)) return FALSE;
+  *rect = RECT{0, 0, width, height};
   return TRUE;
 }
 
@@ -449,8 +686,83 @@ BOOL WINAPI InvalidateRect(HWND window, const RECT* rect, BOOL) {
   return TRUE;
 }
 
-int WINAPI ShowCursor(BOOL show) {
-  cursorCount += show ? 1 : -1;
-  if (videoStarted) SDL_ShowCursor(cursorCount >= 0 ? SDL_ENABLE : SDL_DISABLE);
-  return cursorCount;
+BOOL WINAPI IsWindow(HWND window) {
+  if (Find(window) != nullptr || DialogWindowExists(window)) return TRUE;
+  return IsXWindowHandle(window) && X11WindowExists(window);
+}
+
+HWND WINAPI GetParent(HWND window) {
+  Window* found = Find(window);
+  if (found != nullptr) return (found->style & WS_CHILD) ? found->parent : nullptr;
+  return DialogWindowExists(window) ? DialogWindowParent(window) : nullptr;
+}
+
+HWND WINAPI FindWindowA(LPCSTR className, LPCSTR windowName) {
+  HWND found = nullptr;
+  windows.ForEach([&](uintptr_t handle, std::unique_ptr<Window>& window) {
+    if (found != nullptr || (window->style & WS_CHILD)) return;
+    if (className != nullptr && strcasecmp(window->windowClass->name.c_str(), className) != 0) {
+      return;
+    }
+    if (windowName != nullptr && strcasecmp(window->title.c_str(), windowName) != 0) return;
+    found = reinterpret_cast<HWND>(handle);
+  });
+  if (found != nullptr) return found;
+  found = X11FindWindow(className, windowName);
+  // One of our own windows that the search above passed over cannot match.
+  return WindowOfXWindow(reinterpret_cast<uintptr_t>(found)) == nullptr ? found : nullptr;
+}
+
+BOOL WINAPI SetForegroundWindow(HWND window) {
+  if (Find(window) == nullptr) return IsXWindowHandle(window) && X11Activate(window);
+  HWND top = TopLevelOf(window);
+  Window* found = Find(top);
+  if (found->sdl == nullptr) return FALSE;
+  SDL_RaiseWindow(found->sdl);
+  if (found->xWindow != 0) X11Activate(HandleOfXWindow(found->xWindow));
+  foreground = top;
+  return TRUE;
+}
+
+HWND WINAPI GetForegroundWindow(void) {
+  if (videoStarted) {
+    if (SDL_Window* focus = SDL_GetKeyboardFocus()) {
+      if (HWND window = WindowOfSdlWindow(SDL_GetWindowID(focus))) return window;
+    }
+  }
+  if (HWND active = X11ActiveWindow()) {
+    HWND ours = WindowOfXWindow(reinterpret_cast<uintptr_t>(active));
+    return ours != nullptr ? ours : active;
+  }
+  return foreground;
+}
+
+BOOL WINAPI SetWindowTextA(HWND window, LPCSTR text) {
+  return BOOL(SendMessageA(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text)));
+}
+
+int WINAPI GetWindowTextA(HWND window, LPSTR text, int size) {
+  if (text == nullptr || size <= 0) return 0;
+  text[0] = '\0';
+  return int(SendMessageA(window, WM_GETTEXT, WPARAM(size), reinterpret_cast<LPARAM>(text)));
+}
+
+BOOL WINAPI EnableWindow(HWND window, BOOL enable) {
+  Window* found = Find(window);
+  if (found == nullptr) {
+    if (DialogWindowExists(window)) return DialogEnableWindow(window, enable);
+    return FALSE;
+  }
+  BOOL wasDisabled = (found->style & WS_DISABLED) != 0;
+  if (bool(enable) == !wasDisabled) return wasDisabled;
+  found->style = enable ? found->style & ~WS_DISABLED : found->style | WS_DISABLED;
+  SendMessageA(window, WM_ENABLE, enable ? TRUE : FALSE, 0);
+  return wasDisabled;
+}
+
+BOOL WINAPI IsWindowEnabled(HWND window) {
+  Window* found = Find(window);
+  if (found != nullptr) return (found->style & WS_DISABLED) == 0;
+  if (DialogWindowExists(window)) return DialogIsWindowEnabled(window);
+  return IsXWindowHandle(window) && X11WindowExists(window);
 }
