@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <ctime>
 
+#include "host/saver_input.h"
 #include "package/show_state.h"
 #include "show/show_cycle.h"
 #include "show/show_random.h"
@@ -13,12 +14,6 @@ bool FirstPaintDone = false;
 int32_t LastSoundIndex = -1;
 
 namespace {
-
-// Every message of the show window ends here: the host's input procedure
-// takes them once it exists.
-LRESULT PassOn(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  return DefWindowProcA(window, message, wParam, lParam);
-}
 
 UINT Milliseconds(int32_t seconds) {
   return UINT(seconds) * 1000u;
@@ -97,5 +92,5 @@ LRESULT CALLBACK ShowWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     default:
       break;
   }
-  return PassOn(window, message, wParam, lParam);
+  return SaverInputProc(window, message, wParam, lParam);
 }

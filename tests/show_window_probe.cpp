@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "host/host_state.h"
 #include "package/show_state.h"
 #include "platform/win32.h"
 #include "show/show_cycle.h"
@@ -39,6 +40,9 @@ int main(int argc, char** argv) {
   DWORD limit = argc > 2 ? DWORD(std::atoi(argv[2])) : 8000;
   bool stopped = argc > 3 && std::strcmp(argv[3], "stopped") == 0;
 
+  // The show passes every message on to the host's input rules; as in a
+  // preview, they must not close the probe's window when the pointer moves.
+  hostState.isPreview = true;
   WNDCLASSA windowClass = {};
   windowClass.lpfnWndProc = ShowWindowProc;
   windowClass.hInstance = GetModuleHandleA(nullptr);

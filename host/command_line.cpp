@@ -1,0 +1,36 @@
+#include "host/command_line.h"
+
+#include "platform/win32.h"
+
+namespace {
+
+// Bytes 0x80 and above belong to names: they count as above 0x20.
+bool IsBlank(char c) {
+  return static_cast<unsigned char>(c) <= 0x20;
+}
+
+}  // namespace
+
+const char* LocateArgument(const char* commandLine) {
+  const char* p = commandLine;
+  if (*p == '"') {
+    // An unterminated quote takes the whole line.
+    p = CharNextA(p);
+    while (*p != '\0' && *p != '"')
+      p = CharNextA(p);
+    if (*p == '"') p = CharNextA(p);
+  } else {
+    while (!IsBlank(*p))
+      p = CharNextA(p);
+  }
+  while (*p != '\0' && IsBlank(*p))
+    p = CharNextA(p);
+  return p;
+}
+
+uint32_t ParseWindowHandle(const char* text) {
+  uint32_t value = 0;
+  for (const char* p = text; *p >= '0' && *p <= '9'; ++p)
+    value = value * 10u + uint32_t(*p - '0');
+  return value;
+}

@@ -1,0 +1,25 @@
+// The four modes of the command line's argument.
+#pragma once
+
+#include <cstdint>
+
+enum SaverMode {
+  ModeConfigure,       // the settings dialog
+  ModeRun,             // the saver full screen
+  ModePreview,         // the saver inside a window of the control panel
+  ModeChangePassword,  // the password change
+  ModeInvalid,         // anything else: exit code -1
+};
+
+struct ModeChoice {
+  SaverMode mode;
+  // ModeConfigure: the letter C was given, so the foreground window owns the
+  // dialog; without a letter it has no owner.
+  bool foregroundOwner;
+  // ModePreview and ModeChangePassword: the decimal handle after the letter.
+  uint32_t window;
+};
+
+// Reads the argument up to its mode letter: any run of spaces, hyphens and
+// slashes, then one letter; for P, L and A the spaces and the number after it.
+ModeChoice ChooseMode(const char* argument);

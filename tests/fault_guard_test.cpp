@@ -1,0 +1,121 @@
+// The guard around the running mode: a processor fault inside it ends the
+// mode, and SaverMain returns its fault exit code. Natively the guard's
+// signal handlers catch the fault; under Wine the system's
+// UnhandledExceptionFilter is asked first, with the test prefix's debugger
+// switched off so that it answers at once. The program runs in a copy of
+// itself with a show appended (saver_test_main.cpp), for the preview.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+#include <string>
+
+#include "host/fault_guard.h"
+#include "host/host_state.h"
+#include "host/saver_main.h"
+#include "platform/win32.h"
+#include "tests/support/child_process.h"
+
+namespace {
+
+// Addresses the compiler cannot see through, so that the faults are real
+// accesses and not undefined behaviour it may remove.
+volatile uintptr_t badAddress = 16;
+
+int32_t WriteToBadAddress(const char*) {
+  *reinterpret_cast<volatile int*>(badAddress) = 1;
+  return 7;
+}
+
+int32_t IllegalInstruction(const char*) {
+  __builtin_trap();
+}
+
+int32_t Fine(const char* argument) {
+  return int32_t(argument[0]);
+}
+
+#if defined(_WIN32)
+// UnhandledExceptionFilter starts the debugger that the AeDebug key names,
+// and Wine's winedbg would hold the faulting program. Naming a program that
+// does not exist makes the filter answer at once that the program handles
+// the fault, as on a system without a debugger. The test runs alone, and the
+// setting is put back afterwards.
+class NoDebugger : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, kAeDebug, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                              KEY_ALL_ACCESS, nullptr, &key_, nullptr),
+              ERROR_SUCCESS);
+    DWORD size = sizeof previous_ - 1;
+    hadPrevious_ = RegQueryValueExA(key_, "Debugger", nullptr, nullptr,
+                                    reinterpret_cast<BYTE*>(previous_), &size) == ERROR_SUCCESS;
+    const char none[] = "lumivane-test-no-debugger.exe %ld %ld";
+    ASSERT_EQ(RegSetValueExA(key_, "Debugger", 0, REG_SZ, reinterpret_cast<const BYTE*>(none),
+                             sizeof none),
+              ERROR_SUCCESS);
+  }
+  void TearDown() override {
+    if (hadPrevious_)
+      RegSetValueExA(key_, "Debugger", 0, REG_SZ, reinterpret_cast<const BYTE*>(previous_),
+                     DWORD(strlen(previous_) + 1));
+    else
+      RegDeleteValueA(key_, "Debugger");
+    RegCloseKey(key_);
+  }
+
+ private:
+  static constexpr const char* kAeDebug =
+      "Software\\Microsoft\\Windows NT\\CurrentVersion\\AeDebug";
+  HKEY key_ = nullptr;
+  char previous_[512] = {};
+  bool hadPrevious_ = false;
+};
+::testing::Environment* const noDebugger = ::testing::AddGlobalTestEnvironment(new NoDebugger);
+#endif
+
+TEST(FaultGuardTest, ReturnsTheResultOfABodyThatDoesNotFault) {
+  int32_t result = 0;
+  EXPECT_TRUE(RunInFaultGuard(Fine, "A", &result));
+  EXPECT_EQ(result, 'A');
+}
+
+TEST(FaultGuardTest, CatchesFaultsAgainAndAgain) {
+  for (int i = 0; i < 2; ++i) {
+    int32_t result = -5;
+    EXPECT_FALSE(RunInFaultGuard(WriteToBadAddress, "", &result));
+    EXPECT_EQ(result, -5);
+    EXPECT_FALSE(RunInFaultGuard(IllegalInstruction, "", &result));
+    EXPECT_EQ(result, -5);
+  }
+  int32_t result = 0;
+  EXPECT_TRUE(RunInFaultGuard(Fine, "B", &result));
+  EXPECT_EQ(result, 'B');
+}
+
+// The preview's parent faults in its own window procedure, which the saver's
+// message loop calls inside the guard.
+LRESULT CALLBACK FaultingParentProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_TIMER) WriteToBadAddress("");
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+TEST(FaultGuardTest, AFaultInTheRunningModeEndsSaverMain) {
+  SetEnv("SDL_VIDEODRIVER", "dummy");
+  SetEnv("SDL_AUDIODRIVER", "dummy");
+  WNDCLASSA parentClass = {};
+  parentClass.lpfnWndProc = FaultingParentProc;
+  parentClass.hInstance = GetModuleHandleA(nullptr);
+  parentClass.lpszClassName = "LumivaneFaultingParent";
+  ASSERT_NE(RegisterClassA(&parentClass), 0);
+  HWND parent = CreateWindowExA(0, "LumivaneFaultingParent", "parent", WS_POPUP | WS_VISIBLE, 0, 0,
+                                160, 120, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+  ASSERT_NE(parent, nullptr);
+  SetTimer(parent, 1, 300, nullptr);
+  std::string argument = "/p " + std::to_string(uintptr_t(parent));
+  EXPECT_EQ(SaverMain(GetModuleHandleA(nullptr), argument.c_str()), kFaultExitCode);
+  EXPECT_TRUE(IsWindow(hostState.saverWindow)) << "the loop ended before the window";
+  DestroyWindow(parent);
+}
+
+}  // namespace
