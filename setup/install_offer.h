@@ -1,6 +1,9 @@
 // Offering to install the running show as the user's screen saver.
 #pragma once
 
-// Called when the program was started under a name ending in "exe"; the
-// caller ends the process afterwards, whatever the user chose.
+// Called when the program was started under a name ending in "exe": asks
+// whether to install, then shows the readme, copies the program into the
+// system directory as "<show name>.scr" and starts the system's screen-saver
+// installer on the copy. The caller ends the process afterwards, whatever the
+// user chose.
 void OfferInstall(const char* programPath);

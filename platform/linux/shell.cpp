@@ -1,0 +1,180 @@
+// Starting programs and opening files.
+//
+// Implemented:
+//   ShellExecuteA  the verb "open" on a file or a web address: starts
+//                  `xdg-open FILE` (found on PATH) and does not wait for it.
+//                  Returns a value above 32 once it is started; 2
+//                  (ERROR_FILE_NOT_FOUND) for a file that does not exist and
+//                  31 (SE_ERR_NOASSOC) when xdg-open cannot be started, as
+//                  Windows reports a missing file and a missing association.
+//   WinExec        splits the command line as the Windows C runtime splits
+//                  arguments (blanks, double quotes, backslashes before
+//                  quotes) and starts the program, searched on PATH when the
+//                  name holds no slash, without waiting. Returns 33 once it is
+//                  started, 2 when it cannot be. The control panel's installer
+//                  "rundll32.exe desk.cpl,InstallScreenSaver PATH" starts our
+//                  stand-in "lumivane-install-saver PATH" instead, found
+//                  beside the running program, else on PATH; as rundll32
+//                  does, PATH is the whole rest of the line, blanks included,
+//                  with backslashes read as directory separators.
+// Started programs inherit the standard streams and the environment; they are
+// reaped when a later call finds them finished.
+// Not implemented: other verbs and a NULL verb, parameters and a working
+//   directory for ShellExecuteA, show commands other than SW_SHOWNORMAL and
+//   SW_SHOW (programs show themselves as they like), other rundll32 entries.
+#include <spawn.h>
+#include <strings.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "platform/linux/unsupported.h"
+#include "platform/linux/win32_api.h"
+
+extern char** environ;
+
+namespace {
+
+constexpr char kInstallerCommand[] = "desk.cpl,InstallScreenSaver";
+constexpr char kInstallerStandIn[] = "lumivane-install-saver";
+
+std::vector<pid_t> startedChildren;
+
+void ReapFinishedChildren() {
+  for (size_t i = 0; i < startedChildren.size();) {
+    if (waitpid(startedChildren[i], nullptr, WNOHANG) != 0) {
+      startedChildren.erase(startedChildren.begin() + long(i));
+    } else {
+      ++i;
+    }
+  }
+}
+
+// Starts args[0] (searched on PATH when it has no slash); false when it could
+// not be started.
+bool Start(const std::vector<std::string>& args) {
+  ReapFinishedChildren();
+  std::vector<char*> argv;
+  for (const std::string& arg : args)
+    argv.push_back(const_cast<char*>(arg.c_str()));
+  argv.push_back(nullptr);
+  pid_t pid = 0;
+  if (posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) return false;
+  startedChildren.push_back(pid);
+  return true;
+}
+
+void CheckShowCommand(const char* call, int showCommand) {
+  if (showCommand != SW_SHOWNORMAL && showCommand != SW_SHOW) {
+    PlatformUnsupported(call, "a show command other than SW_SHOWNORMAL or SW_SHOW");
+  }
+}
+
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t';
+}
+
+// The C runtime's rules: 2n backslashes before a quote give n and the quote
+// toggles quoting; 2n+1 give n and a literal quote; other backslashes stay.
+std::vector<std::string> SplitCommandLine(const char* line) {
+  std::vector<std::string> args;
+  const char* p = line;
+  while (true) {
+    while (IsBlank(*p))
+      ++p;
+    if (*p == '\0') break;
+    std::string arg;
+    bool quoted = false;
+    while (*p != '\0' && (quoted || !IsBlank(*p))) {
+      size_t backslashes = 0;
+      while (*p == '\\') {
+        ++backslashes;
+        ++p;
+      }
+      if (*p == '"') {
+        arg.append(backslashes / 2, '\\');
+        if (backslashes % 2 == 1) {
+          arg.push_back('"');
+        } else if (quoted && p[1] == '"') {
+          arg.push_back('"');  // "" inside quotes is a literal quote
+          ++p;
+        } else {
+          quoted = !quoted;
+        }
+        ++p;
+      } else {
+        arg.append(backslashes, '\\');
+        if (*p != '\0' && (quoted || !IsBlank(*p))) arg.push_back(*p++);
+      }
+    }
+    args.push_back(arg);
+  }
+  return args;
+}
+
+std::string ProgramFolder() {
+  char path[4096];
+  ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
+  if (n <= 0) return "";
+  path[n] = '\0';
+  char* slash = std::strrchr(path, '/');
+  return slash ? std::string(path, size_t(slash - path) + 1) : "";
+}
+
+// The rest of the line after its first two words, as rundll32 hands it on.
+std::string InstallerArgument(const char* line) {
+  const char* p = line;
+  for (int word = 0; word < 2; ++word) {
+    while (IsBlank(*p))
+      ++p;
+    while (*p != '\0' && !IsBlank(*p))
+      ++p;
+  }
+  while (IsBlank(*p))
+    ++p;
+  std::string path = p;
+  for (char& c : path)
+    if (c == '\\') c = '/';
+  return path;
+}
+
+bool IsInstallerCommand(const std::vector<std::string>& args) {
+  return args.size() >= 2 && strcasecmp(args[0].c_str(), "rundll32.exe") == 0 &&
+         strcasecmp(args[1].c_str(), kInstallerCommand) == 0;
+}
+
+}  // namespace
+
+HINSTANCE WINAPI ShellExecuteA(HWND, LPCSTR verb, LPCSTR file, LPCSTR parameters, LPCSTR directory,
+                               INT showCommand) {
+  if (verb == nullptr || std::strcmp(verb, "open") != 0) {
+    PlatformUnsupported("ShellExecuteA", "a verb other than \"open\"");
+  }
+  if ((parameters != nullptr && *parameters != '\0') || (directory != nullptr && *directory)) {
+    PlatformUnsupported("ShellExecuteA", "parameters or a working directory");
+  }
+  CheckShowCommand("ShellExecuteA", showCommand);
+  const bool webAddress = file != nullptr && std::strstr(file, "://") != nullptr;
+  if (file == nullptr || (!webAddress && access(file, F_OK) != 0)) {
+    return reinterpret_cast<HINSTANCE>(uintptr_t(ERROR_FILE_NOT_FOUND));
+  }
+  if (!Start({"xdg-open", file})) return reinterpret_cast<HINSTANCE>(uintptr_t(SE_ERR_NOASSOC));
+  return reinterpret_cast<HINSTANCE>(uintptr_t(42));
+}
+
+UINT WINAPI WinExec(LPCSTR commandLine, UINT showCommand) {
+  CheckShowCommand("WinExec", int(showCommand));
+  std::vector<std::string> args = SplitCommandLine(commandLine ? commandLine : "");
+  if (args.empty()) return ERROR_FILE_NOT_FOUND;
+  if (IsInstallerCommand(args)) {
+    std::string standIn = ProgramFolder() + kInstallerStandIn;
+    if (access(standIn.c_str(), X_OK) != 0) standIn = kInstallerStandIn;
+    args = {standIn, InstallerArgument(commandLine)};
+  } else if (strcasecmp(args[0].c_str(), "rundll32.exe") == 0) {
+    PlatformUnsupported("WinExec", "a rundll32 entry other than the screen-saver installer");
+  }
+  return Start(args) ? 33 : ERROR_FILE_NOT_FOUND;
+}
