@@ -65,6 +65,16 @@ PlayerBuild ThePlayerBuild() {
   return build;
 }
 
+// RunChild takes a path: a tool of the system by name, found on PATH.
+std::string Tool(const std::string& name) {
+  std::istringstream path(std::getenv("PATH") != nullptr ? std::getenv("PATH") : "/usr/bin");
+  std::string folder;
+  while (std::getline(path, folder, ':')) {
+    if (access((folder + "/" + name).c_str(), X_OK) == 0) return folder + "/" + name;
+  }
+  return name;
+}
+
 bool Near(Rgb a, Rgb b) {
   return std::abs(a.r - b.r) <= 24 && std::abs(a.g - b.g) <= 24 && std::abs(a.b - b.b) <= 24;
 }
@@ -87,7 +97,7 @@ struct Screenshot {
 
 Screenshot TakeScreenshot(const std::string& path) {
   Screenshot shot;
-  ChildResult r = RunChild({"import", "-window", "root", "-depth", "8", "ppm:" + path});
+  ChildResult r = RunChild({Tool("import"), "-window", "root", "-depth", "8", "ppm:" + path});
   if (r.exitCode != 0) return shot;
   std::string data = ReadFileBytes(path);
   std::istringstream in(data);
@@ -185,7 +195,7 @@ class Running {
 };
 
 void Xdotool(const std::vector<std::string>& args) {
-  std::vector<std::string> command = {"xdotool"};
+  std::vector<std::string> command = {Tool("xdotool")};
   command.insert(command.end(), args.begin(), args.end());
   ChildResult r = RunChild(command);
   ASSERT_EQ(r.exitCode, 0) << r.err;
@@ -197,8 +207,13 @@ class SaverEndToEndTest : public ::testing::Test {
     if (std::getenv("DISPLAY") == nullptr) GTEST_SKIP() << "needs an X display";
     build_ = ThePlayerBuild();
     ASSERT_TRUE(fs::exists(build_.player)) << build_.player;
-    UseTempFolder(scratch_ / "tmp");
+    for (const char* name : {"TMPDIR", "TMP", "TEMP"}) {
+      const char* value = std::getenv(name);
+      savedTmp_.push_back({name, value != nullptr ? value : ""});
+    }
     fs::create_directories(scratch_ / "tmp");
+    // The players' temporary files go where the test can see them.
+    UseTempFolder(scratch_ / "tmp");
     display_ = XOpenDisplay(nullptr);
     ASSERT_NE(display_, nullptr);
     screen_ = {DisplayWidth(display_, DefaultScreen(display_)),
@@ -210,6 +225,13 @@ class SaverEndToEndTest : public ::testing::Test {
 
   void TearDown() override {
     if (display_ != nullptr) XCloseDisplay(display_);
+    for (const auto& [name, value] : savedTmp_) {
+      if (value.empty()) {
+        UnsetEnv(name);
+      } else {
+        SetEnv(name, value);
+      }
+    }
   }
 
   // Two solid pictures, red first, in a 4:3 shape that fits the screen whole.
@@ -271,6 +293,7 @@ class SaverEndToEndTest : public ::testing::Test {
 
   PlayerBuild build_;
   ScratchDir scratch_;
+  std::vector<std::pair<std::string, std::string>> savedTmp_;
   Display* display_ = nullptr;
   Point screen_{};
   std::string showName_;
@@ -412,10 +435,11 @@ TEST_F(SaverEndToEndTest, APreviewDrawsInsideItsParentIgnoresInputAndEndsWithIt)
 TEST_F(SaverEndToEndTest, RunsAsAnXscreensaverHackInsideTheGivenWindow) {
   if (build_.wine) GTEST_SKIP() << "xscreensaver runs the Linux build";
   XSetWindowAttributes attributes{};
+  attributes.background_pixel = WhitePixel(display_, DefaultScreen(display_));
   attributes.override_redirect = True;
   Window window =
       XCreateWindow(display_, DefaultRootWindow(display_), 200, 150, 400, 300, 0, CopyFromParent,
-                    InputOutput, CopyFromParent, CWOverrideRedirect, &attributes);
+                    InputOutput, CopyFromParent, CWBackPixel | CWOverrideRedirect, &attributes);
   XMapWindow(display_, window);
   XSync(display_, False);
   char hex[32];
