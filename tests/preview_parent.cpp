@@ -9,13 +9,24 @@
 namespace {
 
 const char* stopFile = nullptr;
+HWND frame = nullptr;
+
+// Wine's X11 driver (8.0) gives a window whose top-level window belongs to
+// another process a DC with no X drawable unless a window between the two
+// names one in this property; without it the preview draws nothing. The
+// inner window names the frame's X window, whose origin it shares. Windows
+// never reads the property.
+constexpr char kWineXWindowProperty[] = "__wine_x11_whole_window";
 
 LRESULT CALLBACK ParentProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_TIMER && GetFileAttributesA(stopFile) != INVALID_FILE_ATTRIBUTES) {
     DestroyWindow(window);
     return 0;
   }
-  if (message == WM_DESTROY) PostQuitMessage(0);
+  if (message == WM_DESTROY) {
+    RemovePropA(window, kWineXWindowProperty);
+    if (window == frame) PostQuitMessage(0);
+  }
   return DefWindowProcA(window, message, wParam, lParam);
 }
 
@@ -30,11 +41,20 @@ int main(int argc, char** argv) {
   windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
   windowClass.lpszClassName = "PreviewParent";
   if (RegisterClassA(&windowClass) == 0) return 1;
-  HWND window = CreateWindowExA(0, "PreviewParent", "Parent", WS_POPUP | WS_VISIBLE, 100, 120, 320,
-                                240, nullptr, nullptr, windowClass.hInstance, nullptr);
-  if (window == nullptr) return 1;
-  SetTimer(window, 1, 100, nullptr);
+  frame = CreateWindowExA(0, "PreviewParent", "Parent", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN,
+                          100, 120, 320, 240, nullptr, nullptr, windowClass.hInstance, nullptr);
+  if (frame == nullptr) return 1;
+  // Like the control panel's, the preview's parent is a child window of a
+  // top-level one, covering its client area.
   RECT client;
+  GetClientRect(frame, &client);
+  HWND window =
+      CreateWindowExA(0, "PreviewParent", "Preview", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0,
+                      client.right, client.bottom, frame, nullptr, windowClass.hInstance, nullptr);
+  if (window == nullptr) return 1;
+  HANDLE xWindow = GetPropA(frame, kWineXWindowProperty);
+  if (xWindow != nullptr) SetPropA(window, kWineXWindowProperty, xWindow);
+  SetTimer(frame, 1, 100, nullptr);
   GetClientRect(window, &client);
   POINT origin = {0, 0};
   ClientToScreen(window, &origin);
