@@ -227,7 +227,10 @@ void WindowEvent(const SDL_WindowEvent& event) {
   if (window == nullptr) return;
   if (event.event == SDL_WINDOWEVENT_CLOSE) {
     PostMessageA(window, WM_CLOSE, 0, 0);
-  } else if (event.event == SDL_WINDOWEVENT_EXPOSED) {
+  } else if (event.event == SDL_WINDOWEVENT_EXPOSED ||
+             event.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
+    // A new size gives the window a new surface, which holds nothing yet:
+    // what was brought to the old one must be brought again.
     WindowExposed(window);
   }
 }

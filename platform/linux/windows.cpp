@@ -361,8 +361,9 @@ bool WindowDrawingArea(HWND handle, GdiTarget* target) {
 }
 
 void WindowDrawn(HWND window) {
-  Find(TopLevelOf(window))->changed = true;
   if (MonotonicMilliseconds() - lastPresent >= 16) PresentWindows();
+  // Marked after presenting: the drawing about to happen is still to be shown.
+  Find(TopLevelOf(window))->changed = true;
 }
 
 void PresentWindows() {

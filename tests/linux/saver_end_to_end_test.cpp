@@ -126,21 +126,30 @@ struct Point {
 // timeout, with the last colours seen in *seen.
 bool WaitForColour(const std::string& shotPath, const std::vector<Point>& points, Rgb colour,
                    int timeoutMs, std::string* seen) {
-  auto end = Clock::now() + std::chrono::milliseconds(timeoutMs);
+  auto start = Clock::now();
+  auto end = start + std::chrono::milliseconds(timeoutMs);
+  std::string history;
   do {
     Screenshot shot = TakeScreenshot(shotPath);
     if (!shot.pixels.empty()) {
       bool all = true;
-      seen->clear();
+      std::string now;
       for (Point p : points) {
         Rgb c = shot.At(p.x, p.y);
-        *seen += Describe(c) + " ";
+        now += Describe(c) + " ";
         all = all && Near(c, colour);
       }
       if (all) return true;
+      // What the screen went through, for the failure's message.
+      if (now != *seen) {
+        auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start);
+        history += "\n  at " + std::to_string(ms.count()) + " ms: " + now;
+        *seen = now;
+      }
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(250));
   } while (Clock::now() < end);
+  *seen += history;
   return false;
 }
 
@@ -287,9 +296,11 @@ class SaverEndToEndTest : public ::testing::Test {
   std::unique_ptr<Running> StartFullScreen() {
     auto saver = Start({"/s"});
     std::string seen;
-    EXPECT_TRUE(WaitForColour(scratch_ / "shot.ppm", WholeScreen(), kRed, 30000, &seen))
-        << "screen shows " << seen << "\n"
-        << Log(runs_ - 1);
+    if (!WaitForColour(scratch_ / "shot.ppm", WholeScreen(), kRed, 30000, &seen)) {
+      ADD_FAILURE() << "screen shows " << seen << (saver->StillRunning() ? "" : "; the saver ended")
+                    << "\n"
+                    << Log(runs_ - 1) << RunChild({Tool("xwininfo"), "-root", "-tree"}).out;
+    }
     return saver;
   }
 

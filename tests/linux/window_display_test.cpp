@@ -408,6 +408,44 @@ class Probe {
   int status_ = -1;
 };
 
+// Drawing that comes a frame's time after the last drawing first brings the
+// earlier drawing to the screen; the new drawing must still reach it.
+TEST_F(DisplayTest, TheLastDrawingReachesTheScreenAfterAnEarlierOneWasShown) {
+  ForeignWindow parent(40, 30, 64, 48);
+  HWND child = CreateWindowExA(0, kClassName, "Preview", WS_CHILD | WS_VISIBLE, 0, 0, 64, 48,
+                               parent.handle(), nullptr, GetModuleHandleA(nullptr), nullptr);
+  ASSERT_NE(child, nullptr);
+  ASSERT_TRUE(PumpUntil([] { return Find(WM_PAINT) != nullptr; }));
+  auto fill = [&](uint32_t colour) {
+    std::vector<uint32_t> pixels(64 * 48, colour);
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = 64;
+    info.bmiHeader.biHeight = -48;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    HDC dc = GetDC(child);
+    SetDIBitsToDevice(dc, 0, 0, 64, 48, 0, 0, 0, 48, pixels.data(), &info, DIB_RGB_COLORS);
+    ReleaseDC(child, dc);
+  };
+  auto showing = [&](uint32_t colour) {
+    XImage* image = XGetImage(parent.display, parent.window, 32, 24, 1, 1, AllPlanes, ZPixmap);
+    if (image == nullptr) return false;
+    unsigned long pixel = XGetPixel(image, 0, 0);
+    XDestroyImage(image);
+    return (pixel & 0xFFFFFF) == colour;
+  };
+  fill(0x2090D0);
+  // Busy, as a transition between its pauses is: no message, no Sleep.
+  DWORD start = GetTickCount();
+  while (GetTickCount() - start < 40) {
+  }
+  fill(0xD09020);
+  EXPECT_TRUE(PumpUntil([&] { return showing(0xD09020); }));
+  DestroyWindow(child);
+}
+
 TEST_F(DisplayTest, AnotherProgramsWindowIsFoundAndItsSignalClosesIt) {
   Probe probe({"LumivaneProbeClass", "Probe Saver"}, false);
   std::istringstream ready(probe.Line());
