@@ -257,9 +257,35 @@ struct ForeignWindow {
     XCloseDisplay(display);
   }
   HWND handle() const { return reinterpret_cast<HWND>(uintptr_t(window)); }
+  // Whether the screen shows the colour (0xRRGGBB) at x, y of the window.
+  bool Shows(int x, int y, uint32_t colour) const {
+    XImage* image = XGetImage(display, window, x, y, 1, 1, AllPlanes, ZPixmap);
+    if (image == nullptr) return false;
+    unsigned long pixel = XGetPixel(image, 0, 0);
+    XDestroyImage(image);
+    return (pixel & 0xFFFFFF) == colour;
+  }
   Display* display;
   Window window;
 };
+
+// Fills the window's client area with one colour through its DC; the number
+// of rows drawn.
+int FillWindow(HWND window, int width, int height, uint32_t colour) {
+  std::vector<uint32_t> pixels(size_t(width) * height, colour);
+  BITMAPINFO info = {};
+  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  HDC dc = GetDC(window);
+  int rows = SetDIBitsToDevice(dc, 0, 0, DWORD(width), DWORD(height), 0, 0, 0, UINT(height),
+                               pixels.data(), &info, DIB_RGB_COLORS);
+  ReleaseDC(window, dc);
+  return rows;
+}
 
 TEST_F(DisplayTest, FocusGoingToAnotherProgramDeactivates) {
   OpenFullScreen();
@@ -296,27 +322,8 @@ TEST_F(DisplayTest, AChildInsideAnotherProgramsWindowShowsThereAndEndsWithIt) {
   ASSERT_TRUE(PumpUntil([] { return Find(WM_PAINT) != nullptr; }));
 
   // A solid DIB drawn into the child.
-  const uint32_t colour = 0x2090D0;
-  std::vector<uint32_t> pixels(160 * 120, colour);
-  BITMAPINFO info = {};
-  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  info.bmiHeader.biWidth = 160;
-  info.bmiHeader.biHeight = -120;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  HDC dc = GetDC(child);
-  ASSERT_EQ(
-      SetDIBitsToDevice(dc, 0, 0, 160, 120, 0, 0, 0, 120, pixels.data(), &info, DIB_RGB_COLORS),
-      120);
-  ReleaseDC(child, dc);
-  auto shown = [&] {
-    XImage* image = XGetImage(parent.display, parent.window, 80, 60, 1, 1, AllPlanes, ZPixmap);
-    if (image == nullptr) return false;
-    unsigned long pixel = XGetPixel(image, 0, 0);
-    XDestroyImage(image);
-    return (pixel & 0xFFFFFF) == colour;
-  };
+  ASSERT_EQ(FillWindow(child, 160, 120, 0x2090D0), 120);
+  auto shown = [&] { return parent.Shows(80, 60, 0x2090D0); };
   EXPECT_TRUE(PumpUntil(shown));
 
   // Uncovered again, it shows its pixels again (the server keeps nothing).
@@ -416,33 +423,13 @@ TEST_F(DisplayTest, TheLastDrawingReachesTheScreenAfterAnEarlierOneWasShown) {
                                parent.handle(), nullptr, GetModuleHandleA(nullptr), nullptr);
   ASSERT_NE(child, nullptr);
   ASSERT_TRUE(PumpUntil([] { return Find(WM_PAINT) != nullptr; }));
-  auto fill = [&](uint32_t colour) {
-    std::vector<uint32_t> pixels(64 * 48, colour);
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = 64;
-    info.bmiHeader.biHeight = -48;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    HDC dc = GetDC(child);
-    SetDIBitsToDevice(dc, 0, 0, 64, 48, 0, 0, 0, 48, pixels.data(), &info, DIB_RGB_COLORS);
-    ReleaseDC(child, dc);
-  };
-  auto showing = [&](uint32_t colour) {
-    XImage* image = XGetImage(parent.display, parent.window, 32, 24, 1, 1, AllPlanes, ZPixmap);
-    if (image == nullptr) return false;
-    unsigned long pixel = XGetPixel(image, 0, 0);
-    XDestroyImage(image);
-    return (pixel & 0xFFFFFF) == colour;
-  };
-  fill(0x2090D0);
+  FillWindow(child, 64, 48, 0x2090D0);
   // Busy, as a transition between its pauses is: no message, no Sleep.
   DWORD start = GetTickCount();
   while (GetTickCount() - start < 40) {
   }
-  fill(0xD09020);
-  EXPECT_TRUE(PumpUntil([&] { return showing(0xD09020); }));
+  FillWindow(child, 64, 48, 0xD09020);
+  EXPECT_TRUE(PumpUntil([&] { return parent.Shows(32, 24, 0xD09020); }));
   DestroyWindow(child);
 }
 
