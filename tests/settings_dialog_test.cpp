@@ -30,25 +30,10 @@ std::string Line(const ChildResult& r, const std::string& name) {
   return r.out.substr(at + name.size() + 1, end - at - name.size() - 1);
 }
 
-// The stored value, or "absent".
-std::string Stored(const std::string& show, const char* name) {
-  HKEY key = nullptr;
-  if (RegOpenKeyA(HKEY_CURRENT_USER, ("Software\\Lumivane\\" + show).c_str(), &key) !=
-      ERROR_SUCCESS) {
-    return "absent";
-  }
-  int32_t value = 0;
-  DWORD size = sizeof value;
-  LONG result =
-      RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size);
-  RegCloseKey(key);
-  return result == ERROR_SUCCESS ? std::to_string(value) : "absent";
-}
-
 std::string AllStored(const std::string& show) {
   std::string all;
   for (const char* name : {"RedrawSpeed", "SoundSpeed", "Resize", "Shuffle", "Mute", "UseEff"})
-    all += (all.empty() ? "" : ",") + Stored(show, name);
+    all += (all.empty() ? "" : ",") + StoredShowSetting(show, name);
   return all;
 }
 
@@ -113,9 +98,9 @@ TEST_F(SettingsDialogTest, IntervalsOutOfRangeShowAs15AndCancelStoresNothing) {
   }
   EXPECT_THAT(r.out, HasSubstr("command 2007 -> 1\n"));
   EXPECT_EQ(Line(r, "result"), "0");
-  EXPECT_EQ(Stored(show_, "RedrawSpeed"), "0");
-  EXPECT_EQ(Stored(show_, "SoundSpeed"), "-5");
-  EXPECT_EQ(Stored(show_, "Resize"), "absent");
+  EXPECT_EQ(StoredShowSetting(show_, "RedrawSpeed"), "0");
+  EXPECT_EQ(StoredShowSetting(show_, "SoundSpeed"), "-5");
+  EXPECT_EQ(StoredShowSetting(show_, "Resize"), "absent");
 
   SetShowSetting(show_, "RedrawSpeed", 61);
   r = Run("command:2007");
@@ -160,13 +145,13 @@ TEST_F(SettingsDialogTest, AStored60HasNoEntryAndIsKeptOnOk) {
   ASSERT_EQ(r.exitCode, 0) << r.err;
   EXPECT_EQ(Line(r, "redraw"), "");
   EXPECT_EQ(Line(r, "result"), "1");
-  EXPECT_EQ(Stored(show_, "RedrawSpeed"), "60");
-  EXPECT_EQ(Stored(show_, "SoundSpeed"), "60");
+  EXPECT_EQ(StoredShowSetting(show_, "RedrawSpeed"), "60");
+  EXPECT_EQ(StoredShowSetting(show_, "SoundSpeed"), "60");
 
   // Deselecting an entry by hand keeps the value the dialog opened with.
   SetShowSetting(show_, "RedrawSpeed", 20);
   r = Run("select:1008:-1 command:2006");
-  EXPECT_EQ(Stored(show_, "RedrawSpeed"), "20");
+  EXPECT_EQ(StoredShowSetting(show_, "RedrawSpeed"), "20");
 }
 
 TEST_F(SettingsDialogTest, WithoutSoundsTheSoundControlsAreDisabledAndKeepTheirValues) {
@@ -191,7 +176,7 @@ TEST_F(SettingsDialogTest, OtherCommandsAreIgnoredAndLeaveTheDialogOpen) {
     EXPECT_THAT(r.out, HasSubstr("command " + std::to_string(id) + " -> 0\n"));
   EXPECT_THAT(r.out, HasSubstr("command 2007 -> 1\n"));
   EXPECT_EQ(Line(r, "result"), "0");
-  EXPECT_EQ(Stored(show_, "RedrawSpeed"), "absent");
+  EXPECT_EQ(StoredShowSetting(show_, "RedrawSpeed"), "absent");
 }
 
 TEST_F(SettingsDialogTest, ShowsTheShowsTexts) {

@@ -53,20 +53,6 @@ std::string Text(const std::string& s) {
   return s + std::string(1, '\0');
 }
 
-std::string Stored(const std::string& show, const char* name) {
-  HKEY key = nullptr;
-  if (RegOpenKeyA(HKEY_CURRENT_USER, ("Software\\Lumivane\\" + show).c_str(), &key) !=
-      ERROR_SUCCESS) {
-    return "absent";
-  }
-  int32_t value = 0;
-  DWORD size = sizeof value;
-  LONG result =
-      RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size);
-  RegCloseKey(key);
-  return result == ERROR_SUCCESS ? std::to_string(value) : "absent";
-}
-
 class SettingsDialogClicksTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -127,16 +113,16 @@ class SettingsDialogClicksTest : public ::testing::Test {
 TEST_F(SettingsDialogClicksTest, ClicksOnABoxAndOkStoreTheSettings) {
   ChildResult r = Click(std::string(kShuffleBox) + " " + kOkButton);
   EXPECT_EQ(r.exitCode, 1) << r.err;
-  EXPECT_EQ(Stored(show_, "Shuffle"), "1");
-  EXPECT_EQ(Stored(show_, "RedrawSpeed"), "15");
-  EXPECT_EQ(Stored(show_, "SoundSpeed"), "7");
-  EXPECT_EQ(Stored(show_, "UseEff"), "1");
+  EXPECT_EQ(StoredShowSetting(show_, "Shuffle"), "1");
+  EXPECT_EQ(StoredShowSetting(show_, "RedrawSpeed"), "15");
+  EXPECT_EQ(StoredShowSetting(show_, "SoundSpeed"), "7");
+  EXPECT_EQ(StoredShowSetting(show_, "UseEff"), "1");
 }
 
 TEST_F(SettingsDialogClicksTest, ReadmeOpensTheTextAndCancelStoresNothing) {
   ChildResult r = Click(std::string(kShuffleBox) + " " + kReadmeButton + " " + kCancelButton);
   EXPECT_EQ(r.exitCode, 0) << r.err;
-  EXPECT_EQ(Stored(show_, "Shuffle"), "absent");
+  EXPECT_EQ(StoredShowSetting(show_, "Shuffle"), "absent");
   EXPECT_EQ(ReadFileBytes(dir_ / "opened"), (dir_ / "tmp/readme.txt") + "\n");
   EXPECT_FALSE(fs::exists(dir_ / "tmp/readme.txt"));
 }

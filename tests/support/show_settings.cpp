@@ -24,6 +24,20 @@ void SetShowSetting(const std::string& show, const char* name, DWORD value) {
   RegCloseKey(key);
 }
 
+std::string StoredShowSetting(const std::string& show, const char* name) {
+  HKEY key = nullptr;
+  if (RegOpenKeyA(HKEY_CURRENT_USER, ("Software\\Lumivane\\" + show).c_str(), &key) !=
+      ERROR_SUCCESS) {
+    return "absent";
+  }
+  int32_t value = 0;
+  DWORD size = sizeof value;
+  LONG result =
+      RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size);
+  RegCloseKey(key);
+  return result == ERROR_SUCCESS ? std::to_string(value) : "absent";
+}
+
 void UseTempFolder(const std::string& path) {
   SetEnv("TMP", path);
   SetEnv("TEMP", path);
