@@ -1,5 +1,6 @@
 #include "image/jpeg_to_bmp.h"
 
+#include <csetjmp>
 #include <cstdio>
 
 #include <jpeglib.h>
@@ -18,6 +19,18 @@ constexpr int kLastAddonMessage = 1043;
 const char* const kAddonMessages[kLastAddonMessage - kFirstAddonMessage + 1] = {};
 
 constexpr size_t kOutputBufferBytes = size_t(1) << 20;
+
+// libjpeg's standard error manager, except that a fatal error returns to the
+// converter instead of ending the process: a show may hold any file.
+struct ConverterErrors {
+  jpeg_error_mgr standard;
+  std::jmp_buf giveUp;
+};
+
+[[noreturn]] void GiveUpOnPicture(j_common_ptr cinfo) {
+  (*cinfo->err->output_message)(cinfo);
+  std::longjmp(reinterpret_cast<ConverterErrors*>(cinfo->err)->giveUp, 1);
+}
 
 int ReadMarkerByte(j_decompress_ptr cinfo) {
   jpeg_source_mgr* src = cinfo->src;
@@ -40,27 +53,38 @@ boolean DiscardMarkerText(j_decompress_ptr cinfo) {
 }  // namespace
 
 int32_t ConvertJpegToBmp(const char* jpegPath, const char* bmpPath) {
-  jpeg_decompress_struct cinfo;
-  jpeg_error_mgr jerr;
-  cinfo.err = jpeg_std_error(&jerr);
+  // Everything the recovery below reads is either set before setjmp or
+  // volatile, so it survives the longjmp.
+  jpeg_decompress_struct cinfo = {};
+  ConverterErrors errors;
+  FILE* volatile input = nullptr;
+  FILE* volatile output = nullptr;
+  cinfo.err = jpeg_std_error(&errors.standard);
+  errors.standard.error_exit = GiveUpOnPicture;
+  if (setjmp(errors.giveUp) != 0) {
+    jpeg_destroy_decompress(&cinfo);
+    if (input != nullptr) fclose(input);
+    if (output != nullptr) fclose(output);
+    return kJpegUndecodable;
+  }
   jpeg_create_decompress(&cinfo);
-  jerr.first_addon_message = kFirstAddonMessage;
-  jerr.last_addon_message = kLastAddonMessage;
-  jerr.addon_message_table = kAddonMessages;
+  errors.standard.first_addon_message = kFirstAddonMessage;
+  errors.standard.last_addon_message = kLastAddonMessage;
+  errors.standard.addon_message_table = kAddonMessages;
   jpeg_set_marker_processor(&cinfo, JPEG_COM, DiscardMarkerText);
   jpeg_set_marker_processor(&cinfo, JPEG_APP0 + 12, DiscardMarkerText);
 
-  FILE* input = fopen(jpegPath, "rb");
+  input = fopen(jpegPath, "rb");
   if (input == nullptr) {
     jpeg_destroy_decompress(&cinfo);
-    return -1;
+    return kJpegNotOpened;
   }
   fseek(input, 0, SEEK_SET);
-  FILE* output = fopen(bmpPath, "wb");
+  output = fopen(bmpPath, "wb");
   if (output == nullptr) {
     jpeg_destroy_decompress(&cinfo);
     fclose(input);
-    return -2;
+    return kBmpNotOpened;
   }
   // Whole rows of a large picture would otherwise go out in a few thousand
   // small writes; the file's bytes are the same either way.
@@ -82,5 +106,5 @@ int32_t ConvertJpegToBmp(const char* jpegPath, const char* bmpPath) {
   jpeg_destroy_decompress(&cinfo);
   fclose(input);
   fclose(output);
-  return 0;
+  return kBmpComplete;
 }

@@ -4,7 +4,14 @@
 
 #include <cstdint>
 
-// 0: the BMP file is complete; -1: the input cannot be opened; -2: the output
-// cannot be opened. A JPEG the decoder cannot handle ends the process with
-// exit status 1 after its message on standard error.
+// The converter's results.
+constexpr int32_t kBmpComplete = 0;
+constexpr int32_t kJpegNotOpened = -1;
+constexpr int32_t kBmpNotOpened = -2;
+// The decoder gave up on the picture (not a JPEG, cut off before its first
+// scan, CMYK or YCCK colour, 12-bit samples, a write error): its message went
+// to standard error and the BMP file may be incomplete, usually empty.
+constexpr int32_t kJpegUndecodable = -3;
+
+// One of the results above. Both files are closed when it returns.
 int32_t ConvertJpegToBmp(const char* jpegPath, const char* bmpPath);

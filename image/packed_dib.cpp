@@ -2,7 +2,10 @@
 //
 // Only uncompressed bitmaps whose block really holds every row are accepted:
 // the drawing code finds rows by arithmetic on the header, so a header that
-// claims more than was read would send it past the end of the block.
+// claims more than was read would send it past the end of the block. Only
+// bottom-up ones (positive height) are accepted: fitting and drawing take the
+// height as the picture's, and the converter writes no other kind. A header
+// of 0 planes is refused, as GDI refuses to draw it; other counts draw as one.
 #include "image/packed_dib.h"
 
 #include <cstring>
@@ -58,7 +61,7 @@ PackedDib Discard(PackedDib dib) {
 // in the file, or false when the bitmap cannot be used.
 bool CompleteHeader(BITMAPINFOHEADER* header, uint32_t* colorCount) {
   if (header->biSize < kInfoHeaderSize || header->biSize > kLargestHeaderSize) return false;
-  if (header->biWidth <= 0 || header->biHeight == 0) return false;
+  if (header->biWidth <= 0 || header->biHeight <= 0 || header->biPlanes == 0) return false;
   if (!UsableBitCount(header->biBitCount) || header->biCompression != BI_RGB) return false;
 
   uint32_t colors = header->biClrUsed;
@@ -72,9 +75,7 @@ bool CompleteHeader(BITMAPINFOHEADER* header, uint32_t* colorCount) {
 
   // 64 bits hold these products for any field values.
   uint64_t rowBytes = (uint64_t(header->biWidth) * header->biBitCount + 31) / 32 * 4;
-  uint64_t rows =
-      header->biHeight < 0 ? uint64_t(-int64_t(header->biHeight)) : uint64_t(header->biHeight);
-  uint64_t pixelBytes = rowBytes * rows;
+  uint64_t pixelBytes = rowBytes * uint64_t(header->biHeight);
   if (pixelBytes > UINT32_MAX) return false;
   if (header->biSizeImage == 0) {
     header->biSizeImage = DWORD(pixelBytes);

@@ -11,7 +11,8 @@
 //   linux/process.cpp       module handle and file name, command line, version, exit
 //   linux/libraries.cpp     LoadLibraryA, GetProcAddress, FreeLibrary over dlopen
 //   linux/system_parameters.cpp SystemParametersInfoA (the saver-running state)
-//   linux/message_box.cpp   MessageBoxA and MessageBeep over SDL2
+//   linux/message_box.cpp   MessageBoxA over SDL2
+//   linux/message_beep.cpp  MessageBeep as the terminal's bell
 //   linux/registry.cpp      Reg* calls over a REGEDIT4 text file
 //   linux/regedit_file.cpp  reading and writing that file
 //   linux/sound.cpp         waveOutGetNumDevs and PlaySoundA over SDL2 audio

@@ -34,8 +34,7 @@ int32_t ChoosePicture() {
 
 // Copies the picture's bytes out of the package into a file of its own, as far
 // as the package holds them, so that a damaged package cannot fill the disk.
-// Returns whether the file got any bytes: the decoder ends the process on an
-// empty file, so such a picture is skipped like one that cannot be loaded.
+// Returns whether the file got any bytes; an empty one has nothing to decode.
 bool ExtractPicture(const ShowRecord& picture, const char* jpegName) {
   bool positioned = std::fseek(packageFile, long(picture.start), SEEK_SET) == 0;
   FILE* jpeg = std::fopen(jpegName, "wb");
@@ -105,8 +104,13 @@ void ShowNextPicture(HWND window) {
   // Without pictures the window keeps what it shows.
   if (showState.imageCount >= 1) {
     const ShowRecord& picture = *showState.images[ChoosePicture()];
-    if (haveBmp && haveJpeg && ExtractPicture(picture, jpegName)) {
-      ConvertJpegToBmp(jpegName, bmpName);
+    if (!haveBmp || !haveJpeg) {
+      // No place for the picture's files: say so, as when the picture's file
+      // cannot be written, and keep the previous picture.
+      MessageBeep(MB_ICONASTERISK);
+    } else if (ExtractPicture(picture, jpegName) &&
+               ConvertJpegToBmp(jpegName, bmpName) == kBmpComplete) {
+      // A picture that cannot be decoded or loaded leaves the previous one.
       PackedDib dib = LoadPackedDib(bmpName);
       if (dib != nullptr) {
         DrawPicture(dc, client, dib);

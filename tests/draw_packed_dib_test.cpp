@@ -1,6 +1,7 @@
 // Drawing packed bitmaps into a memory DC, unscaled and stretched, read back
-// pixel by pixel. Runs natively and under Wine (on a 24-bit screen, so that
-// the compatible bitmap holds exact colours).
+// pixel by pixel; and bitmap files of kinds the converter never writes, from
+// loading through fitting to drawing. Runs natively and under Wine (on a
+// 24-bit screen, so that the compatible bitmap holds exact colours).
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -10,15 +11,30 @@
 #include <vector>
 
 #include "image/draw_packed_dib.h"
+#include "image/fit_picture.h"
+#include "image/packed_dib.h"
+#include "package/show_state.h"
 #include "platform/win32.h"
+#include "tests/support/child_process.h"
 
 namespace {
 
 constexpr int kCanvasWidth = 14;
 constexpr int kCanvasHeight = 9;
 
+// A 5-bit colour widened to 8 bits as GDI does it.
+int Widened(int five) {
+  return five << 3 | five >> 2;
+}
+
+// Pixel (x, y) of a 16-bit test picture as red, green and blue of 5 bits.
+uint16_t PictureWord(int x, int y) {
+  return uint16_t((1 + 4 * x) << 10 | (2 + 5 * y) << 5 | 12);
+}
+
 // Pixel (x, y) of a test picture, y counted from its top; never black.
 COLORREF PictureColour(int bitCount, int x, int y) {
+  if (bitCount == 16) return RGB(Widened(1 + 4 * x), Widened(2 + 5 * y), Widened(12));
   if (bitCount == 8) {
     int level = 1 + 16 * y + x;
     return RGB(level, level, level);
@@ -62,6 +78,44 @@ PackedDib MakePackedDib(int bitCount, int width, int height) {
   }
   GlobalUnlock(block);
   return block;
+}
+
+void Put(std::string& out, uint32_t value, int bytes) {
+  for (int i = 0; i < bytes; ++i)
+    out += char(value >> (8 * i) & 0xFF);
+}
+
+// A BMP file of a test picture of 16 or 24 bits per pixel, rows stored
+// bottom first unless the height is negative.
+std::string BmpFile(int bitCount, int width, int height, uint16_t planes) {
+  int rows = height < 0 ? -height : height;
+  size_t stride = (size_t(width) * bitCount / 8 + 3) / 4 * 4;
+  std::string pixels;
+  for (int stored = 0; stored < rows; ++stored) {
+    int y = height < 0 ? stored : rows - 1 - stored;
+    std::string row;
+    for (int x = 0; x < width; ++x) {
+      COLORREF c = PictureColour(bitCount, x, y);
+      if (bitCount == 16) {
+        Put(row, PictureWord(x, y), 2);
+      } else {
+        row += {char(GetBValue(c)), char(GetGValue(c)), char(GetRValue(c))};
+      }
+    }
+    row.resize(stride, '\0');
+    pixels += row;
+  }
+  std::string file = "BM";
+  Put(file, uint32_t(54 + pixels.size()), 4);
+  Put(file, 0, 4);
+  Put(file, 54, 4);
+  Put(file, 40, 4);
+  Put(file, uint32_t(width), 4);
+  Put(file, uint32_t(height), 4);
+  Put(file, planes, 2);
+  Put(file, uint32_t(bitCount), 2);
+  file += std::string(24, '\0');  // compression, sizes, densities, colours
+  return file + pixels;
 }
 
 class DrawPackedDibTest : public ::testing::Test {
@@ -182,6 +236,47 @@ TEST_F(DrawPackedDibTest, OtherSizesStretchTheSource) {
   Clear();
   EXPECT_EQ(DrawPackedDib(dc_, RECT{9, 0, 13, 2}, grey, RECT{0, 0, 7, 3}), 3);
   EXPECT_EQ(Differences(8, 9, 0, {1, 3, 4, 6}, {0, 2}), "");
+}
+
+// The presentation cycle's steps on a BMP file: load, fit into the canvas,
+// draw. What loads must draw; what does not load draws nothing.
+TEST_F(DrawPackedDibTest, UnusualBitmapFilesDrawOrAreRefused) {
+  ScratchDir dir;
+  const std::string path = dir / "picture.bmp";
+  auto draw = [&](const std::string& file) {
+    Clear();
+    WriteFileBytes(path, file);
+    PackedDib dib = LoadPackedDib(path.c_str());
+    if (dib != nullptr) dibs_.push_back(dib);
+    RECT source = {0, 0, 4, 3};
+    RECT destination = {};
+    FitPictureRect(RECT{0, 0, kCanvasWidth, kCanvasHeight}, source, destination);
+    return DrawPackedDib(dc_, destination, dib, source);
+  };
+  // Three times larger when fitted, at its own size centred when not.
+  const std::vector<int> fittedColumns = {0, 0, 0, 1, 1, 1, 2, 2, 2, 3, 3, 3};
+  const std::vector<int> fittedRows = {0, 0, 0, 1, 1, 1, 2, 2, 2};
+  for (int32_t resize : {1, 0}) {
+    SCOPED_TRACE(resize ? "Resize on" : "Resize off");
+    showState.settings.Resize = resize;
+    for (int bitCount : {16, 24}) {
+      for (uint16_t planes : {1, 2}) {
+        SCOPED_TRACE(std::to_string(bitCount) + " bits, planes " + std::to_string(planes));
+        EXPECT_EQ(draw(BmpFile(bitCount, 4, 3, planes)), 3);
+        if (resize) {
+          EXPECT_EQ(Differences(bitCount, 1, 0, fittedColumns, fittedRows), "");
+        } else {
+          EXPECT_EQ(Differences(bitCount, 5, 3, Span(0, 4), Span(0, 3)), "");
+        }
+      }
+    }
+    SCOPED_TRACE("top-down, and no planes");
+    EXPECT_EQ(draw(BmpFile(24, 4, -3, 1)), 0);
+    EXPECT_EQ(draw(BmpFile(16, 4, -3, 1)), 0);
+    EXPECT_EQ(draw(BmpFile(24, 4, 3, 0)), 0);
+    EXPECT_EQ(Differences(24, 0, 0, {}, {}), "");
+  }
+  showState.settings = UserSettings();
 }
 
 TEST_F(DrawPackedDibTest, NoBitmapDrawsNothing) {

@@ -70,6 +70,15 @@ class TestDib {
     }
   }
 
+  // Sets pixel (x, y) of a 16-bit DIB to the 5-bit red, green and blue in
+  // word.
+  void SetWord(int x, int y, uint16_t word) {
+    uint8_t* p = &bits_[size_t(topDown_ ? y : rows_ - 1 - y) * stride_] + 2 * x;
+    p[0] = uint8_t(word);
+    p[1] = uint8_t(word >> 8);
+  }
+
+  BITMAPINFOHEADER& header() { return *reinterpret_cast<BITMAPINFOHEADER*>(info_.data()); }
   const BITMAPINFO* info() const { return reinterpret_cast<const BITMAPINFO*>(info_.data()); }
   const uint8_t* bits() const { return bits_.data(); }
   // Stored row n: for a bottom-up DIB, n rows from the bottom.
@@ -378,6 +387,43 @@ TEST_F(BitBltTest, NeedsASourceForSrcCopy) {
   EXPECT_FALSE(BitBlt(dc_, 0, 0, 2, 2, nullptr, 0, 0, SRCCOPY));
 }
 
+// What a window without a client area gets for its frame: a compatible bitmap
+// of width or height 0 is the 1x1 monochrome default bitmap, which can be
+// drawn on and copied from like any other.
+TEST_F(BitBltTest, ZeroSizedBitmapsAreTheMonochromeDefaultBitmap) {
+  HDC frame = CreateCompatibleDC(screen_);
+  HBITMAP noWidth = CreateCompatibleBitmap(screen_, 0, 5);
+  HBITMAP noHeight = CreateCompatibleBitmap(frame, 5, 0);
+  ASSERT_NE(noWidth, nullptr);
+  EXPECT_EQ(noHeight, noWidth);
+  EXPECT_EQ(SelectObject(frame, noWidth), noWidth);
+
+  Paint(dc_, kWidth, kHeight, RGB(255, 255, 255));
+  RECT empty = {0, 0, 0, 5};
+  EXPECT_NE(FillRect(frame, &empty, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH))), 0);
+  EXPECT_TRUE(BitBlt(dc_, 0, 0, 0, 5, frame, 0, 0, SRCCOPY));
+  EXPECT_TRUE(BitBlt(frame, 0, 0, 5, 0, source_, 0, 0, SRCCOPY));
+  EXPECT_EQ(Picture(0, 0, 2, 2),
+            "  W   W\n"
+            "  W   W\n");
+
+  // Its one pixel keeps white, and any other colour as black.
+  Paint(frame, 2, 2, RGB(255, 255, 255));
+  EXPECT_EQ(GetPixel(frame, 0, 0), RGB(255, 255, 255));
+  EXPECT_TRUE(BitBlt(dc_, 1, 0, 1, 1, frame, 0, 0, SRCCOPY));
+  Paint(frame, 2, 2, Colour(5));
+  EXPECT_EQ(GetPixel(frame, 0, 0), RGB(0, 0, 0));
+  EXPECT_EQ(GetPixel(frame, 1, 0), CLR_INVALID);
+  EXPECT_TRUE(BitBlt(dc_, 0, 1, 3, 3, frame, 0, 0, SRCCOPY));
+  EXPECT_TRUE(BitBlt(frame, 0, 0, 4, 3, source_, 0, 0, SRCCOPY));
+  EXPECT_EQ(GetPixel(frame, 0, 0), RGB(0, 0, 0));
+  EXPECT_EQ(Picture(0, 0, 3, 3),
+            "  W   W   W\n"
+            "  .   W   W\n"
+            "  W   W   W\n");
+  DeleteDC(frame);
+}
+
 // Every pixel format, both orientations, drawn whole at (2, 3).
 TEST_F(GdiTest, SetDIBitsToDeviceDrawsEachFormatUpright) {
   struct Case {
@@ -423,6 +469,66 @@ TEST_F(GdiTest, SetDIBitsToDeviceDrawsEachFormatUpright) {
       EXPECT_EQ(SetBits(Grid(bitCount, topDown), 2, 3, 8, 6, 0, 0), 6);
       EXPECT_EQ(Picture(), Placed(2, 3, grid));
     }
+  }
+}
+
+// Five bits of each colour, red highest, widened to eight by repeating their
+// top bits.
+TEST_F(GdiTest, SixteenBitDibsWidenFiveBitColours) {
+  TestDib dib(16, 3, 2);
+  const uint16_t words[2][3] = {{0x7C00, 0x03E0, 0x001F}, {0x4210, 0x0421, 0x7FFF}};
+  const COLORREF colours[2][3] = {{RGB(255, 0, 0), RGB(0, 255, 0), RGB(0, 0, 255)},
+                                  {RGB(132, 132, 132), RGB(8, 8, 8), RGB(255, 255, 255)}};
+  for (int y = 0; y < 2; ++y) {
+    for (int x = 0; x < 3; ++x)
+      dib.SetWord(x, y, words[y][x]);
+  }
+  EXPECT_EQ(SetBits(dib, 1, 1, 3, 2, 0, 0, 0, 2), 2);
+  SetStretchBltMode(dc_, COLORONCOLOR);
+  EXPECT_EQ(Stretch(dib, 5, 5, 6, 4, 0, 0, 3, 2), 2);
+  for (int y = 0; y < 2; ++y) {
+    for (int x = 0; x < 3; ++x) {
+      SCOPED_TRACE(std::to_string(x) + "," + std::to_string(y));
+      EXPECT_EQ(GetPixel(dc_, 1 + x, 1 + y), colours[y][x]);
+      EXPECT_EQ(GetPixel(dc_, 5 + 2 * x + 1, 5 + 2 * y + 1), colours[y][x]);
+    }
+  }
+}
+
+// Headers that Windows refuses fail both calls with 0 and draw nothing;
+// planes other than 0 do not matter.
+TEST_F(GdiTest, DibsWithImpossibleHeadersDrawNothing) {
+  SetStretchBltMode(dc_, COLORONCOLOR);
+  struct Case {
+    const char* what;
+    void (*change)(BITMAPINFOHEADER&);
+  };
+  const Case refused[] = {
+      {"no planes", [](BITMAPINFOHEADER& h) { h.biPlanes = 0; }},
+      {"0 bits", [](BITMAPINFOHEADER& h) { h.biBitCount = 0; }},
+      {"2 bits", [](BITMAPINFOHEADER& h) { h.biBitCount = 2; }},
+      {"7 bits", [](BITMAPINFOHEADER& h) { h.biBitCount = 7; }},
+      {"48 bits", [](BITMAPINFOHEADER& h) { h.biBitCount = 48; }},
+      {"compression 9", [](BITMAPINFOHEADER& h) { h.biCompression = 9; }},
+      {"compression 100", [](BITMAPINFOHEADER& h) { h.biCompression = 100; }},
+      {"header of 30 bytes", [](BITMAPINFOHEADER& h) { h.biSize = 30; }},
+  };
+  for (const Case& c : refused) {
+    SCOPED_TRACE(c.what);
+    TestDib grid = Grid(24, false);
+    c.change(grid.header());
+    EXPECT_EQ(SetBits(grid, 0, 0, 8, 6, 0, 0), 0);
+    EXPECT_EQ(Stretch(grid, 0, 0, 11, 9, 0, 0, 8, 6), 0);
+    EXPECT_EQ(Picture(), Placed(0, 0, ""));
+  }
+  for (WORD planes : {2, 3, 0xFFFF}) {
+    SCOPED_TRACE(planes);
+    Clear();
+    TestDib grid = Grid(24, false);
+    grid.header().biPlanes = planes;
+    EXPECT_EQ(SetBits(grid, 1, 1, 8, 6, 0, 0), 6);
+    EXPECT_EQ(GetPixel(dc_, 1, 1), Colour(0));
+    EXPECT_EQ(GetPixel(dc_, 8, 6), Colour(57));
   }
 }
 

@@ -1,6 +1,7 @@
 // Runs ConvertJpegToBmp(argv[1], argv[2]). Exit status: 0 when the BMP file is
 // complete, 10 when the input cannot be opened (-1), 20 when the output cannot
-// be opened (-2), 1 when the decoder gave up, 2 when the arguments are wrong.
+// be opened (-2), 30 when the decoder gave up (-3), 2 when the arguments are
+// wrong.
 #include <cstdio>
 
 #include "image/jpeg_to_bmp.h"

@@ -1,6 +1,7 @@
 // Converting JPEG files to BMP files: whole output files are compared with the
 // layout a bottom-up BMP must have and with libjpeg's own decoding of the
-// same JPEG. Pictures the decoder gives up on end the process, so those run
+// same JPEG, for pictures made here and for real ones from libjpeg-turbo,
+// cjpeg, jpegtran and ImageMagick. What reaches standard error is watched
 // in jpeg_convert_probe.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -234,10 +235,12 @@ TEST_F(JpegToBmpTest, FilesThatCannotBeOpenedGiveTheirResults) {
   EXPECT_EQ(ConvertJpegToBmp(jpegPath_.c_str(), inMissingFolder.c_str()), -2);
 }
 
-TEST_F(JpegToBmpTest, UndecodablePicturesEndTheProcessLeavingAnEmptyBmp) {
-  auto expectFatal = [&](const std::string& message) {
+// The decoder's message goes to standard error, the conversion gives up with
+// -3 (the probe's 30) and the BMP file stays empty.
+TEST_F(JpegToBmpTest, UndecodablePicturesGiveUpLeavingAnEmptyBmp) {
+  auto expectRefused = [&](const std::string& message) {
     ChildResult r = ConvertInChild();
-    EXPECT_EQ(r.exitCode, 1) << message;
+    EXPECT_EQ(r.exitCode, 30) << message;
     EXPECT_THAT(r.err, HasSubstr(message + "\n"));
     EXPECT_TRUE(std::filesystem::exists(bmpPath_)) << message;
     EXPECT_EQ(ReadFileBytes(bmpPath_), "") << message;
@@ -245,15 +248,102 @@ TEST_F(JpegToBmpTest, UndecodablePicturesEndTheProcessLeavingAnEmptyBmp) {
   };
 
   WriteFileBytes(jpegPath_, "");
-  expectFatal("Empty input file");
+  expectRefused("Empty input file");
 
   WriteFileBytes(jpegPath_, "GIF89a, not a JPEG");
-  expectFatal("Not a JPEG file: starts with 0x47 0x49");
+  expectRefused("Not a JPEG file: starts with 0x47 0x49");
 
   JpegPicture cmyk;
   cmyk.components = 4;
   WriteJpeg(jpegPath_, cmyk, PhotoLikeRows(16, 16, 4));
-  expectFatal("Bogus message code 1005");
+  expectRefused("Bogus message code 1005");
+
+  cmyk.storeAsYcck = true;
+  WriteJpeg(jpegPath_, cmyk, PhotoLikeRows(16, 16, 4));
+  expectRefused("Bogus message code 1005");
+
+  std::filesystem::copy_file(LUMIVANE_TEST_PICTURES "testorig12.jpg", jpegPath_,
+                             std::filesystem::copy_options::overwrite_existing);
+  expectRefused("Unsupported JPEG data precision 12");
+
+  std::filesystem::copy_file(LUMIVANE_TEST_PICTURES "cmyk.jpg", jpegPath_,
+                             std::filesystem::copy_options::overwrite_existing);
+  expectRefused("Bogus message code 1005");
+}
+
+// The BMP file that libjpeg's own decoding of the JPEG file gives.
+std::string ExpectedBmp(const std::string& jpegPath) {
+  DecodedJpeg picture = DecodeJpeg(jpegPath);
+  const bool grey = picture.components == 1;
+  const uint32_t rowBytes = (uint32_t(picture.width) * uint32_t(picture.components) + 3) / 4 * 4;
+  const uint32_t headerBytes = grey ? 1078 : 54;
+  const uint32_t height = uint32_t(picture.height);
+  return "BM" + Le32(headerBytes + rowBytes * height) + Le32(0) + Le32(headerBytes) + Le32(40) +
+         Le32(uint32_t(picture.width)) + Le32(height) + Le16(1) + Le16(grey ? 8 : 24) + Le32(0) +
+         Le32(0) + Le32(0) + Le32(0) + Le32(grey ? 256 : 0) + Le32(0) +
+         (grey ? GreyColourMap() : "") + BmpRows(picture, rowBytes);
+}
+
+// Real files: every process, sampling and coding that libjpeg decodes to
+// greyscale or RGB converts completely; CMYK and 12-bit samples give up.
+// Either way the call returns, with both files closed (Windows could not
+// delete them otherwise).
+TEST_F(JpegToBmpTest, RealPicturesConvertOrGiveUp) {
+  const char* const converted[] = {"testorig.jpg",
+                                   "testimgari.jpg",
+                                   "testimgint.jpg",
+                                   "sampled444.jpg",
+                                   "sampled422.jpg",
+                                   "sampled420.jpg",
+                                   "sampled411.jpg",
+                                   "grey.jpg",
+                                   "progressive.jpg",
+                                   "arithmetic.jpg",
+                                   "restarts.jpg",
+                                   "stored-rgb.jpg",
+                                   "transcoded-progressive.jpg",
+                                   "transcoded-arithmetic.jpg",
+                                   "transcoded-grey.jpg"};
+  for (const char* name : converted) {
+    SCOPED_TRACE(name);
+    const std::string path = std::string(LUMIVANE_TEST_PICTURES) + name;
+    EXPECT_EQ(ConvertJpegToBmp(path.c_str(), bmpPath_.c_str()), kBmpComplete);
+    std::string bmp = ReadFileBytes(bmpPath_);
+    EXPECT_EQ(U32At(bmp, 18), 227u);
+    EXPECT_EQ(U32At(bmp, 22), 149u);
+    EXPECT_TRUE(bmp == ExpectedBmp(path)) << "the BMP file differs from libjpeg's decoding";
+    EXPECT_TRUE(std::filesystem::remove(bmpPath_));
+  }
+  for (const char* name : {"cmyk.jpg", "testorig12.jpg"}) {
+    SCOPED_TRACE(name);
+    std::filesystem::copy_file(std::string(LUMIVANE_TEST_PICTURES) + name, jpegPath_,
+                               std::filesystem::copy_options::overwrite_existing);
+    EXPECT_EQ(ConvertJpegToBmp(jpegPath_.c_str(), bmpPath_.c_str()), kJpegUndecodable);
+    EXPECT_EQ(ReadFileBytes(bmpPath_), "");
+    EXPECT_TRUE(std::filesystem::remove(bmpPath_));
+    EXPECT_TRUE(std::filesystem::remove(jpegPath_));
+  }
+}
+
+// Cut off inside the picture data, a picture is completed by the decoder;
+// cut off before the data starts, there is no picture to complete.
+TEST_F(JpegToBmpTest, RealPicturesCutOffShort) {
+  for (const char* name : {"testorig.jpg", "progressive.jpg", "arithmetic.jpg"}) {
+    SCOPED_TRACE(name);
+    std::string jpeg = ReadFileBytes(std::string(LUMIVANE_TEST_PICTURES) + name);
+    size_t scan = jpeg.find("\xFF\xDA");
+    ASSERT_NE(scan, std::string::npos);
+    WriteFileBytes(jpegPath_, jpeg.substr(0, scan + (jpeg.size() - scan) / 2));
+    EXPECT_EQ(ConvertJpegToBmp(jpegPath_.c_str(), bmpPath_.c_str()), kBmpComplete);
+    std::string bmp = ReadFileBytes(bmpPath_);
+    EXPECT_EQ(bmp.size(), 54u + 228 * 3 * 149);
+    EXPECT_TRUE(bmp == ExpectedBmp(jpegPath_)) << "the BMP file differs from libjpeg's decoding";
+
+    WriteFileBytes(jpegPath_, jpeg.substr(0, scan));
+    EXPECT_EQ(ConvertJpegToBmp(jpegPath_.c_str(), bmpPath_.c_str()), kJpegUndecodable);
+    EXPECT_EQ(ReadFileBytes(bmpPath_), "");
+    EXPECT_TRUE(std::filesystem::remove(jpegPath_));
+  }
 }
 
 }  // namespace

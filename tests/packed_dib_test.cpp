@@ -46,6 +46,7 @@ struct Bmp {
   uint32_t headerSize = 40;
   int32_t width = 3;
   int32_t height = 2;
+  uint16_t planes = 1;
   uint16_t bitCount = 24;
   uint32_t compression = BI_RGB;
   uint32_t imageSize = 0;
@@ -59,7 +60,7 @@ struct Bmp {
     Put32(body, headerSize);
     Put32(body, uint32_t(width));
     Put32(body, uint32_t(height));
-    Put16(body, 1);
+    Put16(body, planes);
     Put16(body, bitCount);
     Put32(body, compression);
     Put32(body, imageSize);
@@ -172,9 +173,6 @@ TEST_F(PackedDibTest, TrueColourGetsItsImageSizeAndNoTable) {
   Bmp bmp;
   ASSERT_EQ(bmp.pixels.size(), 24u);
   ExpectLoads(bmp, 0, bmp.pixels);
-
-  Bmp topDown = Wide(2, -3);
-  ExpectLoads(topDown, 0, topDown.pixels);
 }
 
 TEST_F(PackedDibTest, GreyscaleKeepsItsFullTable) {
@@ -235,6 +233,18 @@ TEST_F(PackedDibTest, ReadsEveryPieceOfLargePixelData) {
   ExpectLoads(padded, 0, padded.pixels);
 }
 
+// Never written by the converter, but drawn by GDI: 16 bits per pixel with no
+// table, and any number of planes but 0.
+TEST_F(PackedDibTest, SixteenBitsAndExtraPlanesLoad) {
+  Bmp sixteen;
+  sixteen.bitCount = 16;
+  sixteen.pixels = Pattern(RowBytes(3, 16) * 2, 5);
+  ExpectLoads(sixteen, 0, sixteen.pixels);
+  Bmp planes;
+  planes.planes = 2;
+  ExpectLoads(planes, 0, planes.pixels);
+}
+
 TEST_F(PackedDibTest, RefusesDamagedFiles) {
   auto with = [](auto change) {
     Bmp bmp;
@@ -260,6 +270,9 @@ TEST_F(PackedDibTest, RefusesDamagedFiles) {
       {"zero width", with([](Bmp& b) { b.width = 0; })},
       {"negative width", with([](Bmp& b) { b.width = -3; })},
       {"zero height", with([](Bmp& b) { b.height = 0; })},
+      // Rows stored top first: fitting and drawing take the height as it is.
+      {"negative height", with([](Bmp& b) { b = Wide(3, -2); })},
+      {"no planes", with([](Bmp& b) { b.planes = 0; })},
       {"2 bits per pixel", with([](Bmp& b) { b.bitCount = 2; })},
       {"0 bits per pixel", with([](Bmp& b) { b.bitCount = 0; })},
       {"rows beyond 32 bits", with([](Bmp& b) {
@@ -269,7 +282,7 @@ TEST_F(PackedDibTest, RefusesDamagedFiles) {
        })},
       {"largest width and height", with([](Bmp& b) {
          b.width = INT32_MAX;
-         b.height = INT32_MIN;
+         b.height = INT32_MAX;
          b.bitCount = 32;
        })},
       {"block beyond 32 bits", with([](Bmp& b) {

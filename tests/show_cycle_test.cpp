@@ -17,6 +17,7 @@
 #include "platform/win32.h"
 #include "show/show_cycle.h"
 #include "show/show_random.h"
+#include "tests/support/beep_counter.h"
 #include "tests/support/child_process.h"
 #include "tests/support/jpeg_maker.h"
 #include "tests/support/show_settings.h"
@@ -300,6 +301,98 @@ TEST_F(ShowCycleTest, TransitionsEndOnTheWholePicture) {
       EXPECT_TRUE(SameColour(colour, Pixel(p.x, p.y)))
           << "change " << i << " at " << p.x << "," << p.y;
   }
+}
+
+std::string RealPicture(const std::string& name) {
+  return ReadFileBytes(std::string(LUMIVANE_TEST_PICTURES) + name);
+}
+
+// Pictures the decoder gives up on, between good ones: each good one shows,
+// the others leave it, the temporary files go and the show goes on.
+TEST_F(ShowCycleTest, UndecodablePicturesAreSkipped) {
+  showState.settings.Resize = 0;
+  JpegPicture ycck;
+  ycck.width = ycck.height = 64;
+  ycck.components = 4;
+  ycck.storeAsYcck = true;
+  WriteJpeg(dir_ / "ycck.jpg", ycck, PhotoLikeRows(64, 64, 4));
+  const std::string photo = RealPicture("testorig.jpg");
+  LoadPackage({{Jpeg({227, 149, kRed})},
+               {RealPicture("cmyk.jpg")},
+               {photo},
+               {RealPicture("testorig12.jpg")},
+               {Jpeg({227, 149, kGreen})},
+               {ReadFileBytes(dir_ / "ycck.jpg")},
+               {photo.substr(0, photo.find("\xFF\xDA"))},
+               {"GIF89a"},
+               {Jpeg({227, 149, kBlue})}});
+  OpenWindow(227, 149);
+  WriteFileBytes(dir_ / "photo.jpg", photo);
+  DecodedJpeg decoded = DecodeJpeg(dir_ / "photo.jpg");
+  ASSERT_EQ(decoded.width, 227);
+  auto photoPixel = [&](int x, int y) {
+    const char* p = decoded.pixels.data() + 3 * (size_t(y) * 227 + size_t(x));
+    return RGB(uint8_t(p[0]), uint8_t(p[1]), uint8_t(p[2]));
+  };
+  auto expectPhoto = [&]() {
+    for (POINT p : {POINT{0, 0}, POINT{113, 74}, POINT{226, 148}, POINT{50, 120}})
+      EXPECT_TRUE(SameColour(photoPixel(p.x, p.y), Pixel(p.x, p.y))) << p.x << "," << p.y;
+  };
+
+  const COLORREF kPhoto = CLR_INVALID;
+  const COLORREF shown[] = {kRed, kRed, kPhoto, kPhoto, kGreen, kGreen, kGreen, kGreen, kBlue};
+  for (int i = 0; i < 9; ++i) {
+    SCOPED_TRACE("picture " + std::to_string(i));
+    Cycle();
+    EXPECT_EQ(LastPictureIndex, i);
+    if (shown[i] == kPhoto) {
+      expectPhoto();
+    } else {
+      EXPECT_TRUE(SameColour(shown[i], Pixel(113, 74)));
+      EXPECT_TRUE(SameColour(shown[i], Pixel(226, 148)));
+    }
+  }
+}
+
+// Without a temporary folder there is nowhere to put the picture's files: one
+// beep for the change, and the picture stays.
+TEST_F(ShowCycleTest, NoTemporaryNameBeepsAndKeepsThePicture) {
+  LoadPictures({{8, 8, kRed}, {8, 8, kGreen}, {8, 8, kBlue}});
+  OpenWindow(40, 30);
+  Cycle();
+  BeepCount before = CountedBeeps();
+  UseTempFolder(tempDir_->path() + "/missing");
+  ShowNextPicture(window_);
+  BeepCount after = CountedBeeps();
+  UseTempFolder(tempDir_->path());
+  EXPECT_EQ(after.beeps, before.beeps + 1);
+  EXPECT_EQ(after.lastType, UINT(MB_ICONASTERISK));
+  EXPECT_EQ(LastPictureIndex, 1);
+  EXPECT_TRUE(SameColour(kRed, Pixel(20, 15)));
+  Cycle();
+  EXPECT_EQ(CountedBeeps().beeps, after.beeps);
+  EXPECT_TRUE(SameColour(kBlue, Pixel(20, 15)));
+}
+
+// A window without a client area in one direction: its frame is GDI's 1x1
+// default bitmap, which must take the drawing, with and without effects.
+TEST_F(ShowCycleTest, WindowsWithoutAClientAreaDrawNothing) {
+  LoadPictures({{16, 12, kRed}, {16, 12, kGreen}});
+  for (int32_t resize : {1, 0}) {
+    for (int32_t effects : {0, 1}) {
+      SCOPED_TRACE("Resize " + std::to_string(resize) + ", UseEff " + std::to_string(effects));
+      showState.settings.Resize = resize;
+      showState.settings.UseEff = effects;
+      OpenWindow(0, 30);
+      Cycle();
+      OpenWindow(40, 0);
+      Cycle();
+    }
+  }
+  // The show goes on in a window that has one.
+  OpenWindow(40, 30);
+  Cycle();
+  EXPECT_TRUE(SameColour(LastPictureIndex == 0 ? kRed : kGreen, Pixel(20, 15)));
 }
 
 // The thread's cursor display count, left as it was.

@@ -15,9 +15,9 @@
 //                          memory DC) holding the default 1x1 bitmap, the
 //                          white brush and the BLACKONWHITE stretch mode.
 //   CreateCompatibleBitmap a colour bitmap of 32-bit pixels, black at first
-//                          (Windows leaves it undefined). A size of 0 gives
-//                          the default bitmap; a negative one, or one too
-//                          large to allocate, NULL.
+//                          (Windows leaves it undefined). A width or height
+//                          of 0 gives the default bitmap, from any DC; a
+//                          negative one, or one too large to allocate, NULL.
 //   SelectObject           bitmaps into memory DCs, brushes into any DC;
 //                          returns the previous one. NULL for a bitmap that
 //                          another DC holds, or for the screen or a window DC.
@@ -28,19 +28,26 @@
 //   DeleteDC               a memory DC, releasing its bitmap.
 //   GetStockObject         BLACK_BRUSH.
 //   FillRect               with the black brush or the white one DCs start
-//                          with, clipped to the bitmap.
+//                          with, clipped to the bitmap; an empty rectangle
+//                          draws nothing.
 //   BitBlt                 SRCCOPY between memory DCs, clipped to both
 //                          bitmaps: destination pixels whose source lies
 //                          outside the source bitmap stay as they were, as
 //                          Wine does. Overlapping copies within one bitmap.
+//                          Zero extents copy nothing.
+// The default bitmap that a memory DC holds, 1x1 and monochrome, is drawn on
+// like any other (so that a frame of a window with no client area, which
+// CreateCompatibleBitmap gives as this bitmap, can be drawn and copied): its
+// one pixel reads back white where white was drawn and black otherwise.
 //   Set/GetStretchBltMode  the four modes; any other value is refused (0).
 //   GetPixel               COLORREF of a pixel, CLR_INVALID outside the bitmap
 //                          (for a window DC, outside the window's pixels).
 // Handles are checked: a deleted object's or DC's handle is refused, not
 // mistaken for a new one.
 // Not implemented: deleting a window DC, drawing on or reading the screen DC,
-//   drawing into the default bitmap (monochrome on Windows), monochrome
-//   compatible bitmaps, brushes other than the stock black and white ones,
+//   other monochrome bitmaps (CreateCompatibleBitmap of a non-zero size on a
+//   DC that holds the default bitmap), brushes other than the stock black and
+//   white ones,
 //   raster operations other than SRCCOPY, negative BitBlt extents, mapping
 //   modes and clip regions.
 #include <algorithm>
@@ -152,18 +159,17 @@ bool GdiDrawingTarget(HDC dc, const char* call, GdiTarget* target) {
   if (context->window != nullptr) {
     if (!WindowDrawingArea(context->window, target)) return false;
     target->stretchMode = context->stretchMode;
+    target->monochrome = false;
     WindowDrawn(context->window);
     return true;
   }
   if (context->screen) PlatformUnsupported(call, "pixels of the screen DC");
-  if (context->bitmap == Stock().defaultBitmap) {
-    PlatformUnsupported(call, "pixels of a memory DC's default monochrome bitmap");
-  }
   GdiObject* bitmap = objects.Find(context->bitmap);
   target->pixels = bitmap->pixels.get();
   target->width = bitmap->width;
   target->clip = RECT{0, 0, bitmap->width, bitmap->height};
   target->stretchMode = context->stretchMode;
+  target->monochrome = context->bitmap == Stock().defaultBitmap;
   return true;
 }
 
@@ -211,11 +217,11 @@ HDC WINAPI CreateCompatibleDC(HDC dc) {
 HBITMAP WINAPI CreateCompatibleBitmap(HDC dc, int width, int height) {
   DeviceContext* context = contexts.Find(dc);
   if (context == nullptr || width < 0 || height < 0) return nullptr;
+  if (width == 0 || height == 0) return static_cast<HBITMAP>(Stock().defaultBitmap);
   if (context->bitmap == Stock().defaultBitmap) {
     PlatformUnsupported("CreateCompatibleBitmap",
                         "monochrome bitmaps (the DC holds its default bitmap)");
   }
-  if (width == 0 || height == 0) return static_cast<HBITMAP>(Stock().defaultBitmap);
   // Beyond 2 GiB of pixels, as a 32-bit process could not hold them either.
   if (int64_t(width) * height > INT32_MAX / 4) return nullptr;
   GdiObject bitmap;
@@ -300,9 +306,10 @@ BOOL WINAPI BitBlt(HDC dest, int x, int y, int width, int height, HDC source, in
                              from.clip.right - from.clip.left, from.clip.bottom - from.clip.top));
   size_t count = size_t(area.right - area.left);
   auto copyRow = [&](LONG row) {
-    std::memmove(to.pixels + size_t(row) * to.width + area.left,
-                 from.pixels + size_t(row - dy) * from.width + (area.left - dx),
+    uint32_t* out = to.pixels + size_t(row) * to.width + area.left;
+    std::memmove(out, from.pixels + size_t(row - dy) * from.width + (area.left - dx),
                  count * sizeof(uint32_t));
+    if (from.monochrome) std::transform(out, out + count, out, MonochromePixel);
   };
   // Within one bitmap, rows copied downwards go bottom first so that none is
   // overwritten before it is read; memmove takes care of each row.
@@ -343,6 +350,7 @@ COLORREF WINAPI GetPixel(HDC dc, int x, int y) {
     GdiObject* bitmap = objects.Find(context->bitmap);
     if (x < 0 || y < 0 || x >= bitmap->width || y >= bitmap->height) return CLR_INVALID;
     pixel = bitmap->pixels[size_t(y) * bitmap->width + x];
+    if (context->bitmap == Stock().defaultBitmap) pixel = MonochromePixel(pixel);
   }
   return RGB(pixel >> 16, pixel >> 8, pixel);
 }

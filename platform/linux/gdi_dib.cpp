@@ -1,7 +1,8 @@
 // Drawing device-independent bitmaps into a device context.
 //
-// Implemented, for BI_RGB DIBs of 1, 4, 8 (colour table, DIB_RGB_COLORS), 24
-// and 32 bits per pixel, bottom-up or top-down, with SRCCOPY:
+// Implemented, for BI_RGB DIBs of 1, 4, 8 (colour table, DIB_RGB_COLORS), 16
+// (5 bits each of red, green and blue, widened to 8 by repeating their top
+// bits), 24 and 32 bits per pixel, bottom-up or top-down, with SRCCOPY:
 //   SetDIBitsToDevice  the source rectangle (its y counted from the DIB's
 //                      bottom row) copied unscaled; bottom-up DIBs may come in
 //                      bands of scan lines. Returns what Wine returns: 0 when
@@ -15,7 +16,9 @@
 //                      height, or 0 when the source rectangle is empty or
 //                      misses the DIB.
 // Both clip to the destination bitmap without moving the picture. Colour
-// indices beyond the table's used entries draw black, as in Wine.
+// indices beyond the table's used entries draw black, as in Wine. DIBs that
+// Windows refuses (no pixels, no rows, a bit count or compression that does
+// not exist, 0 planes) make both return 0 and draw nothing.
 //
 // Nearest neighbour, measured under Wine with distinct-coloured pixels and
 // matched exactly (the axes are independent; d counts destination pixels from
@@ -26,10 +29,11 @@
 //   shrinking vertically (rows from the top): round(dS / D), halves up
 // Shrinking in BLACKONWHITE or WHITEONBLACK mode combines the dropped pixels
 // instead, and HALFTONE averages; neither is done here.
-// Not implemented: other bit depths and compressions, DIB_PAL_COLORS, header
-//   forms other than BITMAPINFOHEADER and its longer successors, top-down DIBs
-//   in bands, mirroring (negative extents), StretchDIBits source rectangles
-//   that cross the DIB's edge, the modes above.
+// Not implemented: the compressions BI_RLE4, BI_RLE8, BI_BITFIELDS, BI_JPEG and
+//   BI_PNG, DIB_PAL_COLORS, BITMAPCOREHEADER DIBs, top-down DIBs in bands,
+//   mirroring (negative extents), StretchDIBits source rectangles that cross
+//   the DIB's edge, the modes above. The bitmap loader passes none of these
+//   on, so no picture from a show reaches them.
 #include <algorithm>
 #include <cstring>
 #include <vector>
@@ -39,6 +43,9 @@
 #include "platform/linux/win32_api.h"
 
 namespace {
+
+// The OS/2 form of the header, with 16-bit sizes.
+constexpr DWORD kCoreHeaderSize = 12;
 
 struct Dib {
   int64_t width;
@@ -55,12 +62,26 @@ bool ReadDib(const char* call, const BITMAPINFO* info, const void* bits, UINT us
   if (usage != DIB_RGB_COLORS) PlatformUnsupported(call, "colour usage other than DIB_RGB_COLORS");
   if (info == nullptr || bits == nullptr) return false;
   const BITMAPINFOHEADER& header = info->bmiHeader;
-  if (header.biSize < sizeof(BITMAPINFOHEADER)) PlatformUnsupported(call, "BITMAPCOREHEADER DIBs");
-  if (header.biCompression != BI_RGB) PlatformUnsupported(call, "compressed DIBs");
-  if (header.biPlanes != 1) PlatformUnsupported(call, "DIBs with more than one plane");
+  if (header.biSize == kCoreHeaderSize) PlatformUnsupported(call, "BITMAPCOREHEADER DIBs");
+  if (header.biSize < sizeof(BITMAPINFOHEADER)) return false;
+  switch (header.biCompression) {
+    case BI_RGB:
+      break;
+    case BI_RLE8:
+    case BI_RLE4:
+    case BI_BITFIELDS:
+    case BI_JPEG:
+    case BI_PNG:
+      PlatformUnsupported(call, "compressed DIBs");
+    default:
+      return false;
+  }
+  // Wine draws any non-zero number of planes as one.
+  if (header.biPlanes == 0) return false;
   int bitCount = header.biBitCount;
-  if (bitCount != 1 && bitCount != 4 && bitCount != 8 && bitCount != 24 && bitCount != 32) {
-    PlatformUnsupported(call, "DIBs other than 1, 4, 8, 24 and 32 bits per pixel");
+  if (bitCount != 1 && bitCount != 4 && bitCount != 8 && bitCount != 16 && bitCount != 24 &&
+      bitCount != 32) {
+    return false;
   }
   if (header.biWidth <= 0 || header.biHeight == 0) return false;
   dib->width = header.biWidth;
@@ -91,6 +112,10 @@ uint32_t PixelAt(const Dib& dib, const uint8_t* row, int64_t x) {
     return dib.colors[row[x / 2] >> (x % 2 ? 0 : 4) & 15];
   } else if constexpr (kBits == 8) {
     return dib.colors[row[x]];
+  } else if constexpr (kBits == 16) {
+    uint32_t p = uint32_t(row[2 * x]) | uint32_t(row[2 * x + 1]) << 8;
+    auto widen = [](uint32_t five) { return five << 3 | five >> 2; };
+    return widen(p >> 10 & 31) << 16 | widen(p >> 5 & 31) << 8 | widen(p & 31);
   } else {
     const uint8_t* p = row + x * (kBits / 8);
     return uint32_t(p[2]) << 16 | p[1] << 8 | p[0];
@@ -108,6 +133,8 @@ void WithPixelReader(const Dib& dib, Body body) {
       return body(PixelAt<4>);
     case 8:
       return body(PixelAt<8>);
+    case 16:
+      return body(PixelAt<16>);
     case 24:
       return body(PixelAt<24>);
     default:

@@ -14,11 +14,20 @@ struct GdiTarget {
   int32_t width;
   RECT clip;
   int stretchMode;
+  // A memory DC's default 1x1 monochrome bitmap: any colour may be drawn into
+  // its pixel, but it reads back as white only where white was drawn, black
+  // elsewhere (see MonochromePixel).
+  bool monochrome;
 };
 
+// What a monochrome pixel holds: white (the background colour) stays white,
+// every other colour is black.
+inline uint32_t MonochromePixel(uint32_t pixel) {
+  return pixel == 0xFFFFFF ? 0xFFFFFF : 0x000000;
+}
+
 // Fills target for a drawing call; false when dc is no device context, in
-// which case the call fails as on Windows. DCs that cannot be drawn on here
-// (the screen's, one holding its default monochrome bitmap) are reported as
-// unsupported for call. A window DC's window counts as drawn on, so that its
-// pixels reach the screen.
+// which case the call fails as on Windows. The screen's DC cannot be drawn on
+// here and is reported as unsupported for call. A window DC's window counts as
+// drawn on, so that its pixels reach the screen.
 bool GdiDrawingTarget(HDC dc, const char* call, GdiTarget* target);

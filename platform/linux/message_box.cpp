@@ -1,4 +1,4 @@
-// Message boxes and beeps.
+// Message boxes.
 //
 // Implemented:
 //   MessageBoxA  always writes "caption: text" as one line to standard error,
@@ -10,12 +10,9 @@
 //                icons: hand, question, exclamation, asterisk; MB_DEFBUTTON1-3.
 //                Escape answers IDCANCEL where the box has Cancel, and IDOK in
 //                a box with only OK, as on Windows.
-//   MessageBeep  rings the terminal bell when standard error is a terminal,
-//                else does nothing; never fails.
 // Not implemented: the owner window (boxes are not modal to it), any other
 //                MB_ flag (reported as unsupported), help buttons.
 #include <SDL.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <cstring>
@@ -108,12 +105,4 @@ int WINAPI MessageBoxA(HWND, LPCSTR text, LPCSTR caption, UINT type) {
     return defaultId;
   }
   return pressed;
-}
-
-BOOL WINAPI MessageBeep(UINT) {
-  if (isatty(STDERR_FILENO)) {
-    std::fputc('\a', stderr);
-    std::fflush(stderr);
-  }
-  return TRUE;
 }

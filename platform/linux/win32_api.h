@@ -27,6 +27,8 @@ int WINAPI GetSystemMetrics(int index);
 
 // message_box.cpp
 int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
+
+// message_beep.cpp
 BOOL WINAPI MessageBeep(UINT type);
 
 // registry.cpp

@@ -201,6 +201,11 @@ typedef struct tagBITMAPFILEHEADER {
 static_assert(sizeof(BITMAPINFOHEADER) == 40, "BITMAPINFOHEADER is 40 bytes");
 static_assert(sizeof(BITMAPFILEHEADER) == 14, "BITMAPFILEHEADER is 14 bytes");
 #define BI_RGB 0u
+#define BI_RLE8 1u
+#define BI_RLE4 2u
+#define BI_BITFIELDS 3u
+#define BI_JPEG 4u
+#define BI_PNG 5u
 #define DIB_RGB_COLORS 0u
 #define SRCCOPY 0x00CC0020u
 #define BLACKONWHITE 1

@@ -45,6 +45,7 @@ void WriteJpeg(const std::string& path, const JpegPicture& picture, const JpegRo
   jpeg_set_defaults(&cinfo);
   jpeg_set_quality(&cinfo, picture.quality, TRUE);
   if (picture.storeAsRgb) jpeg_set_colorspace(&cinfo, JCS_RGB);
+  if (picture.storeAsYcck) jpeg_set_colorspace(&cinfo, JCS_YCCK);
   cinfo.density_unit = picture.densityUnit;
   cinfo.X_density = picture.xDensity;
   cinfo.Y_density = picture.yDensity;

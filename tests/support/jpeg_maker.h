@@ -25,6 +25,8 @@ struct JpegPicture {
   // instead of JFIF, so that solid colours at quality 100 decode exactly;
   // otherwise they go through YCbCr.
   bool storeAsRgb = false;
+  // CMYK pictures only: stores them as YCCK, as Adobe's programs do.
+  bool storeAsYcck = false;
   // JFIF density; unit 0 gives only the ratio of width to height, 1 dots per
   // inch, 2 dots per centimetre. CMYK pictures and those stored as RGB have no
   // JFIF marker, so no density.

@@ -1,0 +1,35 @@
+# Run by cmake -P with TESTIMAGES (libjpeg-turbo's testimages folder) and
+# OUTPUT: copies the originals and makes the variants next to them.
+foreach(tool cjpeg jpegtran)
+  find_program(${tool}_program ${tool} REQUIRED)
+endforeach()
+# ImageMagick's own convert; another one earlier on the PATH may differ.
+find_program(convert_program NAMES convert-im6.q16 convert REQUIRED)
+
+file(MAKE_DIRECTORY ${OUTPUT})
+foreach(original testorig.jpg testimgari.jpg testimgint.jpg testorig12.jpg)
+  file(COPY_FILE ${TESTIMAGES}/${original} ${OUTPUT}/${original})
+endforeach()
+
+function(make output)
+  execute_process(COMMAND ${ARGN} OUTPUT_FILE ${OUTPUT}/${output} RESULT_VARIABLE rc)
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "making ${output} failed: ${ARGN}")
+  endif()
+endfunction()
+
+set(ppm ${TESTIMAGES}/testorig.ppm)
+set(jpeg ${TESTIMAGES}/testorig.jpg)
+make(sampled444.jpg ${cjpeg_program} -sample 1x1 ${ppm})
+make(sampled422.jpg ${cjpeg_program} -sample 2x1 ${ppm})
+make(sampled420.jpg ${cjpeg_program} -sample 2x2 ${ppm})
+make(sampled411.jpg ${cjpeg_program} -sample 4x1 ${ppm})
+make(grey.jpg ${cjpeg_program} -grayscale ${ppm})
+make(progressive.jpg ${cjpeg_program} -progressive ${ppm})
+make(arithmetic.jpg ${cjpeg_program} -arithmetic ${ppm})
+make(restarts.jpg ${cjpeg_program} -restart 1 ${ppm})
+make(stored-rgb.jpg ${cjpeg_program} -rgb ${ppm})
+make(transcoded-progressive.jpg ${jpegtran_program} -progressive ${jpeg})
+make(transcoded-arithmetic.jpg ${jpegtran_program} -arithmetic ${jpeg})
+make(transcoded-grey.jpg ${jpegtran_program} -grayscale ${jpeg})
+make(cmyk.jpg ${convert_program} ${jpeg} -colorspace CMYK jpg:-)

@@ -1,0 +1,15 @@
+// Beeps counted instead of sounded. Linked into a test program, the file
+// replaces the system's MessageBeep for the whole program: natively by
+// defining it ahead of the Linux layer's, on Windows by filling the import
+// slot that calls to user32's MessageBeep go through.
+#pragma once
+
+#include "platform/win32.h"
+
+struct BeepCount {
+  int beeps = 0;
+  UINT lastType = 0;
+};
+
+// The beeps since the program started.
+BeepCount CountedBeeps();
