@@ -152,4 +152,20 @@ TEST_F(ShowWindowTest, SoundsPlayInTurnWhenTheyCanBeHeard) {
   EXPECT_THAT(Lines(r, "destroyed"), ElementsAre("records=0 file=closed"));
 }
 
+// The settings are read without a range check; seconds × 1000 of these
+// values lies beyond the longest period that SetTimer takes, which it caps.
+TEST_F(ShowWindowTest, IntervalsBeyondTheLongestTimerStillStartTheShow) {
+  for (DWORD huge : {DWORD(0xFFFFFFFF), DWORD(3000000)}) {
+    ChildResult r =
+        Play({{"RedrawSpeed", huge}, {"SoundSpeed", huge}, {"UseEff", 0}}, 1, {"1", "2000"});
+    ASSERT_EQ(r.exitCode, 0) << huge << "\n" << r.out << r.err;
+    EXPECT_THAT(Lines(r, "created"), ElementsAre(HasSubstr("picture=257"))) << huge;
+    EXPECT_THAT(Lines(r, "paint"), ElementsAre("last=0 pixel=ff0000", "last=0 pixel=ff0000"))
+        << huge;
+    // About 24.9 days to the next picture.
+    EXPECT_THAT(Lines(r, "tick"), ElementsAre()) << huge;
+    EXPECT_THAT(Lines(r, "destroyed"), ElementsAre("records=0 file=closed")) << huge;
+  }
+}
+
 }  // namespace

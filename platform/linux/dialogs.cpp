@@ -57,6 +57,7 @@
 #include <vector>
 
 #include "platform/linux/ansi_text.h"
+#include "platform/linux/dialog_template.h"
 #include "platform/linux/handle_table.h"
 #include "platform/linux/unsupported.h"
 #include "platform/linux/windowing.h"
@@ -118,136 +119,6 @@ HWND AsHandle(gpointer pointer) {
 }
 
 // ---- Templates ----
-
-struct ControlTemplate {
-  DWORD style = 0;
-  int16_t x = 0, y = 0, cx = 0, cy = 0;
-  int id = 0;
-  WORD classAtom = 0;  // 0 when named
-  std::string className;
-  WORD textOrdinal = 0;  // an icon's resource number, or 0 for text
-  std::string text;
-};
-
-struct DialogTemplate {
-  DWORD style = 0;
-  int16_t x = 0, y = 0, cx = 0, cy = 0;
-  std::string caption;
-  int pointSize = 8;
-  std::vector<ControlTemplate> controls;
-};
-
-// Reads little-endian fields within the template; ok turns false at the
-// first read past its end.
-struct Reader {
-  const BYTE* start;
-  const BYTE* at;
-  const BYTE* end;
-  bool ok = true;
-
-  bool Has(size_t count) {
-    ok = ok && size_t(end - at) >= count;
-    return ok;
-  }
-  WORD Word() {
-    if (!Has(2)) return 0;
-    WORD value = WORD(at[0] | at[1] << 8);
-    at += 2;
-    return value;
-  }
-  DWORD Dword() {
-    DWORD low = Word();
-    return low | DWORD(Word()) << 16;
-  }
-  int16_t Short() { return int16_t(Word()); }
-  // A NUL-ended UTF-16 text, in the ANSI code page.
-  std::string Text() {
-    std::string utf8;
-    for (uint32_t unit = Word(); ok && unit != 0; unit = Word()) {
-      if (unit >= 0xD800 && unit < 0xE000) unit = '?';  // beyond the code page anyway
-      if (unit < 0x80) {
-        utf8 += char(unit);
-      } else if (unit < 0x800) {
-        utf8 += char(0xC0 | unit >> 6);
-        utf8 += char(0x80 | (unit & 0x3F));
-      } else {
-        utf8 += char(0xE0 | unit >> 12);
-        utf8 += char(0x80 | (unit >> 6 & 0x3F));
-        utf8 += char(0x80 | (unit & 0x3F));
-      }
-    }
-    return Utf8ToAnsi(utf8);
-  }
-  // A number (0xFFFF and the number) or a text; ordinal 0 with no text is
-  // the empty field.
-  void NumberOrText(WORD* number, std::string* text) {
-    *number = 0;
-    if (Has(2) && at[0] == 0xFF && at[1] == 0xFF) {
-      Word();
-      *number = Word();
-    } else {
-      *text = Text();
-    }
-  }
-  void AlignToDword() {
-    size_t offset = size_t(at - start);
-    size_t padding = (4 - offset % 4) % 4;
-    if (Has(padding)) at += padding;
-  }
-};
-
-bool ParseTemplate(const BYTE* data, size_t size, DialogTemplate* parsed) {
-  Reader reader{data, data, data + size};
-  WORD version = reader.Word();
-  WORD signature = reader.Word();
-  if (!reader.ok) return false;
-  if (version != 1 || signature != 0xFFFF) {
-    PlatformUnsupported("DialogBoxParamA", "templates other than extended ones (DIALOGEX)");
-  }
-  reader.Dword();  // help id
-  reader.Dword();  // extended style
-  parsed->style = reader.Dword();
-  WORD count = reader.Word();
-  parsed->x = reader.Short();
-  parsed->y = reader.Short();
-  parsed->cx = reader.Short();
-  parsed->cy = reader.Short();
-  WORD number;
-  std::string text;
-  reader.NumberOrText(&number, &text);
-  if (number != 0 || !text.empty()) PlatformUnsupported("DialogBoxParamA", "menus in templates");
-  reader.NumberOrText(&number, &text);
-  if (number != 0 || !text.empty()) {
-    PlatformUnsupported("DialogBoxParamA", "window classes in templates");
-  }
-  parsed->caption = reader.Text();
-  if (parsed->style & (DS_SETFONT | DS_SHELLFONT)) {
-    parsed->pointSize = reader.Word();
-    reader.Word();  // weight
-    reader.Word();  // italic and character set
-    // The face (usually "MS Shell Dlg") has no match here: a sans font
-    // stands for it.
-    reader.Text();
-  }
-  for (WORD i = 0; i < count && reader.ok; ++i) {
-    reader.AlignToDword();
-    ControlTemplate control;
-    reader.Dword();  // help id
-    reader.Dword();  // extended style: WS_EX_TRANSPARENT changes nothing over GTK
-    control.style = reader.Dword();
-    control.x = reader.Short();
-    control.y = reader.Short();
-    control.cx = reader.Short();
-    control.cy = reader.Short();
-    control.id = int(reader.Dword());
-    reader.NumberOrText(&control.classAtom, &control.className);
-    reader.NumberOrText(&control.textOrdinal, &control.text);
-    WORD extra = reader.Word();
-    if (reader.Has(extra)) reader.at += extra;
-    parsed->controls.push_back(control);
-  }
-  return reader.ok;
-}
 
 Kind KindOf(const ControlTemplate& control) {
   const std::string& name = control.className;
@@ -827,11 +698,19 @@ INT_PTR WINAPI DialogBoxParamA(HINSTANCE instance, LPCSTR templateName, HWND own
   const BYTE* data;
   size_t size;
   DialogTemplate made;
-  if (templateName == nullptr ||
-      !FindResourceBytes(5 /* RT_DIALOG */, templateName, &data, &size) ||
-      !ParseTemplate(data, size, &made)) {
+  if (templateName == nullptr || !FindResourceBytes(5 /* RT_DIALOG */, templateName, &data, &size))
     return -1;
+  DialogTemplateResult read = ReadDialogTemplate(data, size, &made);
+  if (read == DialogTemplateResult::kNotExtended) {
+    PlatformUnsupported("DialogBoxParamA", "templates other than extended ones (DIALOGEX)");
   }
+  if (made.menuOrdinal != 0 || !made.menuName.empty()) {
+    PlatformUnsupported("DialogBoxParamA", "menus in templates");
+  }
+  if (made.classOrdinal != 0 || !made.className.empty()) {
+    PlatformUnsupported("DialogBoxParamA", "window classes in templates");
+  }
+  if (read == DialogTemplateResult::kDamaged) return -1;
   if (!StartGtk()) return -1;
 
   HWND dialog = CreateDialogWindow(instance, made, owner, dialogProc);

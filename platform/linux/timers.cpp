@@ -4,8 +4,11 @@
 //   SetTimer      a timer of one of our windows, by id, with or without a
 //                 callback; returns the id, or 1 for id 0 (the result must
 //                 not be 0, and Wine gives 1). Setting an id again gives it the
-//                 new period and callback and starts it afresh. Periods
-//                 below 10 ms count 10 ms, as Windows' USER_TIMER_MINIMUM.
+//                 new period and callback and starts it afresh. As on
+//                 Windows, periods below USER_TIMER_MINIMUM (10 ms) count
+//                 10 ms and periods beyond USER_TIMER_MAXIMUM (0x7FFFFFFF ms)
+//                 count 0x7FFFFFFF ms: a show's stored interval can be any
+//                 32-bit value.
 //   KillTimer     TRUE when it stopped a timer, which also takes back the
 //                 timer's WM_TIMER if it waits; FALSE otherwise.
 //   Sleep         brings what was drawn to the screen first; Sleep(0) yields.
@@ -13,8 +16,8 @@
 // A timer is not a posted message: once due, it stands ready for one WM_TIMER
 // until that is taken, and its next period starts then. So however long the
 // program was busy, a timer gives one WM_TIMER, as on Windows.
-// Not implemented: timers without a window (thread timers), SetCoalescableTimer
-//   and periods beyond 0x7FFFFFFF ms (USER_TIMER_MAXIMUM).
+// Not implemented: timers without a window (thread timers) and
+//   SetCoalescableTimer.
 #include <sched.h>
 #include <time.h>
 
@@ -37,7 +40,8 @@ struct Timer {
 
 std::vector<Timer> timers;
 
-constexpr UINT kMinimumPeriod = 10;
+constexpr UINT kMinimumPeriod = 0x0000000A;   // USER_TIMER_MINIMUM
+constexpr UINT kMaximumPeriod = 0x7FFFFFFFu;  // USER_TIMER_MAXIMUM
 
 }  // namespace
 
@@ -80,9 +84,8 @@ void KillWindowTimers(HWND window) {
 
 UINT_PTR WINAPI SetTimer(HWND window, UINT_PTR id, UINT elapse, TIMERPROC callback) {
   if (window == nullptr) PlatformUnsupported("SetTimer", "timers without a window");
-  if (elapse > 0x7FFFFFFFu) PlatformUnsupported("SetTimer", "periods beyond USER_TIMER_MAXIMUM");
   if (!WindowExists(window)) return 0;
-  UINT period = std::max(elapse, kMinimumPeriod);
+  UINT period = std::clamp(elapse, kMinimumPeriod, kMaximumPeriod);
   int64_t due = MonotonicMilliseconds() + period;
   for (Timer& timer : timers) {
     if (timer.window == window && timer.id == id) {

@@ -24,7 +24,8 @@
 //   on Expose. It selects no input, so the parent gets the input; when the parent is destroyed, so
 //   is our window (DestroyNotify).
 // Not implemented: carrying messages to other programs' windows (PostMessageA
-//   and SendMessageA to them fail), colour-mapped visuals, following a
+//   and SendMessageA to them fail), colour-mapped visuals (a child inside a
+//   parent of such a visual is not made: CreateWindowExA fails), following a
 //   parent's change of size, screens other than the default one.
 #include <strings.h>
 
@@ -40,7 +41,6 @@
 #include <vector>
 
 #include "platform/linux/ansi_text.h"
-#include "platform/linux/unsupported.h"
 #include "platform/linux/windowing.h"
 
 namespace {
@@ -321,8 +321,10 @@ unsigned long X11CreateChild(HWND parent, const RECT& rect, bool visible) {
   }
   // DirectColor is taken as TrueColor: its colour maps are ramps in practice
   // (SDL's windows on Xvfb have that visual).
+  // The parent comes from the command line or the environment, so a visual
+  // that we cannot draw in fails the call, as a parent Windows cannot use does.
   if (attributes.visual->c_class != TrueColor && attributes.visual->c_class != DirectColor) {
-    PlatformUnsupported("CreateWindowExA", "parent windows of an X visual without colour masks");
+    return 0;
   }
   Trap trap(display);
   XSetWindowAttributes settings = {};

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/linux/dialog_template.h"
 #include "platform/linux/windowing.h"
 #include "resources/resource_ids.h"
 
@@ -18,55 +19,7 @@ struct Control {
   DWORD style;
   DWORD exStyle;
   int x, y, cx, cy;
-  std::string text;  // UTF-8; "#102" names an icon resource
-};
-
-// Little-endian fields of the template, with a bounds check at every read.
-class Fields {
- public:
-  Fields(const BYTE* data, size_t size) : data_(data), size_(size) {}
-  WORD Word() {
-    if (at_ + 2 > size_) {
-      ADD_FAILURE() << "template ends early";
-      return 0;
-    }
-    WORD value = WORD(data_[at_] | data_[at_ + 1] << 8);
-    at_ += 2;
-    return value;
-  }
-  DWORD Dword() {
-    DWORD low = Word();
-    return low | DWORD(Word()) << 16;
-  }
-  int Short() { return int16_t(Word()); }
-  // UTF-8 of characters below U+0800, which are all that the template holds.
-  std::string Text() {
-    std::string text;
-    for (WORD unit = Word(); unit != 0 && at_ <= size_; unit = Word()) {
-      if (unit < 0x80) {
-        text += char(unit);
-      } else {
-        text += char(0xC0 | unit >> 6);
-        text += char(0x80 | (unit & 0x3F));
-      }
-    }
-    return text;
-  }
-  // "#n" for a number.
-  std::string NumberOrText() {
-    if (at_ + 2 <= size_ && data_[at_] == 0xFF && data_[at_ + 1] == 0xFF) {
-      Word();
-      return "#" + std::to_string(Word());
-    }
-    return Text();
-  }
-  void AlignToDword() { at_ = (at_ + 3) & ~size_t(3); }
-  size_t at() const { return at_; }
-
- private:
-  const BYTE* data_;
-  size_t size_;
-  size_t at_ = 0;
+  std::string text;  // Windows-1252; "#102" names an icon resource
 };
 
 constexpr DWORD kChild = WS_CHILD | WS_VISIBLE;
@@ -90,7 +43,7 @@ const std::vector<Control> kExpected = {
      29, 25, "Button1"},
     {IDC_SETTINGS_GROUP, kButton, kChild | BS_GROUPBOX, 0, 4, 6, 247, 66, "User Configuration"},
     {IDC_CREDIT_LINE, kStatic, kChild | SS_LEFTNOWORDWRAP | WS_GROUP, 0, 65, 164, 131, 8, "Line1"},
-    {IDC_CREDIT_SIGN, kStatic, kText, 0, 55, 164, 8, 8, "\xC2\xA9"},
+    {IDC_CREDIT_SIGN, kStatic, kText, 0, 55, 164, 8, 8, "\xA9"},
     {IDC_INFO_LINE, kStatic, kText, 0, 55, 178, 142, 8, "Line2"},
     {-1, kStatic, kText, 0, 13, 25, 70, 8, "Redraw Speed (sec.):"},
     {IDC_SHOW_TITLE, kStatic, kText, 0, 55, 150, 142, 8, "Screen Saver"},
@@ -103,44 +56,68 @@ TEST(DialogTemplateTest, SettingsTemplateHoldsTheDialogAsDesigned) {
   const BYTE* data = nullptr;
   size_t size = 0;
   ASSERT_TRUE(FindResourceBytes(5 /* RT_DIALOG */, MAKEINTRESOURCEA(IDD_SETTINGS), &data, &size));
-  Fields fields(data, size);
-  EXPECT_EQ(fields.Word(), 1);       // extended template
-  EXPECT_EQ(fields.Word(), 0xFFFF);  // its signature
-  EXPECT_EQ(fields.Dword(), 0u);     // help id
-  EXPECT_EQ(fields.Dword(), 0u);     // no extended style
-  EXPECT_EQ(fields.Dword(), 0x90C800C0u);
+  DialogTemplate dialog;
+  ASSERT_EQ(ReadDialogTemplate(data, size, &dialog), DialogTemplateResult::kRead);
+  EXPECT_EQ(dialog.helpId, 0u);
+  EXPECT_EQ(dialog.exStyle, 0u);
+  EXPECT_EQ(dialog.style, 0x90C800C0u);
   EXPECT_EQ(WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT,
             0x90C800C0u);
-  WORD count = fields.Word();
-  ASSERT_EQ(count, kExpected.size());
-  EXPECT_EQ(fields.Short(), 6);
-  EXPECT_EQ(fields.Short(), 18);
-  EXPECT_EQ(fields.Short(), 256);
-  EXPECT_EQ(fields.Short(), 199);
-  EXPECT_EQ(fields.NumberOrText(), "");  // no menu
-  EXPECT_EQ(fields.NumberOrText(), "");  // the standard dialog class
-  EXPECT_EQ(fields.Text(), "Lumivane ");
-  EXPECT_EQ(fields.Word(), 8);       // points
-  EXPECT_EQ(fields.Word(), 0);       // weight
-  EXPECT_EQ(fields.Word(), 0x0100);  // not italic, character set 1
-  EXPECT_EQ(fields.Text(), "MS Shell Dlg");
+  EXPECT_EQ(dialog.x, 6);
+  EXPECT_EQ(dialog.y, 18);
+  EXPECT_EQ(dialog.cx, 256);
+  EXPECT_EQ(dialog.cy, 199);
+  // No menu, and the standard dialog class.
+  EXPECT_EQ(dialog.menuOrdinal, 0);
+  EXPECT_EQ(dialog.menuName, "");
+  EXPECT_EQ(dialog.classOrdinal, 0);
+  EXPECT_EQ(dialog.className, "");
+  EXPECT_EQ(dialog.caption, "Lumivane ");
+  EXPECT_EQ(dialog.pointSize, 8);
+  EXPECT_EQ(dialog.weight, 0);
+  EXPECT_EQ(dialog.italicAndCharSet, 0x0100);  // not italic, character set 1
+  EXPECT_EQ(dialog.face, "MS Shell Dlg");
 
-  for (const Control& expected : kExpected) {
+  ASSERT_EQ(dialog.controls.size(), kExpected.size());
+  for (size_t i = 0; i < kExpected.size(); ++i) {
+    const Control& expected = kExpected[i];
+    const ControlTemplate& control = dialog.controls[i];
     SCOPED_TRACE("control " + std::to_string(expected.id) + " " + expected.text);
-    fields.AlignToDword();
-    EXPECT_EQ(fields.Dword(), 0u);  // help id
-    EXPECT_EQ(fields.Dword(), expected.exStyle);
-    EXPECT_EQ(fields.Dword(), expected.style);
-    EXPECT_EQ(fields.Short(), expected.x);
-    EXPECT_EQ(fields.Short(), expected.y);
-    EXPECT_EQ(fields.Short(), expected.cx);
-    EXPECT_EQ(fields.Short(), expected.cy);
-    EXPECT_EQ(int(fields.Dword()), expected.id);
-    EXPECT_EQ(fields.NumberOrText(), "#" + std::to_string(expected.classAtom));
-    EXPECT_EQ(fields.NumberOrText(), expected.text);
-    EXPECT_EQ(fields.Word(), 0);  // no creation data
+    EXPECT_EQ(control.helpId, 0u);
+    EXPECT_EQ(control.exStyle, expected.exStyle);
+    EXPECT_EQ(control.style, expected.style);
+    EXPECT_EQ(control.x, expected.x);
+    EXPECT_EQ(control.y, expected.y);
+    EXPECT_EQ(control.cx, expected.cx);
+    EXPECT_EQ(control.cy, expected.cy);
+    EXPECT_EQ(control.id, expected.id);
+    EXPECT_EQ(control.classAtom, expected.classAtom);
+    EXPECT_EQ(control.className, "");
+    std::string text =
+        control.textOrdinal != 0 ? "#" + std::to_string(control.textOrdinal) : control.text;
+    EXPECT_EQ(text, expected.text);
+    EXPECT_EQ(control.extraBytes, 0);  // no creation data
   }
-  EXPECT_EQ(fields.at(), size);
+  EXPECT_EQ(dialog.bytesRead, size);
+}
+
+// A template cut anywhere is damaged, never read past its end; one that is
+// not extended is told apart before anything else is read.
+TEST(DialogTemplateTest, CutTemplatesAreDamagedAndOldStyleOnesRecognised) {
+  const BYTE* data = nullptr;
+  size_t size = 0;
+  ASSERT_TRUE(FindResourceBytes(5 /* RT_DIALOG */, MAKEINTRESOURCEA(IDD_SETTINGS), &data, &size));
+  for (size_t cut = 0; cut < size; ++cut) {
+    // A copy of its own, so that the sanitizers see a read past the cut.
+    std::vector<BYTE> part(data, data + cut);
+    DialogTemplate dialog;
+    EXPECT_EQ(ReadDialogTemplate(part.data(), part.size(), &dialog), DialogTemplateResult::kDamaged)
+        << cut;
+  }
+  const BYTE oldStyle[] = {0xC0, 0x00, 0xC8, 0x90, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+  DialogTemplate dialog;
+  EXPECT_EQ(ReadDialogTemplate(oldStyle, sizeof oldStyle, &dialog),
+            DialogTemplateResult::kNotExtended);
 }
 
 // Each icon group holds one 32 x 32 image of 16 colours, whose bitmap has

@@ -508,4 +508,40 @@ TEST_F(SaverEndToEndTest, TerminationEndsItCleanlyWithoutTemporaryFiles) {
   }
 }
 
+// xscreensaver may hand over a window of a colour-mapped visual, in which the
+// player cannot draw: it ends, as a preview whose window cannot be made does.
+TEST_F(SaverEndToEndTest, AWindowOfAColourMappedVisualEndsItWithoutAPicture) {
+  if (build_.wine) GTEST_SKIP() << "xscreensaver runs the Linux build";
+  // A display of its own whose only visual is PseudoColor; Xvfb prints the
+  // number it chose.
+  Running server({Tool("Xvfb"), "-displayfd", "1", "-nolisten", "tcp", "-screen", "0", "320x240x8"},
+                 scratch_ / "xvfb.txt");
+  std::string number;
+  for (auto end = Clock::now() + std::chrono::seconds(20);
+       number.empty() && Clock::now() < end && server.StillRunning();) {
+    std::istringstream in(ReadFileBytes(scratch_ / "xvfb.txt"));
+    in >> number;
+    if (number.empty()) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  ASSERT_FALSE(number.empty()) << ReadFileBytes(scratch_ / "xvfb.txt");
+  Display* colourMapped = XOpenDisplay((":" + number).c_str());
+  ASSERT_NE(colourMapped, nullptr);
+  ASSERT_EQ(DefaultVisual(colourMapped, DefaultScreen(colourMapped))->c_class, PseudoColor);
+  Window window =
+      XCreateSimpleWindow(colourMapped, DefaultRootWindow(colourMapped), 0, 0, 200, 150, 0, 0, 0);
+  XMapWindow(colourMapped, window);
+  XSync(colourMapped, False);
+  char hex[32];
+  std::snprintf(hex, sizeof hex, "0x%lx", static_cast<unsigned long>(window));
+
+  std::string display = std::getenv("DISPLAY");
+  SetEnv("DISPLAY", ":" + number);
+  auto saver = Start({"-window-id", hex});
+  SetEnv("DISPLAY", display);
+  // The exit code of a saver without its window (-1).
+  EXPECT_EQ(saver->WaitExit(15000), 255) << Log(0);
+  EXPECT_EQ(Log(0), "");
+  XCloseDisplay(colourMapped);
+}
+
 }  // namespace
