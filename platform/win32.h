@@ -13,8 +13,8 @@
 //   linux/system_parameters.cpp SystemParametersInfoA (the saver-running state)
 //   linux/message_box.cpp   MessageBoxA over SDL2
 //   linux/message_beep.cpp  MessageBeep as the terminal's bell
-//   linux/registry.cpp      Reg* calls over a REGEDIT4 text file
-//   linux/regedit_file.cpp  reading and writing that file
+//   linux/registry.cpp      Reg* calls over a regedit file, written on closing a key
+//   linux/regedit_file.cpp  reading and writing that file (REGEDIT4 and version 5)
 //   linux/sound.cpp         waveOutGetNumDevs and PlaySoundA over SDL2 audio
 //   linux/global_memory.cpp movable global memory blocks
 //   linux/old_files.cpp     OpenFile, _lread, _llseek, _lclose
@@ -27,6 +27,7 @@
 //   linux/x11_display.cpp   other programs' windows on the X display, children inside them
 //   linux/close_signals.cpp SIGTERM and SIGINT as WM_CLOSE
 //   linux/ansi_text.cpp     the ANSI code page 1252 to and from UTF-8
+//   linux/utf16_text.cpp    UTF-16LE to and from UTF-8
 //   linux/timers.cpp        window timers, Sleep and the tick count
 //   linux/windowing.h       what those files and gdi.cpp tell each other
 //   linux/temp_files.cpp    temporary file names and deleting files

@@ -1,23 +1,32 @@
-// Reading and writing the REGEDIT4 file that holds HKEY_CURRENT_USER.
+// Reading and writing the regedit file that holds HKEY_CURRENT_USER.
 //
 // Implemented:
-//   format   what regedit imports on Windows: the first line REGEDIT4, then
-//            sections [KEY] holding value entries "name"= or @= followed by a
-//            quoted string (escapes \\ and \"), dword: with up to 8 hex
-//            digits, hex:bytes or hex(N):bytes, the byte list continued over
-//            lines with a trailing backslash; comment lines start with ';'.
-//            CRLF and LF are read; CRLF is written. Every entry keeps its text
-//            as read, so entries nobody changed are written back as they were;
-//            blank lines are not kept (one follows each section).
+//   format   what regedit imports on Windows: the first line REGEDIT4 or
+//            "Windows Registry Editor Version 5.00", then sections [KEY]
+//            holding value entries "name"= or @= followed by a quoted string
+//            (escapes \\ and \"; in version 5 also \r, \n and \0, which
+//            Wine's regedit writes), dword: with up to 8 hex digits, hex:bytes
+//            or hex(N):bytes, the byte list continued over lines with a
+//            trailing backslash; comment lines start with ';'. CRLF and LF are
+//            read; CRLF is written. Every entry keeps its text as read, so
+//            entries nobody changed are written back as they were; blank lines
+//            are not kept (one follows each section).
+//   text     REGEDIT4 is ANSI (code page 1252 in this layer) and passes as
+//            it is. Version 5 is UTF-16LE with a byte-order mark, as regedit
+//            exports it, or UTF-8 with or without one; a file is written back
+//            in the form it was read in, and a new file is REGEDIT4. In
+//            version 5 key names, value names, quoted strings and the bytes
+//            of hex(1), hex(2) and hex(7) values (UTF-16LE there) are turned
+//            into ANSI for the calls and back when written.
 //   location $XDG_CONFIG_HOME/lumivane/user.reg, or $HOME/.config/... when
 //            XDG_CONFIG_HOME is unset, empty or relative.
 //   updates  serialised between processes by flock on user.reg.lock; the new
 //            text goes to a temporary file in the same folder, which is synced
 //            and renamed over user.reg, so readers never see half a file.
-// Not implemented: the Unicode format ("Windows Registry Editor Version
-//   5.00"), deletion entries ([-KEY], "name"=-), escapes other than \\ and \".
-//   A file holding any of them counts as unparseable: it reads as empty and is
-//   never written over.
+// Not implemented: deletion entries ([-KEY], "name"=-), other escapes,
+//   UTF-16 that is not well formed, big-endian UTF-16, and REGEDIT4 in a
+//   Unicode encoding. A file holding any of them counts as unparseable: it
+//   reads as empty and is never written over.
 #include "platform/linux/regedit_file.h"
 
 #include <fcntl.h>
@@ -26,15 +35,41 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/linux/ansi_text.h"
+#include "platform/linux/utf16_text.h"
+
 namespace {
 
 const char kCrLf[] = "\r\n";
+const char kRegedit4[] = "REGEDIT4";
+const char kVersion5[] = "Windows Registry Editor Version 5.00";
+const char kUtf16Mark[] = "\xFF\xFE";
+const char kUtf8Mark[] = "\xEF\xBB\xBF";
+
+bool IsUnicode(RegeditForm form) {
+  return form != RegeditForm::Regedit4;
+}
+
+// Names and strings of the file's text as the ANSI calls see them, and back.
+std::string ToAnsi(const std::string& text, RegeditForm form) {
+  return IsUnicode(form) ? Utf8ToAnsi(text) : text;
+}
+
+std::string FromAnsi(const std::string& text, RegeditForm form) {
+  return IsUnicode(form) ? AnsiToUtf8(text) : text;
+}
+
+// The types whose bytes the ANSI calls see as ANSI text.
+bool IsStringType(DWORD type) {
+  return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
+}
 
 bool IsBlank(char c) {
   return c == ' ' || c == '\t';
@@ -84,8 +119,19 @@ bool ParseHexNumber(const std::string& text, DWORD* value) {
   return true;
 }
 
+// The character that the escape \c stands for; false when the form has no
+// such escape.
+bool Unescape(char c, RegeditForm form, char* out) {
+  const char* from = IsUnicode(form) ? "\\\"rn0" : "\\\"";
+  const char to[] = {'\\', '"', '\r', '\n', '\0'};
+  const char* at = std::strchr(from, c);
+  if (c == '\0' || at == nullptr) return false;
+  *out = to[at - from];
+  return true;
+}
+
 // A quoted string starting at s[*pos]; *pos ends after the closing quote.
-bool ParseQuoted(const std::string& s, size_t* pos, std::string* text) {
+bool ParseQuoted(const std::string& s, size_t* pos, RegeditForm form, std::string* text) {
   if (*pos >= s.size() || s[*pos] != '"') return false;
   text->clear();
   for (size_t i = *pos + 1; i < s.size(); ++i) {
@@ -95,8 +141,8 @@ bool ParseQuoted(const std::string& s, size_t* pos, std::string* text) {
       return true;
     }
     if (c == '\\') {
-      if (i + 1 >= s.size() || (s[i + 1] != '\\' && s[i + 1] != '"')) return false;
-      c = s[++i];
+      if (i + 1 >= s.size()) return false;
+      if (!Unescape(s[++i], form, &c)) return false;
     }
     text->push_back(c);
   }
@@ -150,8 +196,8 @@ std::vector<std::string> SplitLines(const std::string& text) {
 }
 
 // The value entry that starts at lines[*index]; *index ends at its last line.
-bool ParseValueEntry(const std::vector<std::string>& lines, size_t* index, RegeditEntry* entry,
-                     const char** reason) {
+bool ParseValueEntry(const std::vector<std::string>& lines, size_t* index, RegeditForm form,
+                     RegeditEntry* entry, const char** reason) {
   const size_t first = *index;
   const std::string& line = lines[first];
   size_t pos = SkipBlanks(line, 0);
@@ -159,10 +205,11 @@ bool ParseValueEntry(const std::vector<std::string>& lines, size_t* index, Reged
   if (line[pos] == '@') {
     entry->name.clear();
     ++pos;
-  } else if (!ParseQuoted(line, &pos, &entry->name)) {
+  } else if (!ParseQuoted(line, &pos, form, &entry->name)) {
     *reason = "a value name is not a complete quoted string";
     return false;
   }
+  entry->name = ToAnsi(entry->name, form);
   pos = SkipBlanks(line, pos);
   if (pos == line.size() || line[pos] != '=') {
     *reason = "a value name is not followed by '='";
@@ -172,12 +219,12 @@ bool ParseValueEntry(const std::vector<std::string>& lines, size_t* index, Reged
 
   if (pos < line.size() && line[pos] == '"') {
     std::string text;
-    if (!ParseQuoted(line, &pos, &text) || SkipBlanks(line, pos) != line.size()) {
+    if (!ParseQuoted(line, &pos, form, &text) || SkipBlanks(line, pos) != line.size()) {
       *reason = "a string value is not one complete quoted string";
       return false;
     }
     entry->type = REG_SZ;
-    entry->data = text + '\0';
+    entry->data = ToAnsi(text, form) + '\0';
   } else if (StartsWithNoCase(line, pos, "dword:")) {
     DWORD value = 0;
     if (!ParseHexNumber(TrimRight(line.substr(pos + 6)), &value)) {
@@ -218,6 +265,9 @@ bool ParseValueEntry(const std::vector<std::string>& lines, size_t* index, Reged
       *index = first;
       *reason = "a hex value is not a list of two-digit hex bytes";
       return false;
+    }
+    if (IsUnicode(form) && IsStringType(entry->type)) {
+      entry->data = Utf8ToAnsi(Utf16LeToUtf8(entry->data));
     }
   } else if (pos < line.size() && line[pos] == '-') {
     *reason = "a deletion entry, which a stored registry cannot hold";
@@ -265,21 +315,24 @@ bool ReadWholeFile(const std::string& path, std::string* text) {
 }
 
 // Fills file from the store: ERROR_SUCCESS when it was read or is missing,
-// else the reason it cannot be written over (after warning once).
-LONG LoadStore(const std::string& path, RegeditFile* file) {
+// else the reason it cannot be written over (after warning once), with the
+// path and what is wrong in problem.
+LONG LoadStore(const std::string& path, RegeditFile* file, std::string* problem) {
   *file = RegeditFile();
   std::string text;
   if (!ReadWholeFile(path, &text)) {
     if (errno == ENOENT) return ERROR_SUCCESS;
     int error = errno;
+    *problem = path + ": cannot be read: " + std::strerror(error);
     WarnOnce(path, std::string("cannot be read: ") + std::strerror(error));
     return ErrorFromErrno(error, ERROR_READ_FAULT);
   }
   RegeditError parseError;
   if (!ParseRegedit(text, file, &parseError)) {
     *file = RegeditFile();
-    WarnOnce(path + ":" + std::to_string(parseError.line),
-             "cannot be parsed: " + parseError.reason);
+    std::string where = path + ":" + std::to_string(parseError.line);
+    *problem = where + ": cannot be parsed: " + parseError.reason;
+    WarnOnce(where, "cannot be parsed: " + parseError.reason);
     return ERROR_REGISTRY_CORRUPT;
   }
   return ERROR_SUCCESS;
@@ -295,16 +348,20 @@ bool MakeDirectories(const std::string& dir) {
 }
 
 // Writes text to a new file beside path and renames it over path; on failure
-// the new file is removed and path is untouched.
-LONG ReplaceFile(const std::string& path, const std::string& text) {
+// the new file is removed, path is untouched, and problem says why.
+LONG ReplaceFile(const std::string& path, const std::string& text, std::string* problem) {
   std::string temporary = path + ".XXXXXX";
   int fd = mkostemp(&temporary[0], O_CLOEXEC);
-  if (fd < 0) return ErrorFromErrno(errno, ERROR_WRITE_FAULT);
+  if (fd < 0) {
+    *problem = temporary + ": cannot be created: " + std::strerror(errno);
+    return ErrorFromErrno(errno, ERROR_WRITE_FAULT);
+  }
   FILE* out = fdopen(fd, "wb");
   if (out == nullptr) {
     int error = errno;
     close(fd);
     unlink(temporary.c_str());
+    *problem = path + ": cannot be written: " + std::strerror(error);
     return ErrorFromErrno(error, ERROR_WRITE_FAULT);
   }
   int error = 0;
@@ -316,22 +373,59 @@ LONG ReplaceFile(const std::string& path, const std::string& text) {
   if (error == 0 && std::rename(temporary.c_str(), path.c_str()) != 0) error = errno;
   if (error != 0) {
     unlink(temporary.c_str());
+    *problem = path + ": cannot be written: " + std::strerror(error);
     return ErrorFromErrno(error, ERROR_WRITE_FAULT);
   }
   return ERROR_SUCCESS;
 }
 
-}  // namespace
-
-bool ParseRegedit(const std::string& text, RegeditFile* file, RegeditError* error) {
-  *file = RegeditFile();
-  std::vector<std::string> lines = SplitLines(text);
-  if (lines.empty()) return true;
-  if (TrimRight(lines[0]) != "REGEDIT4") {
+// The file's text (UTF-8 in the Unicode forms, with the byte-order mark
+// gone), its lines, and its form, which the first line settles.
+bool DecodeText(const std::string& bytes, std::vector<std::string>* lines, RegeditForm* form,
+                RegeditError* error) {
+  std::string text = bytes;
+  bool hasMark = true;
+  *form = RegeditForm::Version5Utf8;
+  if (bytes.compare(0, 2, kUtf16Mark) == 0) {
+    bool valid = true;
+    text = Utf16LeToUtf8(bytes.substr(2), &valid);
+    if (!valid) {
+      size_t bad = text.find("\xEF\xBF\xBD");
+      error->line = 1 + int(std::count(text.begin(), text.begin() + long(bad), '\n'));
+      error->reason = "the text is not well-formed UTF-16";
+      return false;
+    }
+    *form = RegeditForm::Version5Utf16;
+  } else if (bytes.compare(0, 3, kUtf8Mark) == 0) {
+    text = bytes.substr(3);
+    *form = RegeditForm::Version5Utf8Bom;
+  } else {
+    hasMark = false;
+    *form = RegeditForm::Regedit4;
+  }
+  *lines = SplitLines(text);
+  if (lines->empty()) return true;
+  std::string first = TrimRight((*lines)[0]);
+  if (first == kVersion5) {
+    if (!hasMark) *form = RegeditForm::Version5Utf8;
+  } else if (first != kRegedit4 || hasMark) {
     error->line = 1;
-    error->reason = "the first line is not REGEDIT4";
+    error->reason =
+        hasMark ? "the first line is not \"" + std::string(kVersion5) + "\""
+                : "the first line is neither REGEDIT4 nor \"" + std::string(kVersion5) + "\"";
     return false;
   }
+  return true;
+}
+
+}  // namespace
+
+bool ParseRegedit(const std::string& bytes, RegeditFile* file, RegeditError* error) {
+  *file = RegeditFile();
+  std::vector<std::string> lines;
+  RegeditForm form = RegeditForm::Regedit4;
+  if (!DecodeText(bytes, &lines, &form, error)) return false;
+  file->form = form;
   for (size_t i = 1; i < lines.size(); ++i) {
     const std::string& line = lines[i];
     size_t pos = SkipBlanks(line, 0);
@@ -355,7 +449,7 @@ bool ParseRegedit(const std::string& text, RegeditFile* file, RegeditError* erro
         reason = "a deletion section, which a stored registry cannot hold";
       } else {
         RegeditSection section;
-        section.key = header.substr(pos + 1, header.size() - pos - 2);
+        section.key = ToAnsi(header.substr(pos + 1, header.size() - pos - 2), form);
         while (!section.key.empty() && section.key.back() == '\\')
           section.key.pop_back();
         section.header = line;
@@ -366,7 +460,7 @@ bool ParseRegedit(const std::string& text, RegeditFile* file, RegeditError* erro
       RegeditEntry entry;
       if (file->sections.empty()) {
         reason = "a value stands before the first section";
-      } else if (ParseValueEntry(lines, &i, &entry, &reason)) {
+      } else if (ParseValueEntry(lines, &i, form, &entry, &reason)) {
         file->sections.back().entries.push_back(entry);
         continue;
       }
@@ -382,7 +476,7 @@ bool ParseRegedit(const std::string& text, RegeditFile* file, RegeditError* erro
 }
 
 std::string FormatRegedit(const RegeditFile& file) {
-  std::string text = std::string("REGEDIT4") + kCrLf;
+  std::string text = std::string(IsUnicode(file.form) ? kVersion5 : kRegedit4) + kCrLf;
   for (const std::string& line : file.preamble)
     text += line + kCrLf;
   text += kCrLf;
@@ -394,29 +488,36 @@ std::string FormatRegedit(const RegeditFile& file) {
     }
     text += kCrLf;
   }
-  return text;
+  switch (file.form) {
+    case RegeditForm::Version5Utf16:
+      return kUtf16Mark + Utf8ToUtf16Le(text);
+    case RegeditForm::Version5Utf8Bom:
+      return kUtf8Mark + text;
+    default:
+      return text;
+  }
 }
 
-RegeditSection MakeRegeditSection(const std::string& key) {
+RegeditSection MakeRegeditSection(const std::string& key, RegeditForm form) {
   RegeditSection section;
   section.key = key;
-  section.header = "[" + key + "]";
+  section.header = "[" + FromAnsi(key, form) + "]";
   return section;
 }
 
 bool MakeRegeditValue(const std::string& name, DWORD type, const std::string& data,
-                      RegeditEntry* entry) {
+                      RegeditForm form, RegeditEntry* entry) {
   if (HasLineBreak(name)) return false;
   entry->isValue = true;
   entry->name = name;
   entry->type = type;
   entry->data = data;
-  std::string line = name.empty() ? "@=" : Quote(name) + "=";
+  std::string line = name.empty() ? "@=" : Quote(FromAnsi(name, form)) + "=";
   if (type == REG_SZ) {
     std::string text = data.substr(0, data.find('\0'));
     entry->data = text + '\0';
     if (!HasLineBreak(text)) {
-      entry->lines = {line + Quote(text)};
+      entry->lines = {line + Quote(FromAnsi(text, form))};
       return true;
     }
   } else if (type == REG_DWORD && data.size() == 4) {
@@ -435,9 +536,11 @@ bool MakeRegeditValue(const std::string& name, DWORD type, const std::string& da
     std::snprintf(prefix, sizeof prefix, "hex(%x):", unsigned(type));
   }
   line += prefix;
-  for (size_t i = 0; i < entry->data.size(); ++i) {
+  std::string bytes = entry->data;
+  if (IsUnicode(form) && IsStringType(type)) bytes = Utf8ToUtf16Le(AnsiToUtf8(bytes));
+  for (size_t i = 0; i < bytes.size(); ++i) {
     char byte[4];
-    std::snprintf(byte, sizeof byte, i == 0 ? "%02x" : ",%02x", unsigned(BYTE(entry->data[i])));
+    std::snprintf(byte, sizeof byte, i == 0 ? "%02x" : ",%02x", unsigned(BYTE(bytes[i])));
     line += byte;
   }
   entry->lines = {line};
@@ -463,26 +566,43 @@ std::string RegeditStorePath() {
 RegeditFile ReadRegeditStore() {
   RegeditFile file;
   std::string path = RegeditStorePath();
-  if (!path.empty()) LoadStore(path, &file);
+  std::string problem;
+  if (!path.empty()) LoadStore(path, &file, &problem);
   return file;
 }
 
-LONG UpdateRegeditStore(const std::function<bool(RegeditFile*)>& change) {
+LONG UpdateRegeditStore(const std::function<bool(RegeditFile*)>& change, std::string* problem) {
+  std::string ignored;
+  if (problem == nullptr) problem = &ignored;
   std::string path = RegeditStorePath();
-  if (path.empty()) return ERROR_PATH_NOT_FOUND;
-  if (!MakeDirectories(path.substr(0, path.rfind('/')))) {
+  if (path.empty()) {
+    *problem = "there is no home folder to keep the settings file in";
+    return ERROR_PATH_NOT_FOUND;
+  }
+  std::string folder = path.substr(0, path.rfind('/'));
+  if (!MakeDirectories(folder)) {
+    *problem = folder + ": cannot be created: " + std::strerror(errno);
     return ErrorFromErrno(errno, ERROR_PATH_NOT_FOUND);
   }
   int lock = open((path + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-  if (lock < 0) return ErrorFromErrno(errno, ERROR_WRITE_FAULT);
+  if (lock < 0) {
+    *problem = path + ".lock: cannot be opened: " + std::strerror(errno);
+    return ErrorFromErrno(errno, ERROR_WRITE_FAULT);
+  }
   int locked;
   do {
     locked = flock(lock, LOCK_EX);
   } while (locked != 0 && errno == EINTR);
-  LONG status = locked == 0 ? ERROR_SUCCESS : ERROR_WRITE_FAULT;
+  LONG status = ERROR_SUCCESS;
+  if (locked != 0) {
+    *problem = path + ".lock: cannot be locked: " + std::strerror(errno);
+    status = ERROR_WRITE_FAULT;
+  }
   RegeditFile file;
-  if (status == ERROR_SUCCESS) status = LoadStore(path, &file);
-  if (status == ERROR_SUCCESS && change(&file)) status = ReplaceFile(path, FormatRegedit(file));
+  if (status == ERROR_SUCCESS) status = LoadStore(path, &file, problem);
+  if (status == ERROR_SUCCESS && change(&file)) {
+    status = ReplaceFile(path, FormatRegedit(file), problem);
+  }
   // Closing the descriptor releases the lock.
   close(lock);
   return status;

@@ -1,17 +1,27 @@
-// Registry calls over the REGEDIT4 file of regedit_file.cpp, which is read
+// Registry calls over the regedit file of regedit_file.cpp, which is read
 // again on every call so that processes see each other's writes.
+//
+// Changes wait in the process, where every call already sees them, until a
+// handle is closed: then all of them replace the file in one write, so that a
+// reader never finds half of a set of values (the settings dialog's six among
+// them). Changes made through handles that are never closed are written when
+// the process exits. A write that fails leaves the file as it was and the
+// changes are dropped; when they held values, a message box names the file
+// and what went wrong, for that is the user's saving failing. A key that only
+// came into being (as when the settings are read at start-up) fails quietly.
 //
 // Implemented:
 //   RegCreateKeyExA  opens or creates a key below HKEY_CURRENT_USER or below a
-//                    key of this layer; a new key is written at once as an
-//                    empty section. Reports REG_CREATED_NEW_KEY or
+//                    key of this layer; a new key is written as an empty
+//                    section. Reports REG_CREATED_NEW_KEY or
 //                    REG_OPENED_EXISTING_KEY.
 //   RegOpenKeyA      opens an existing key (ERROR_FILE_NOT_FOUND otherwise);
 //                    no subkey gives back the same handle, as on Windows.
 //   RegQueryValueExA size query, copy, ERROR_MORE_DATA with the needed size
 //                    and the buffer untouched when it is too small.
 //   RegSetValueExA   any type; see MakeRegeditValue for how each is written.
-//   RegCloseKey      frees a handle; HKEY_CURRENT_USER needs no closing.
+//   RegCloseKey      frees a handle (HKEY_CURRENT_USER needs no freeing) and
+//                    writes the waiting changes; gives the write's error.
 //   Key and value names compare without regard to ASCII case, and a trailing
 //   backslash on a subkey is ignored, as on Windows; a leading or doubled one
 //   gives ERROR_BAD_PATHNAME. A key exists when its section does or when a
@@ -20,6 +30,8 @@
 //   rights (every handle may read and write), deleting keys or values, and
 //   line breaks in key or value names (ERROR_INVALID_PARAMETER: the file
 //   format cannot carry them).
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <mutex>
 #include <string>
@@ -41,8 +53,20 @@ struct Slot {
   std::string key;  // full key name, e.g. HKEY_CURRENT_USER\Software
 };
 
+// A change not yet written: a key made, or a value set.
+struct Change {
+  std::string key;
+  bool isValue = false;
+  std::string name;
+  DWORD type = REG_NONE;
+  std::string data;
+};
+
+// Guards slots and changes.
 std::mutex slotsMutex;
 std::vector<Slot> slots;
+std::vector<Change> changes;
+bool flushAtExitSet = false;
 
 HKEY HandleOf(size_t slot) {
   return reinterpret_cast<HKEY>(uintptr_t(slot + 1) * 4);
@@ -97,6 +121,10 @@ LONG JoinSubKey(const std::string& parent, const char* subKey, std::string* key)
   return ERROR_SUCCESS;
 }
 
+bool HasLineBreakInName(const std::string& name) {
+  return name.find_first_of("\r\n") != std::string::npos;
+}
+
 char Lower(char c) {
   return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
 }
@@ -138,6 +166,87 @@ RegeditEntry* FindValue(RegeditFile* file, const std::string& key, const std::st
   return found;
 }
 
+// Makes the change in file; false when it was already so.
+bool Apply(const Change& change, RegeditFile* file) {
+  if (!change.isValue) {
+    if (KeyExists(*file, change.key)) return false;
+    file->sections.push_back(MakeRegeditSection(change.key, file->form));
+    return true;
+  }
+  RegeditEntry* old = FindValue(file, change.key, change.name);
+  if (old != nullptr) {
+    // Windows keeps the name as first written; so does the file.
+    std::string name = old->name;
+    MakeRegeditValue(name, change.type, change.data, file->form, old);
+    return true;
+  }
+  RegeditSection* section = nullptr;
+  for (RegeditSection& candidate : file->sections) {
+    if (SameName(candidate.key, change.key)) section = &candidate;
+  }
+  if (section == nullptr) {
+    file->sections.push_back(MakeRegeditSection(change.key, file->form));
+    section = &file->sections.back();
+  }
+  RegeditEntry entry;
+  MakeRegeditValue(change.name, change.type, change.data, file->form, &entry);
+  section->entries.push_back(entry);
+  return true;
+}
+
+// The registry as this process sees it: the file with the waiting changes.
+RegeditFile View() {
+  RegeditFile file = ReadRegeditStore();
+  std::lock_guard<std::mutex> lock(slotsMutex);
+  for (const Change& change : changes)
+    Apply(change, &file);
+  return file;
+}
+
+// Writes the waiting changes; on failure gives the file's path and the
+// reason in problem, and whether a value was among the changes lost.
+LONG WriteChanges(std::string* problem, bool* valuesLost) {
+  std::vector<Change> writing;
+  {
+    std::lock_guard<std::mutex> lock(slotsMutex);
+    writing.swap(changes);
+  }
+  *valuesLost = false;
+  if (writing.empty()) return ERROR_SUCCESS;
+  LONG status = UpdateRegeditStore(
+      [&writing](RegeditFile* file) {
+        bool changed = false;
+        for (const Change& change : writing)
+          changed = Apply(change, file) || changed;
+        return changed;
+      },
+      problem);
+  if (status != ERROR_SUCCESS) {
+    for (const Change& change : writing)
+      *valuesLost = *valuesLost || change.isValue;
+  }
+  return status;
+}
+
+void WriteChangesAtExit() {
+  std::string problem;
+  bool valuesLost = false;
+  if (WriteChanges(&problem, &valuesLost) != ERROR_SUCCESS && valuesLost) {
+    std::fprintf(stderr, "lumivane: the settings could not be saved: %s\n", problem.c_str());
+    std::fflush(stderr);
+  }
+}
+
+LONG AddChange(const Change& change) {
+  std::lock_guard<std::mutex> lock(slotsMutex);
+  if (!flushAtExitSet) {
+    if (std::atexit(WriteChangesAtExit) != 0) return ERROR_NOT_ENOUGH_MEMORY;
+    flushAtExitSet = true;
+  }
+  changes.push_back(change);
+  return ERROR_SUCCESS;
+}
+
 }  // namespace
 
 LONG WINAPI RegCreateKeyExA(HKEY parent, LPCSTR subKey, DWORD reserved, LPSTR keyClass,
@@ -154,15 +263,13 @@ LONG WINAPI RegCreateKeyExA(HKEY parent, LPCSTR subKey, DWORD reserved, LPSTR ke
   if (status == ERROR_SUCCESS) status = JoinSubKey(parentKey, subKey, &key);
   if (status != ERROR_SUCCESS) return status;
 
-  bool created = false;
-  if (!KeyExists(ReadRegeditStore(), key)) {
-    // Checked again under the lock: another process may have made it.
-    status = UpdateRegeditStore([&](RegeditFile* file) {
-      if (KeyExists(*file, key)) return false;
-      file->sections.push_back(MakeRegeditSection(key));
-      created = true;
-      return true;
-    });
+  // Another process may make the key before this change is written; the
+  // write then finds it there and leaves it.
+  bool created = !KeyExists(View(), key);
+  if (created) {
+    Change change;
+    change.key = key;
+    status = AddChange(change);
     if (status != ERROR_SUCCESS) return status;
   }
   status = NewHandle(key, result);
@@ -184,7 +291,7 @@ LONG WINAPI RegOpenKeyA(HKEY parent, LPCSTR subKey, PHKEY result) {
   *result = nullptr;
   status = JoinSubKey(parentKey, subKey, &key);
   if (status != ERROR_SUCCESS) return status;
-  if (!KeyExists(ReadRegeditStore(), key)) return ERROR_FILE_NOT_FOUND;
+  if (!KeyExists(View(), key)) return ERROR_FILE_NOT_FOUND;
   return NewHandle(key, result);
 }
 
@@ -196,7 +303,7 @@ LONG WINAPI RegQueryValueExA(HKEY handle, LPCSTR valueName, LPDWORD reserved, LP
   std::string key;
   LONG status = KeyOf(call, handle, &key);
   if (status != ERROR_SUCCESS) return status;
-  RegeditFile file = ReadRegeditStore();
+  RegeditFile file = View();
   const RegeditEntry* value = FindValue(&file, key, valueName == nullptr ? "" : valueName);
   if (value == nullptr) return ERROR_FILE_NOT_FOUND;
   if (type != nullptr) *type = value->type;
@@ -220,38 +327,31 @@ LONG WINAPI RegSetValueExA(HKEY handle, LPCSTR valueName, DWORD reserved, DWORD 
   std::string key;
   LONG status = KeyOf(call, handle, &key);
   if (status != ERROR_SUCCESS) return status;
-  std::string bytes(reinterpret_cast<const char*>(data), data == nullptr ? 0 : dataSize);
-  RegeditEntry entry;
-  if (!MakeRegeditValue(valueName == nullptr ? "" : valueName, type, bytes, &entry)) {
-    return ERROR_INVALID_PARAMETER;
-  }
-  return UpdateRegeditStore([&](RegeditFile* file) {
-    RegeditEntry* old = FindValue(file, key, entry.name);
-    if (old != nullptr) {
-      // Windows keeps the name as first written; so does the file.
-      std::string name = old->name;
-      MakeRegeditValue(name, type, bytes, old);
-      return true;
-    }
-    RegeditSection* section = nullptr;
-    for (RegeditSection& candidate : file->sections) {
-      if (SameName(candidate.key, key)) section = &candidate;
-    }
-    if (section == nullptr) {
-      file->sections.push_back(MakeRegeditSection(key));
-      section = &file->sections.back();
-    }
-    section->entries.push_back(entry);
-    return true;
-  });
+  Change change;
+  change.key = key;
+  change.isValue = true;
+  change.name = valueName == nullptr ? "" : valueName;
+  change.type = type;
+  change.data.assign(reinterpret_cast<const char*>(data), data == nullptr ? 0 : dataSize);
+  if (HasLineBreakInName(change.name)) return ERROR_INVALID_PARAMETER;
+  return AddChange(change);
 }
 
 LONG WINAPI RegCloseKey(HKEY handle) {
-  if (handle == HKEY_CURRENT_USER) return ERROR_SUCCESS;
-  std::lock_guard<std::mutex> lock(slotsMutex);
-  size_t slot = SlotOf(handle);
-  if (slot == slots.size()) return ERROR_INVALID_HANDLE;
-  slots[slot].open = false;
-  slots[slot].key.clear();
-  return ERROR_SUCCESS;
+  if (handle != HKEY_CURRENT_USER) {
+    std::lock_guard<std::mutex> lock(slotsMutex);
+    size_t slot = SlotOf(handle);
+    if (slot == slots.size()) return ERROR_INVALID_HANDLE;
+    slots[slot].open = false;
+    slots[slot].key.clear();
+  }
+  std::string problem;
+  bool valuesLost = false;
+  LONG status = WriteChanges(&problem, &valuesLost);
+  if (status != ERROR_SUCCESS && valuesLost) {
+    std::string text =
+        "The settings could not be saved: " + problem + ". The file was left as it was.";
+    MessageBoxA(nullptr, text.c_str(), "Error", MB_OK | MB_ICONHAND);
+  }
+  return status;
 }
