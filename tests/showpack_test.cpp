@@ -257,6 +257,9 @@ TEST(ShowpackTest, CreateRefusesWhatThePlayerCouldNotShow) {
   WriteFileBytes(dir / "gif.jpg", "GIF89a");
   WriteFileBytes(dir / "notes.jpg", "Pictures of the coast.\n");
   WriteFileBytes(dir / "empty.jpg", "");
+  JpegPicture twoComponents;
+  twoComponents.components = 2;
+  WriteJpeg(dir / "two.jpg", twoComponents, SolidRows(16, std::string("\x10\x80", 2)));
   WriteFileBytes(dir / "cut-in-header.jpg", ReadFileBytes(RealJpeg("rgb.jpg")).substr(0, 100));
   WriteFileBytes(dir / "avi.wav", std::string("RIFF\x08\0\0\0AVI LIST", 16));
   // A player this big pushes the file's end to exactly 2^31.
@@ -274,6 +277,9 @@ TEST(ShowpackTest, CreateRefusesWhatThePlayerCouldNotShow) {
       {{good, dir / "empty.jpg"}, "empty.jpg: cannot be decoded: Empty input file"},
       {{dir / "cut-in-header.jpg", good},
        "cut-in-header.jpg: cannot be decoded: JPEG datastream contains no image"},
+      {{dir / "two.jpg"},
+       "two.jpg: cannot be decoded: a picture of 2 colour components, which the player cannot "
+       "show"},
       {{good, RealJpeg("testorig12.jpg")},
        "testorig12.jpg: cannot be decoded: Unsupported JPEG data precision 12"},
       {{"--sound", dir / "avi.wav", good}, "avi.wav"},

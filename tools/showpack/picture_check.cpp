@@ -158,7 +158,7 @@ PictureCheck::Outcome Decode(Codec& codec, FILE* file) {
       return ConvertCmyk(codec);
     default:
       std::snprintf(codec.errors.reason, sizeof codec.errors.reason,
-                    "%d colour components, of which the player shows no picture",
+                    "a picture of %d colour components, which the player cannot show",
                     codec.decoder.num_components);
       return PictureCheck::Outcome::Refused;
   }
