@@ -284,6 +284,8 @@ const Command kCreateCommand = {
     "                  the show's texts, at most 127 characters each\n"
     "  --readme FILE   a text file shown as the show's readme\n"
     "  --sound FILE    a WAV file to play; may be given more than once\n"
-    "  --force         replace OUT if it exists\n",
+    "  --force         replace OUT if it exists\n"
+    "Every picture is decoded as the player decodes it: CMYK and YCCK pictures\n"
+    "are converted to RGB JPEGs, and pictures that do not decode are refused.\n",
     RunCreate,
 };
