@@ -2,12 +2,14 @@
 // extract make of them, and the inputs it refuses.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "tests/support/child_process.h"
+#include "tests/support/jpeg_maker.h"
 #include "tools/showpack/package_writer.h"
 
 namespace fs = std::filesystem;
@@ -19,15 +21,27 @@ ChildResult Showpack(std::vector<std::string> args) {
   return RunChild(args);
 }
 
-// Synthetic picture bytes: a JPEG's first and last markers around a pattern.
+// A real JPEG picture of exactly size bytes (at least about 300): a small
+// greyscale picture, made up to the size with comment markers.
 std::string Picture(size_t size, int variant) {
-  std::string bytes(size, '\0');
-  for (size_t i = 0; i < size; ++i)
-    bytes[i] = char((i * 7 + size_t(variant) * 31) & 0xFF);
-  bytes[0] = char(0xFF);
-  bytes[1] = char(0xD8);
-  bytes[size - 2] = char(0xFF);
-  bytes[size - 1] = char(0xD9);
+  ScratchDir dir;
+  JpegPicture picture;
+  picture.width = 8;
+  picture.height = 8;
+  picture.components = 1;
+  const JpegRowFill fill = SolidRows(8, std::string(1, char(variant * 37)));
+  WriteJpeg(dir / "p.jpg", picture, fill);
+  size_t missing = size - ReadFileBytes(dir / "p.jpg").size();
+  while (missing > 0) {
+    // A marker takes 4 bytes besides its data, and at most 65533 of data.
+    size_t segment = std::min<size_t>(missing, 65537);
+    if (missing - segment > 0 && missing - segment < 4) segment -= 4;
+    picture.markers.push_back({kJpegComMarker, std::string(segment - 4, char('a' + variant))});
+    missing -= segment;
+  }
+  WriteJpeg(dir / "p.jpg", picture, fill);
+  std::string bytes = ReadFileBytes(dir / "p.jpg");
+  EXPECT_EQ(bytes.size(), size) << "no picture of this size";
   return bytes;
 }
 
@@ -75,10 +89,36 @@ class WorkingDirectory {
   fs::path saved_;
 };
 
+// Pictures made at build time by ImageMagick, Pillow and cjpeg
+// (support/make_real_jpegs.sh), all from one 64 x 48 gradient, red at the top
+// and blue at the bottom.
+std::string RealJpeg(const std::string& name) {
+  return ProgramDir() + "real-jpegs/" + name;
+}
+
+// The bytes without their Adobe (APP14) marker, which libjpeg writes into
+// every CMYK picture.
+std::string WithoutAdobeMarker(const std::string& jpeg) {
+  size_t at = jpeg.find("\xFF\xEE", 2);
+  if (at == std::string::npos || at + 4 > jpeg.size()) return jpeg;
+  size_t length = size_t(uint8_t(jpeg[at + 2])) << 8 | uint8_t(jpeg[at + 3]);
+  return jpeg.substr(0, at) + jpeg.substr(at + 2 + length);
+}
+
+// The one picture that a show made of it holds, as extract gives it back.
+std::string PackedPicture(const ScratchDir& dir, const ChildResult& created,
+                          const std::string& out) {
+  EXPECT_EQ(created.exitCode, 0) << created.err;
+  const std::string target = dir / (out + "-files");
+  ChildResult extracted = Showpack({"extract", dir / out, target});
+  EXPECT_EQ(extracted.exitCode, 0) << extracted.err;
+  return ReadFileBytes(target + "/picture-001.jpg");
+}
+
 // A show with every kind of record, packed with and without a player.
 TEST(ShowpackTest, CreateListExtractGiveTheShowBack) {
   ScratchDir dir;
-  std::vector<std::string> pictures = {Picture(5000, 1), Picture(17, 2), Picture(70001, 3)};
+  std::vector<std::string> pictures = {Picture(5000, 1), Picture(400, 2), Picture(70001, 3)};
   std::vector<std::string> sounds = {Sound(4000, 1), Sound(12, 2)};
   const std::string readme = "Pictures of the coast.\nSounds of the sea.\n";
   const std::string info(127, 'i');  // the longest text that fits
@@ -208,13 +248,19 @@ TEST(ShowpackTest, LaysOutTheWorkedExampleExactly) {
   EXPECT_TRUE(Contains(listed.out, "sounds: 1"));
 }
 
-// Each refused input: exit code 2, a message naming the culprit, no output and
-// no temporary file left behind.
+// Each refused input: exit code 2, a message naming the culprit (with
+// libjpeg's reason for a picture), no output and no temporary file left behind.
 TEST(ShowpackTest, CreateRefusesWhatThePlayerCouldNotShow) {
   ScratchDir dir;
   const std::string good = dir / "good.jpg", out = dir / "out.scr";
   WriteFileBytes(good, Picture(3000, 0));
   WriteFileBytes(dir / "gif.jpg", "GIF89a");
+  WriteFileBytes(dir / "notes.jpg", "Pictures of the coast.\n");
+  WriteFileBytes(dir / "empty.jpg", "");
+  JpegPicture twoComponents;
+  twoComponents.components = 2;
+  WriteJpeg(dir / "two.jpg", twoComponents, SolidRows(16, std::string("\x10\x80", 2)));
+  WriteFileBytes(dir / "cut-in-header.jpg", ReadFileBytes(RealJpeg("rgb.jpg")).substr(0, 100));
   WriteFileBytes(dir / "avi.wav", std::string("RIFF\x08\0\0\0AVI LIST", 16));
   // A player this big pushes the file's end to exactly 2^31.
   WriteFileBytes(dir / "huge", "");
@@ -226,7 +272,16 @@ TEST(ShowpackTest, CreateRefusesWhatThePlayerCouldNotShow) {
   };
   const std::vector<Refusal> refusals = {
       {{}, "no pictures"},
-      {{dir / "gif.jpg"}, "gif.jpg"},
+      {{dir / "gif.jpg"}, "gif.jpg: cannot be decoded: Not a JPEG file: starts with 0x47 0x49"},
+      {{dir / "notes.jpg"}, "notes.jpg: cannot be decoded: Not a JPEG file: starts with 0x50 0x69"},
+      {{good, dir / "empty.jpg"}, "empty.jpg: cannot be decoded: Empty input file"},
+      {{dir / "cut-in-header.jpg", good},
+       "cut-in-header.jpg: cannot be decoded: JPEG datastream contains no image"},
+      {{dir / "two.jpg"},
+       "two.jpg: cannot be decoded: a picture of 2 colour components, which the player cannot "
+       "show"},
+      {{good, RealJpeg("testorig12.jpg")},
+       "testorig12.jpg: cannot be decoded: Unsupported JPEG data precision 12"},
       {{"--sound", dir / "avi.wav", good}, "avi.wav"},
       {{"--title", std::string(128, 't'), good}, "--title"},
       {{good, dir / "missing.jpg"}, "missing.jpg"},
@@ -258,10 +313,83 @@ TEST(ShowpackTest, CreateRefusesWhatThePlayerCouldNotShow) {
   }
 }
 
+// CMYK and YCCK pictures, which the player cannot show, are packed as RGB
+// JPEGs that the player's converter takes, with their colours.
+TEST(ShowpackTest, CreateConvertsCmykAndYcckPicturesToRgb) {
+  ScratchDir dir;
+  // Straight inks, with no Adobe marker to say they are inverted: red is
+  // no cyan, full magenta and yellow, no black.
+  JpegPicture straight;
+  straight.width = 64;
+  straight.height = 48;
+  straight.components = 4;
+  WriteJpeg(dir / "marked.jpg", straight, SolidRows(64, std::string("\x00\xff\xff\x00", 4)));
+  WriteFileBytes(dir / "straight.jpg", WithoutAdobeMarker(ReadFileBytes(dir / "marked.jpg")));
+
+  struct Case {
+    std::string path;
+    std::string done;
+    bool gradient;  // red to blue, else solid red
+  };
+  for (const Case& c : {Case{RealJpeg("ycck.jpg"), "converted from YCCK", true},
+                        Case{RealJpeg("cmyk.jpg"), "converted from CMYK", true},
+                        Case{dir / "straight.jpg", "converted from CMYK", false}}) {
+    SCOPED_TRACE(c.path);
+    const std::string out = fs::path(c.path).stem().string() + ".scr";
+    ChildResult created = Showpack({"create", "-o", dir / out, c.path});
+    EXPECT_TRUE(Contains(created.err, c.path + ": " + c.done)) << created.err;
+    EXPECT_EQ(std::count(created.err.begin(), created.err.end(), '\n'), 1) << created.err;
+    const std::string packed = PackedPicture(dir, created, out);
+    // libjpeg's decoding below would end the test program on an empty file.
+    ASSERT_FALSE(packed.empty());
+    WriteFileBytes(dir / "packed.jpg", packed);
+
+    DecodedJpeg decoded = DecodeJpeg(dir / "packed.jpg");
+    ASSERT_EQ(decoded.components, 3);
+    ASSERT_EQ(decoded.width, 64);
+    ASSERT_EQ(decoded.height, 48);
+    auto near = [&](int x, int y, int r, int g, int b) {
+      const char* p = decoded.pixels.data() + (size_t(y) * 64 + size_t(x)) * 3;
+      return std::abs(uint8_t(p[0]) - r) < 24 && std::abs(uint8_t(p[1]) - g) < 24 &&
+             std::abs(uint8_t(p[2]) - b) < 24;
+    };
+    EXPECT_TRUE(near(10, 0, 255, 0, 0));
+    EXPECT_TRUE(near(50, 47, c.gradient ? 0 : 255, 0, c.gradient ? 255 : 0));
+
+    ChildResult played =
+        RunChild({BuildProgram("jpeg_convert_probe"), dir / "packed.jpg", dir / "packed.bmp"});
+    EXPECT_EQ(played.exitCode, 0) << played.err;
+  }
+}
+
+// Pictures the player decodes as they are go in byte for byte; one cut off in
+// its picture data too, with libjpeg's warning, since the player completes it.
+TEST(ShowpackTest, CreatePacksPlayablePicturesUnchanged) {
+  ScratchDir dir;
+  const std::string rgb = ReadFileBytes(RealJpeg("rgb.jpg"));
+  ASSERT_GT(rgb.size(), 700u);
+  WriteFileBytes(dir / "cut-in-data.jpg", rgb.substr(0, rgb.size() - 100));
+  for (const std::string& path : {RealJpeg("rgb.jpg"), RealJpeg("grey-progressive.jpg"),
+                                  RealJpeg("arithmetic.jpg"), dir / "cut-in-data.jpg"}) {
+    SCOPED_TRACE(path);
+    const std::string out = fs::path(path).stem().string() + ".scr";
+    ChildResult created = Showpack({"create", "-o", dir / out, path});
+    EXPECT_EQ(PackedPicture(dir, created, out), ReadFileBytes(path));
+    if (Contains(path, "cut-in-data")) {
+      EXPECT_EQ(created.err.rfind("showpack: " + path + ": warning: Premature end of JPEG file", 0),
+                0u)
+          << created.err;
+      EXPECT_EQ(std::count(created.err.begin(), created.err.end(), '\n'), 1) << created.err;
+    } else {
+      EXPECT_EQ(created.err, "");
+    }
+  }
+}
+
 // 1023 records are the most a table holds; the player reads them all.
 TEST(ShowpackTest, CreateTakesAtMost1023Records) {
   ScratchDir dir;
-  WriteFileBytes(dir / "p.jpg", Picture(4, 0));
+  WriteFileBytes(dir / "p.jpg", Picture(400, 0));
   WorkingDirectory inDir(dir.path());
 
   std::vector<std::string> full = {"create", "-o",       "full.scr", "--name", "n", "--title",
@@ -285,7 +413,7 @@ TEST(ShowpackTest, CreateTakesAtMost1023Records) {
 // A damaged package gets the player's own message and exit code 1.
 TEST(ShowpackTest, CorruptPackagesGetThePlayersMessage) {
   ScratchDir dir;
-  WriteFileBytes(dir / "p.jpg", Picture(100, 0));
+  WriteFileBytes(dir / "p.jpg", Picture(400, 0));
   ASSERT_EQ(
       Showpack({"create", "-o", dir / "show.scr", "--name", "Damaged", dir / "p.jpg"}).exitCode, 0);
   const std::string package = ReadFileBytes(dir / "show.scr");
@@ -318,10 +446,10 @@ TEST(ShowpackTest, CorruptPackagesGetThePlayersMessage) {
 // past the file's end, and a record of a type the player skips.
 TEST(ShowpackTest, ReportsPicturesThatAreNotInTheFile) {
   ScratchDir dir;
-  const std::string picture = Picture(64, 0);
+  const std::string picture = Picture(400, 0);
   std::string file = picture;
   const uint32_t table = uint32_t(file.size());
-  AppendRecord(file, ShowRecordType::Image, 0, 64, "");
+  AppendRecord(file, ShowRecordType::Image, 0, 400, "");
   AppendRecord(file, ShowRecordType::Image, 40, 40, "");
   AppendRecord(file, ShowRecordType::Image, 0, 100000, "");
   AppendRecord(file, ShowRecordType(9), 0, 0, "later");

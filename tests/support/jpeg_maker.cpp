@@ -14,12 +14,14 @@ J_COLOR_SPACE ColorSpaceFor(int components) {
   switch (components) {
     case 1:
       return JCS_GRAYSCALE;
+    case 2:
+      return JCS_UNKNOWN;
     case 3:
       return JCS_RGB;
     case 4:
       return JCS_CMYK;
   }
-  throw std::invalid_argument("a JPEG picture has 1, 3 or 4 components");
+  throw std::invalid_argument("a JPEG picture has 1 to 4 components");
 }
 
 unsigned char Clamp(int value) {

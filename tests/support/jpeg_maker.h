@@ -19,7 +19,7 @@ struct JpegMarker {
 struct JpegPicture {
   int width = 16;
   int height = 16;
-  int components = 3;  // 1 greyscale, 3 RGB, 4 CMYK
+  int components = 3;  // 1 greyscale, 2 of no colour space, 3 RGB, 4 CMYK
   int quality = 90;
   // Colour pictures only: keeps the samples as RGB, marked by an Adobe marker
   // instead of JFIF, so that solid colours at quality 100 decode exactly;

@@ -2,11 +2,13 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tools/showpack/commands.h"
 #include "tools/showpack/file_ops.h"
 #include "tools/showpack/package_writer.h"
+#include "tools/showpack/picture_check.h"
 
 namespace fs = std::filesystem;
 
@@ -78,14 +80,6 @@ uint64_t InputSize(const std::string& path) {
   return size;
 }
 
-// Reads the first count bytes, or fewer when the file is shorter.
-std::string ReadStart(const std::string& path, size_t count) {
-  FilePtr file = OpenInput(path);
-  std::string bytes(count, '\0');
-  bytes.resize(std::fread(&bytes[0], 1, count, file.get()));
-  return bytes;
-}
-
 // Reads a whole input that must still have the size it had when the package was laid out.
 std::string ReadWhole(const std::string& path, uint64_t size) {
   FilePtr file = OpenInput(path);
@@ -97,9 +91,25 @@ std::string ReadWhole(const std::string& path, uint64_t size) {
   return bytes;
 }
 
-void CheckPicture(const std::string& path) {
-  if (ReadStart(path, 2) != "\xFF\xD8") {
-    throw CommandFailure(kExitRefused, path + ": not a JPEG file (no start-of-image marker)");
+// Decodes every picture as the player will; a picture it cannot show as it is
+// gets converted bytes in converted[i], and one that does not decode is refused.
+void CheckPictures(const std::vector<std::string>& pictures, PackagePlan& plan,
+                   std::vector<std::optional<std::string>>& converted) {
+  converted.assign(pictures.size(), std::nullopt);
+  for (size_t i = 0; i < pictures.size(); ++i) {
+    PictureCheck check = CheckPicture(pictures[i]);
+    if (check.outcome == PictureCheck::Outcome::Refused) {
+      throw CommandFailure(kExitRefused, pictures[i] + ": cannot be decoded: " + check.note);
+    }
+    if (!check.warning.empty()) {
+      std::fprintf(stderr, "showpack: %s: warning: %s\n", pictures[i].c_str(),
+                   check.warning.c_str());
+    }
+    if (check.outcome == PictureCheck::Outcome::Converted) {
+      std::fprintf(stderr, "showpack: %s: %s\n", pictures[i].c_str(), check.note.c_str());
+      plan.pictureSizes[i] = check.convertedJpeg.size();
+      converted[i] = std::move(check.convertedJpeg);
+    }
   }
 }
 
@@ -163,6 +173,12 @@ class TemporaryOutput {
   bool committed_ = false;
 };
 
+void WriteBytes(FILE* file, const std::string& bytes, const std::string& out) {
+  if (std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size()) {
+    throw CommandFailure(kExitRefused, out + ": cannot write");
+  }
+}
+
 void WriteZeros(FILE* file, uint64_t count, const std::string& out) {
   static const char zeros[16] = {};
   while (count > 0) {
@@ -200,8 +216,8 @@ int RunCreate(ArgumentList& args) {
     throw CommandFailure(kExitRefused, options.out + ": exists (--force replaces it)");
   }
 
-  // Everything is measured before anything is read, so that a show too big for
-  // the format is refused at once.
+  // Everything is measured before anything is read, so that a show with too
+  // many records is refused at once.
   PackagePlan plan;
   plan.texts = options.texts;
   if (!options.player.empty()) plan.prefixSize = InputSize(options.player);
@@ -216,6 +232,11 @@ int RunCreate(ArgumentList& args) {
                                            std::to_string(records) + " records; at most " +
                                            std::to_string(kMaxShowRecords) + " fit");
   }
+
+  // Unreadable or wrong inputs are refused before the output is begun.
+  if (!options.player.empty()) OpenInput(options.player);
+  std::vector<std::optional<std::string>> convertedPictures;
+  CheckPictures(options.pictures, plan, convertedPictures);
   PackageLayout layout = LayOutPackage(plan);
   if (layout.fileSize >= kPackageOffsetLimit) {
     throw CommandFailure(kExitRefused, options.out + ": would be " +
@@ -223,11 +244,6 @@ int RunCreate(ArgumentList& args) {
                                            " bytes; the player reads files below " +
                                            std::to_string(kPackageOffsetLimit) + " bytes");
   }
-
-  // Unreadable or wrong inputs are refused before the output is begun.
-  if (!options.player.empty()) OpenInput(options.player);
-  for (const std::string& picture : options.pictures)
-    CheckPicture(picture);
   std::string tail = ReadTail(options, plan, layout);
 
   TemporaryOutput output(options.out, options.player);
@@ -236,7 +252,11 @@ int RunCreate(ArgumentList& args) {
   uint64_t position = plan.prefixSize;
   for (size_t i = 0; i < options.pictures.size(); ++i) {
     WriteZeros(output.file(), layout.pictureStarts[i] - position, options.out);
-    CopyInput(options.pictures[i], plan.pictureSizes[i], output.file(), options.out);
+    if (convertedPictures[i]) {
+      WriteBytes(output.file(), *convertedPictures[i], options.out);
+    } else {
+      CopyInput(options.pictures[i], plan.pictureSizes[i], output.file(), options.out);
+    }
     position = layout.pictureEnds[i];
   }
   WriteZeros(output.file(), layout.tableOffset - position, options.out);
@@ -264,6 +284,8 @@ const Command kCreateCommand = {
     "                  the show's texts, at most 127 characters each\n"
     "  --readme FILE   a text file shown as the show's readme\n"
     "  --sound FILE    a WAV file to play; may be given more than once\n"
-    "  --force         replace OUT if it exists\n",
+    "  --force         replace OUT if it exists\n"
+    "Every picture is decoded as the player decodes it: CMYK and YCCK pictures\n"
+    "are converted to RGB JPEGs, and pictures that do not decode are refused.\n",
     RunCreate,
 };

@@ -1,0 +1,22 @@
+#!/bin/sh
+# Makes the JPEG pictures that showpack_test packs, with programs that make
+# such pictures in the wild: ImageMagick, Pillow and libjpeg-turbo's cjpeg.
+# Made at build time, natively, so that the test finds them on both builds.
+# usage: make_real_jpegs.sh OUTDIR TESTORIG12
+#   TESTORIG12: libjpeg-turbo's own 12-bit test picture
+set -eu
+out=$1
+mkdir -p "$out"
+# 64 x 48, red at the top, blue at the bottom.
+convert -size 64x48 gradient:red-blue "$out/gradient.ppm"
+# ImageMagick writes CMYK as YCCK with an Adobe marker, its inks inverted.
+convert "$out/gradient.ppm" -colorspace CMYK "$out/ycck.jpg"
+# Pillow writes plain CMYK with an Adobe marker, its inks inverted too.
+/usr/bin/python3 -c 'import sys
+from PIL import Image
+Image.open(sys.argv[1]).convert("CMYK").save(sys.argv[2], quality=90)' \
+  "$out/gradient.ppm" "$out/cmyk.jpg"
+cjpeg -quality 85 -outfile "$out/rgb.jpg" "$out/gradient.ppm"
+cjpeg -grayscale -progressive -outfile "$out/grey-progressive.jpg" "$out/gradient.ppm"
+cjpeg -arithmetic -outfile "$out/arithmetic.jpg" "$out/gradient.ppm"
+cp "$2" "$out/testorig12.jpg"
