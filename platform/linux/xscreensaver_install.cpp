@@ -1,3 +1,12 @@
+// ~/.xscreensaver on disk for making a program the screen saver.
+//
+// Implemented: following symbolic links (up to 40) to the file itself, which
+//   may not exist yet; reading it whole, refusing anything but a plain file
+//   (a folder, a FIFO) without blocking; replacing it through a temporary
+//   file in its own folder and a rename, its mode kept.
+// Not implemented: its owner and group are not copied to the new file (it is
+//   the user's own file, written by the user); no lock against another
+//   program writing it at the same moment.
 #include "platform/linux/xscreensaver_install.h"
 
 #include <fcntl.h>

@@ -1,3 +1,13 @@
+// Editing ~/.xscreensaver's text so that one program becomes the screen saver.
+//
+// Implemented: "key: value" items with their continuation lines, kept byte
+//   for byte unless they are "programs", "mode" or "selected" (also in their
+//   "xscreensaver.mode" and "*mode" forms); program entries with their
+//   disabled mark, visual and pretty name; the first word of a command read
+//   as sh reads it (single and double quotes, backslashes).
+// Not implemented: sh expansions ($VAR, ~) in an entry's program, which is
+//   compared as written; "\\" and octal escapes of X resource values, which
+//   the paths written here never hold.
 #include "platform/linux/xscreensaver_prefs.h"
 
 #include <cctype>
