@@ -1,7 +1,8 @@
 // The program's entry: finds the argument on the raw command line, runs the
 // chosen mode and ends the process with its result, so that the runtime's
 // own termination does not run. On Linux it also takes xscreensaver's way of
-// naming the window to draw into.
+// naming the window to draw into, and says on standard error why it refuses
+// a command line it does not understand.
 #include <cstdlib>
 
 #include "host/command_line.h"
@@ -16,6 +17,8 @@ int main() {
 
 #else
 
+#include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -23,9 +26,15 @@ int main() {
 
 int main(int argc, char** argv) {
   std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
-  std::string preview = XScreensaverArgument(args, std::getenv("XSCREENSAVER_WINDOW"));
-  const char* argument = preview.empty() ? LocateArgument(GetCommandLineA()) : preview.c_str();
-  ExitProcess(UINT(SaverMain(GetModuleHandleA(nullptr), argument)));
+  LinuxStart start =
+      ChooseLinuxStart(args, std::getenv("XSCREENSAVER_WINDOW"), LocateArgument(GetCommandLineA()));
+  if (!start.refusal.empty()) {
+    const char* name = argc > 0 ? argv[0] : "lumivane";
+    const char* slash = std::strrchr(name, '/');
+    std::fprintf(stderr, "%s: %s\n", slash != nullptr ? slash + 1 : name, start.refusal.c_str());
+    ExitProcess(UINT(-1));
+  }
+  ExitProcess(UINT(SaverMain(GetModuleHandleA(nullptr), start.argument.c_str())));
 }
 
 #endif

@@ -2,7 +2,21 @@
 
 #include <cstdint>
 
+#include "host/saver_modes.h"
+
 namespace {
+
+constexpr char kAcceptedForms[] =
+    "it takes --root or -root (the window in XSCREENSAVER_WINDOW, else the whole screen), "
+    "--window-id ID or -window-id ID (decimal or 0x-hex), or /s, /p ID, /c";
+
+bool IsRootOption(const std::string& arg) {
+  return arg == "--root" || arg == "-root";
+}
+
+bool IsWindowIdOption(const std::string& arg) {
+  return arg == "--window-id" || arg == "-window-id";
+}
 
 // Decimal or 0x-hexadecimal, as xscreensaver writes window ids; 0 for
 // anything else, or a value beyond 32 bits.
@@ -27,17 +41,43 @@ uint32_t WindowId(const std::string& text) {
   return uint32_t(value);
 }
 
-std::string PreviewInto(const std::string& id) {
-  return "/p " + std::to_string(WindowId(id));
+LinuxStart Refuse(const std::string& what) {
+  return {"", what + "; " + kAcceptedForms};
+}
+
+LinuxStart PreviewInto(const std::string& id, const std::string& namedBy) {
+  uint32_t window = WindowId(id);
+  if (window == 0) return Refuse(namedBy + " \"" + id + "\" is not a window id");
+  return {"/p " + std::to_string(window), ""};
+}
+
+LinuxStart XscreensaverStart(const std::vector<std::string>& args, const char* windowVariable) {
+  const std::string* windowId = nullptr;
+  for (size_t i = 0; i < args.size(); ++i) {
+    if (IsRootOption(args[i])) continue;
+    if (!IsWindowIdOption(args[i])) return Refuse("unknown argument \"" + args[i] + "\"");
+    if (i + 1 == args.size()) return Refuse(args[i] + " without a window id");
+    windowId = &args[++i];
+  }
+  if (windowId != nullptr) return PreviewInto(*windowId, "--window-id");
+  if (windowVariable != nullptr) return PreviewInto(windowVariable, "XSCREENSAVER_WINDOW");
+  return {"/s", ""};
 }
 
 }  // namespace
 
-std::string XScreensaverArgument(const std::vector<std::string>& args, const char* windowVariable) {
-  for (size_t i = 0; i < args.size(); ++i) {
-    if (args[i] == "-window-id") return PreviewInto(i + 1 < args.size() ? args[i + 1] : "");
+LinuxStart ChooseLinuxStart(const std::vector<std::string>& args, const char* windowVariable,
+                            const char* screenSaverArgument) {
+  for (const std::string& arg : args) {
+    if (IsRootOption(arg) || IsWindowIdOption(arg)) return XscreensaverStart(args, windowVariable);
   }
-  bool noOwnArgument = args.empty() || (args.size() == 1 && args[0] == "-root");
-  if (noOwnArgument && windowVariable != nullptr) return PreviewInto(windowVariable);
-  return "";
+  if (args.empty() && windowVariable != nullptr) return XscreensaverStart(args, windowVariable);
+  ModeChoice choice = ChooseMode(screenSaverArgument);
+  if (choice.mode == ModeInvalid) {
+    return Refuse("unknown argument \"" + std::string(screenSaverArgument) + "\"");
+  }
+  if (choice.mode == ModePreview && choice.window == 0) {
+    return Refuse("\"" + std::string(screenSaverArgument) + "\" names no window");
+  }
+  return {screenSaverArgument, ""};
 }

@@ -4,8 +4,8 @@
 //
 // On Windows the installer is the system's rundll32.exe; a copy of
 // command_logger named rundll32.exe beside the show, where Windows looks
-// first, records its command line instead. On Linux the player starts our
-// stand-in beside it, which selects the show in ~/.xscreensaver.
+// first, records its command line instead. On Linux the player itself
+// selects the show in ~/.xscreensaver, wherever the show was run from.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -18,6 +18,9 @@
 
 #include "platform/win32.h"
 #include "tests/support/child_process.h"
+#if !defined(_WIN32)
+#include "tests/support/display_boxes.h"
+#endif
 #include "tests/support/show_settings.h"
 #include "tools/showpack/package_writer.h"
 
@@ -87,8 +90,6 @@ class InstallOfferTest : public ::testing::Test {
 #else
     // The player names it with a backslash, which the layer reads as "/".
     target_ = SystemDirectory() + "/" + show_ + ".scr";
-    // Our installer stands beside the player, as in the build's output.
-    fs::copy_file(ProgramDir() + "../lumivane-install-saver", In("show", "lumivane-install-saver"));
     // Boxes answer with their default button (Yes) unless a test shows them.
     SetEnv("SDL_VIDEODRIVER", "dummy");
 #endif
@@ -103,6 +104,7 @@ class InstallOfferTest : public ::testing::Test {
     std::string t;
     AppendRecord(t, ShowRecordType::ShowName, 0, 0, Text(show_));
     AppendRecord(t, ShowRecordType::ShowTitle, 0, 0, Text("Install title"));
+    if (!readme_.empty()) AppendRecord(t, ShowRecordType::ReadmeText, 0, 0, readme_);
     AppendRecord(t, ShowRecordType::Image, 1, 2, "");
     AppendTerminator(t);
     AppendTrailer(t, uint32_t(probe_.size()));
@@ -136,16 +138,26 @@ class InstallOfferTest : public ::testing::Test {
 #if defined(_WIN32)
     return WaitForFile(dir_ / "commands.log", "\n");
 #else
-    return WaitForFile(In("home", ".xscreensaver"), target_ + " -root");
+    return WaitForFile(In("home", ".xscreensaver"), target_ + " --root");
 #endif
   }
+
+#if !defined(_WIN32)
+  // Runs the show as `name` with its boxes on the display, each answered with
+  // its default button (Yes to the question) as a person would.
+  ChildResult RunAnsweringOnDisplay(const std::string& name) {
+    UnsetEnv("SDL_VIDEODRIVER");
+    BoxAnswerer person({"Install title install", "Lumivane"});
+    return Run(name, "yes");
+  }
+#endif
 
   std::string In(const std::string& folder, const std::string& name) const {
     return (fs::path(dir_.path()) / folder / name).string();
   }
 
   ScratchDir dir_;
-  std::string show_, target_, showPath_;
+  std::string show_, target_, showPath_, readme_;
   const std::string probe_ = ReadFileBytes(BuildProgram("install_probe"));
 };
 
@@ -169,7 +181,7 @@ TEST_F(InstallOfferTest, YesCopiesTheShowOverAnOlderCopyAndStartsTheInstaller) {
 #else
   EXPECT_EQ(target_, In("data/lumivane/savers", show_ + ".scr"));
   EXPECT_NE(fs::status(target_).permissions() & fs::perms::owner_exec, fs::perms::none);
-  EXPECT_THAT(log, HasSubstr(" " + target_ + " -root"));
+  EXPECT_THAT(log, HasSubstr(" " + target_ + " --root"));
   EXPECT_THAT(log, HasSubstr("timeout:\t0:05:00\nmode:\t\tone\n"));
   EXPECT_THAT(log, HasSubstr("maze -root"));
   EXPECT_THAT(log, HasSubstr("qix -root"));
@@ -224,5 +236,67 @@ TEST_F(InstallOfferTest, AFailedCopyReportsCopyErrorAndStartsNoInstaller) {
   EXPECT_FALSE(fs::exists(dir_ / "commands.log"));
   EXPECT_FALSE(fs::exists(In("home", ".xscreensaver")));
 }
+
+#if !defined(_WIN32)
+// A show run from a download folder, as its users do, with the boxes answered
+// on the display: the entry is made by the player itself, and nothing that
+// lies beside the show runs, neither an installer stand-in nor a viewer for
+// the readme, not even with the folder on PATH and as the current folder.
+TEST_F(InstallOfferTest, FromADownloadFolderTheEntryIsMadeAndNothingBesideItRuns) {
+  if (!CanAnswerBoxes()) GTEST_SKIP() << "needs an X display, xdotool and xwininfo";
+  readme_ = "Read me first.\n";
+  const std::string marker = In("", "planted-ran");
+  for (const char* name : {"lumivane-install-saver", "xdg-open", "rundll32.exe"}) {
+    WriteFileBytes(In("show", name),
+                   "#!/bin/sh\necho " + std::string(name) + " >> '" + marker + "'\n");
+    fs::permissions(In("show", name), fs::perms::owner_all);
+  }
+  // The viewer the user has, which only notes the file it was given.
+  fs::create_directories(In("", "bin"));
+  WriteFileBytes(In("bin", "xdg-open"), "#!/bin/sh\necho \"$1\" >> '" + In("", "viewer") + "'\n");
+  fs::permissions(In("bin", "xdg-open"), fs::perms::owner_all);
+  const char* path = std::getenv("PATH");
+  const std::string oldPath = path != nullptr ? path : "/usr/bin:/bin";
+  const std::string here = fs::current_path().string();
+  fs::current_path(In("show", ""));
+  SetEnv("PATH", ".:" + In("show", "") + ":" + In("", "bin") + ":" + oldPath);
+  ChildResult r = RunAnsweringOnDisplay("Show.exe");
+  fs::current_path(here);
+  SetEnv("PATH", oldPath);
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_THAT(r.err,
+              HasSubstr("Lumivane: " + target_ + " is now your screen saver: entry 0 added"));
+  EXPECT_THAT(ReadFileBytes(In("home", ".xscreensaver")), HasSubstr(target_ + " --root"));
+  EXPECT_THAT(ReadFileBytes(In("", "viewer")), HasSubstr("readme.txt"));
+  EXPECT_FALSE(fs::exists(marker)) << ReadFileBytes(marker);
+}
+
+// The saver folder's path holds a quote, which the entry must quote for sh:
+// installing again finds the same entry.
+TEST_F(InstallOfferTest, APathWithAQuoteInstalledTwiceGivesOneEntry) {
+  if (!CanAnswerBoxes()) GTEST_SKIP() << "needs an X display, xdotool and xwininfo";
+  SetEnv("XDG_DATA_HOME", dir_ / "it's data");
+  target_ = SystemDirectory() + "/" + show_ + ".scr";
+  ChildResult r = RunAnsweringOnDisplay("Show.exe");
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_THAT(r.err, HasSubstr("entry 0 added"));
+  r = RunAnsweringOnDisplay("Show.exe");
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_THAT(r.err, HasSubstr("entry 0 updated"));
+  std::string prefs = ReadFileBytes(In("home", ".xscreensaver"));
+  EXPECT_EQ(prefs.find("(Lumivane)"), prefs.rfind("(Lumivane)")) << prefs;
+}
+
+TEST_F(InstallOfferTest, AnEntryThatCannotBeMadeIsToldWithTheFile) {
+  if (!CanAnswerBoxes()) GTEST_SKIP() << "needs an X display, xdotool and xwininfo";
+  fs::create_directories(In("home", ".xscreensaver"));
+  ChildResult r = RunAnsweringOnDisplay("Show.exe");
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_THAT(r.err,
+              HasSubstr("Lumivane: Cannot make " + target_ + " your screen saver: cannot read " +
+                        In("home", ".xscreensaver") + ": Is a directory.\n"));
+  EXPECT_TRUE(fs::is_directory(In("home", ".xscreensaver")));
+}
+#endif
 
 }  // namespace

@@ -2,21 +2,25 @@
 //
 // Implemented:
 //   ShellExecuteA  the verb "open" on a file or a web address: starts
-//                  `xdg-open FILE` (found on PATH) and does not wait for it.
-//                  Returns a value above 32 once it is started; 2
-//                  (ERROR_FILE_NOT_FOUND) for a file that does not exist and
-//                  31 (SE_ERR_NOASSOC) when xdg-open cannot be started, as
-//                  Windows reports a missing file and a missing association.
+//                  `xdg-open FILE` and does not wait for it. Returns a value
+//                  above 32 once it is started; 2 (ERROR_FILE_NOT_FOUND) for a
+//                  file that does not exist and 31 (SE_ERR_NOASSOC) when
+//                  xdg-open cannot be started, as Windows reports a missing
+//                  file and a missing association.
 //   WinExec        splits the command line as the Windows C runtime splits
 //                  arguments (blanks, double quotes, backslashes before
-//                  quotes) and starts the program, searched on PATH when the
-//                  name holds no slash, without waiting. Returns 33 once it is
-//                  started, 2 when it cannot be. The control panel's installer
-//                  "rundll32.exe desk.cpl,InstallScreenSaver PATH" starts our
-//                  stand-in "lumivane-install-saver PATH" instead, found
-//                  beside the running program, else on PATH; as rundll32
+//                  quotes) and starts the program without waiting. Returns 33
+//                  once it is started, 2 when it cannot be. The control
+//                  panel's installer "rundll32.exe desk.cpl,InstallScreenSaver
+//                  PATH" is done here and now instead: PATH becomes the user's
+//                  xscreensaver hack (xscreensaver_install.h), and a message
+//                  box says so, or what failed and on which file. As rundll32
 //                  does, PATH is the whole rest of the line, blanks included,
-//                  with backslashes read as directory separators.
+//                  with backslashes read as directory separators; 33 is
+//                  returned either way, as for a started installer.
+// A program named without a slash is looked for in the absolute folders of
+// PATH only, never in the current folder nor in the running program's own:
+// a show downloaded into a folder must not run what lies beside it.
 // Started programs inherit the standard streams and the environment; they are
 // reaped when a later call finds them finished.
 // Not implemented: other verbs and a NULL verb, parameters and a working
@@ -24,22 +28,26 @@
 //   SW_SHOW (programs show themselves as they like), other rundll32 entries.
 #include <spawn.h>
 #include <strings.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "platform/linux/unsupported.h"
 #include "platform/linux/win32_api.h"
+#include "platform/linux/xscreensaver_install.h"
 
 extern char** environ;
 
 namespace {
 
 constexpr char kInstallerCommand[] = "desk.cpl,InstallScreenSaver";
-constexpr char kInstallerStandIn[] = "lumivane-install-saver";
+constexpr char kInstallerCaption[] = "Lumivane";
+constexpr char kDefaultPath[] = "/usr/local/bin:/usr/bin:/bin";
 
 std::vector<pid_t> startedChildren;
 
@@ -53,16 +61,58 @@ void ReapFinishedChildren() {
   }
 }
 
-// Starts args[0] (searched on PATH when it has no slash); false when it could
-// not be started.
+std::string ProgramFolder() {
+  char path[4096];
+  ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
+  if (n <= 0) return "";
+  path[n] = '\0';
+  char* slash = std::strrchr(path, '/');
+  return slash ? std::string(path, size_t(slash - path)) : "";
+}
+
+bool SameFolder(const std::string& a, const std::string& b) {
+  struct stat first, second;
+  return stat(a.c_str(), &first) == 0 && stat(b.c_str(), &second) == 0 &&
+         first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+}
+
+bool IsRunnableFile(const std::string& path) {
+  struct stat info;
+  return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && access(path.c_str(), X_OK) == 0;
+}
+
+// The file that runs a program by its name: the name itself when it holds a
+// slash, else the first of PATH's absolute folders, other than the running
+// program's own, that holds it. Empty when there is none.
+std::string FindProgram(const std::string& name) {
+  if (name.find('/') != std::string::npos) return name;
+  const char* variable = std::getenv("PATH");
+  std::string path = variable != nullptr ? variable : kDefaultPath;
+  const std::string own = ProgramFolder();
+  size_t at = 0;
+  while (at <= path.size()) {
+    size_t end = path.find(':', at);
+    if (end == std::string::npos) end = path.size();
+    std::string folder = path.substr(at, end - at);
+    at = end + 1;
+    if (folder.empty() || folder[0] != '/' || SameFolder(folder, own)) continue;
+    std::string candidate = folder + "/" + name;
+    if (IsRunnableFile(candidate)) return candidate;
+  }
+  return "";
+}
+
+// Starts args[0] (found by FindProgram); false when it could not be started.
 bool Start(const std::vector<std::string>& args) {
   ReapFinishedChildren();
+  std::string program = FindProgram(args[0]);
+  if (program.empty()) return false;
   std::vector<char*> argv;
   for (const std::string& arg : args)
     argv.push_back(const_cast<char*>(arg.c_str()));
   argv.push_back(nullptr);
   pid_t pid = 0;
-  if (posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) return false;
+  if (posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv.data(), environ) != 0) return false;
   startedChildren.push_back(pid);
   return true;
 }
@@ -115,15 +165,6 @@ std::vector<std::string> SplitCommandLine(const char* line) {
   return args;
 }
 
-std::string ProgramFolder() {
-  char path[4096];
-  ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
-  if (n <= 0) return "";
-  path[n] = '\0';
-  char* slash = std::strrchr(path, '/');
-  return slash ? std::string(path, size_t(slash - path) + 1) : "";
-}
-
 // The rest of the line after its first two words, as rundll32 hands it on.
 std::string InstallerArgument(const char* line) {
   const char* p = line;
@@ -170,10 +211,12 @@ UINT WINAPI WinExec(LPCSTR commandLine, UINT showCommand) {
   std::vector<std::string> args = SplitCommandLine(commandLine ? commandLine : "");
   if (args.empty()) return ERROR_FILE_NOT_FOUND;
   if (IsInstallerCommand(args)) {
-    std::string standIn = ProgramFolder() + kInstallerStandIn;
-    if (access(standIn.c_str(), X_OK) != 0) standIn = kInstallerStandIn;
-    args = {standIn, InstallerArgument(commandLine)};
-  } else if (strcasecmp(args[0].c_str(), "rundll32.exe") == 0) {
+    HackInstall install = InstallXscreensaverHack(InstallerArgument(commandLine));
+    MessageBoxA(nullptr, install.message.c_str(), kInstallerCaption,
+                MB_OK | (install.done ? MB_ICONINFORMATION : MB_ICONERROR));
+    return 33;
+  }
+  if (strcasecmp(args[0].c_str(), "rundll32.exe") == 0) {
     PlatformUnsupported("WinExec", "a rundll32 entry other than the screen-saver installer");
   }
   return Start(args) ? 33 : ERROR_FILE_NOT_FOUND;

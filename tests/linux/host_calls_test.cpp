@@ -1,14 +1,17 @@
 // What the Linux layer gives the host beyond the window calls: the version,
 // characters of the command line, libraries loaded at run time, the
-// saver-running state; and how a start by xscreensaver becomes a preview.
+// saver-running state; and how the Linux command line, xscreensaver's
+// included, becomes the screen saver's argument or a refusal.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "host/xscreensaver_start.h"
 #include "platform/win32.h"
+#include "tests/support/child_process.h"
 
 namespace {
 
@@ -57,22 +60,79 @@ TEST(HostCallsTest, TheSaverRunningStateIsKeptAndItsPreviousValueGiven) {
   EXPECT_TRUE(SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, 0, nullptr, 0));
 }
 
-TEST(XScreensaverArgumentTest, TheWindowIdBecomesAPreview) {
+// The argument SaverMain gets, or the start's refusal.
+std::string Start(const std::vector<std::string>& args, const char* variable = nullptr) {
+  std::string line;
+  for (const std::string& arg : args)
+    line += (line.empty() ? "" : " ") + arg;
+  LinuxStart start = ChooseLinuxStart(args, variable, line.c_str());
+  return start.refusal.empty() ? start.argument : "refused: " + start.refusal;
+}
+
+TEST(LinuxStartTest, XscreensaverOptionsBecomeAPreviewOrTheWholeScreen) {
   using Args = std::vector<std::string>;
-  EXPECT_EQ(XScreensaverArgument({"-window-id", "4194311"}, nullptr), "/p 4194311");
-  EXPECT_EQ(XScreensaverArgument({"-root", "-window-id", "0x400007"}, nullptr), "/p 4194311");
-  EXPECT_EQ(XScreensaverArgument({"-window-id", "0X40000A"}, "12"), "/p 4194314");
-  EXPECT_EQ(XScreensaverArgument(Args{}, "0x2e00003"), "/p 48234499");
-  EXPECT_EQ(XScreensaverArgument({"-root"}, "77"), "/p 77");
-  // Ids that are no window: refused later as handle 0.
-  for (const char* bad : {"", "0x", "12z", "-5", "0x1FFFFFFFF", "99999999999", " 12"})
-    EXPECT_EQ(XScreensaverArgument({"-window-id", bad}, nullptr), "/p 0") << bad;
-  EXPECT_EQ(XScreensaverArgument({"-window-id"}, nullptr), "/p 0");
-  // The player's own arguments win over the variable.
-  EXPECT_EQ(XScreensaverArgument({"/s"}, "77"), "");
-  EXPECT_EQ(XScreensaverArgument({"-root", "/s"}, "77"), "");
-  EXPECT_EQ(XScreensaverArgument(Args{}, nullptr), "");
-  EXPECT_EQ(XScreensaverArgument({"-root"}, nullptr), "");
+  // xscreensaver 6 and its settings: --root with the window in the variable.
+  EXPECT_EQ(Start({"--root"}, "0x2e00003"), "/p 48234499");
+  EXPECT_EQ(Start({"-root"}, "77"), "/p 77");
+  EXPECT_EQ(Start(Args{}, "0x2e00003"), "/p 48234499");
+  EXPECT_EQ(Start({"--window-id", "4194311"}), "/p 4194311");
+  EXPECT_EQ(Start({"-window-id", "4194311"}), "/p 4194311");
+  EXPECT_EQ(Start({"--root", "--window-id", "0x400007"}), "/p 4194311");
+  EXPECT_EQ(Start({"-window-id", "0X40000A", "-root"}, "12"), "/p 4194314");
+  EXPECT_EQ(Start({"--window-id", "0x400007", "--root", "--root"}), "/p 4194311");
+  // By hand, with no window named: the whole screen.
+  EXPECT_EQ(Start({"--root"}), "/s");
+  EXPECT_EQ(Start({"-root"}), "/s");
+}
+
+TEST(LinuxStartTest, TheScreenSaversOwnArgumentsStayAsTheyAre) {
+  using Args = std::vector<std::string>;
+  EXPECT_EQ(Start({"/s"}, "77"), "/s");
+  EXPECT_EQ(Start({"/p", "1234"}), "/p 1234");
+  EXPECT_EQ(Start({"-S"}), "-S");
+  EXPECT_EQ(Start({"/c:1234"}), "/c:1234");
+  EXPECT_EQ(Start({"/a"}), "/a");
+  EXPECT_EQ(Start(Args{}), "");
+}
+
+TEST(LinuxStartTest, WhatItDoesNotKnowIsNamedWithTheFormsItTakes) {
+  const std::string forms =
+      "; it takes --root or -root (the window in XSCREENSAVER_WINDOW, else the whole screen), "
+      "--window-id ID or -window-id ID (decimal or 0x-hex), or /s, /p ID, /c";
+  EXPECT_EQ(Start({"--help"}), "refused: unknown argument \"--help\"" + forms);
+  EXPECT_EQ(Start({"/x"}, "77"), "refused: unknown argument \"/x\"" + forms);
+  EXPECT_EQ(Start({"/p"}), "refused: \"/p\" names no window" + forms);
+  EXPECT_EQ(Start({"--root", "--fps"}, "77"), "refused: unknown argument \"--fps\"" + forms);
+  EXPECT_EQ(Start({"-root", "/s"}), "refused: unknown argument \"/s\"" + forms);
+  EXPECT_EQ(Start({"/s", "-root"}), "refused: unknown argument \"/s\"" + forms);
+  EXPECT_EQ(Start({"--window-id"}), "refused: --window-id without a window id" + forms);
+  for (const char* bad : {"", "0x", "12z", "-5", "0", "0x1FFFFFFFF", "99999999999", " 12"}) {
+    EXPECT_EQ(Start({"--window-id", bad}),
+              "refused: --window-id \"" + std::string(bad) + "\" is not a window id" + forms)
+        << bad;
+  }
+  EXPECT_EQ(Start({"--root"}, "none"),
+            "refused: XSCREENSAVER_WINDOW \"none\" is not a window id" + forms);
+}
+
+// The player itself: a refusal is one line on standard error and exit code
+// -1, before any window or show is touched.
+TEST(LinuxStartTest, ThePlayerSaysWhyItRefusesAndEndsWithMinusOne) {
+  ScratchDir dir;
+  SetEnv("HOME", dir / "home");
+  SetEnv("XDG_CONFIG_HOME", dir / "config");
+  SetEnv("XDG_DATA_HOME", dir / "data");
+  SetEnv("TMPDIR", dir.path());
+  UnsetEnv("XSCREENSAVER_WINDOW");
+  const std::string player = ProgramDir() + "../lumivane";
+  for (const char* argument : {"--bogus", "-window-id"}) {
+    ChildResult r = RunChild({player, argument});
+    EXPECT_EQ(r.exitCode, 255) << argument;
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+    EXPECT_EQ(r.err.rfind("lumivane: ", 0), 0u) << r.err;
+    EXPECT_NE(r.err.find(argument), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("--root"), std::string::npos) << r.err;
+  }
 }
 
 }  // namespace

@@ -457,7 +457,8 @@ TEST_F(SaverEndToEndTest, APreviewDrawsInsideItsParentIgnoresInputAndEndsWithIt)
   EXPECT_EQ(preview->WaitExit(15000), 0) << Log(0);
 }
 
-// xscreensaver names its window with -window-id, or in the environment.
+// xscreensaver names its window with --window-id, or in the environment with
+// --root, as xscreensaver 6 starts its hacks.
 TEST_F(SaverEndToEndTest, RunsAsAnXscreensaverHackInsideTheGivenWindow) {
   if (build_.wine) GTEST_SKIP() << "xscreensaver runs the Linux build";
   XSetWindowAttributes attributes{};
@@ -473,7 +474,7 @@ TEST_F(SaverEndToEndTest, RunsAsAnXscreensaverHackInsideTheGivenWindow) {
   std::vector<Point> inside = {{202, 152}, {597, 447}, {400, 300}};
   std::string seen;
 
-  auto byOption = Start({"-window-id", hex});
+  auto byOption = Start({"--window-id", hex});
   ASSERT_TRUE(WaitForColour(scratch_ / "shot.ppm", inside, kRed, 30000, &seen)) << seen << Log(0);
   Xdotool({"key", "space"});
   Settle();
@@ -485,7 +486,7 @@ TEST_F(SaverEndToEndTest, RunsAsAnXscreensaverHackInsideTheGivenWindow) {
   XClearWindow(display_, window);
   XSync(display_, False);
   SetEnv("XSCREENSAVER_WINDOW", hex);
-  auto byEnvironment = Start({"-root"});
+  auto byEnvironment = Start({"--root"});
   UnsetEnv("XSCREENSAVER_WINDOW");
   EXPECT_TRUE(WaitForColour(scratch_ / "shot.ppm", inside, kRed, 30000, &seen)) << seen << Log(1);
   kill(byEnvironment->Pid(), SIGINT);

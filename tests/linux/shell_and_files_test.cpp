@@ -46,7 +46,6 @@ class ShellTest : public ::testing::Test {
     WriteScript(
         dir_ / "bin/xdg-open",
         "printf '%s\\n' \"$@\" >> \"$LV_LOG\"; [ -f \"$1\" ] && cp \"$1\" \"$LV_LOG.copy\"\n");
-    WriteScript(dir_ / "bin/lumivane-install-saver", "printf '%s\\n' \"$@\" > \"$LV_LOG\"\n");
     WriteScript(dir_ / "bin/args", "printf '[%s]\\n' \"$@\" > \"$LV_LOG\"\n");
   }
   void TearDown() override { SetEnv("PATH", oldPath_); }
@@ -85,9 +84,69 @@ TEST_F(ShellTest, WinExecSplitsAsWindowsDoesAndDoesNotWait) {
   EXPECT_EQ(WinExec("no-such-program-here", SW_SHOW), UINT(ERROR_FILE_NOT_FOUND));
 }
 
-TEST_F(ShellTest, TheScreenSaverInstallerStartsOurStandInWithTheWholePath) {
-  EXPECT_GT(WinExec("rundll32.exe desk.cpl,InstallScreenSaver /home/a b\\Demo.scr", SW_SHOW), 31u);
-  EXPECT_EQ(WaitForFile(dir_ / "log"), "/home/a b/Demo.scr\n");
+// A folder a show was downloaded to, with programs of the same names as the
+// ones the layer starts planted in it: the current folder, on PATH as "." and
+// as its own path, and the running program's folder are never searched.
+TEST_F(ShellTest, ProgramsAreNeverTakenFromTheCurrentOrTheProgramsFolder) {
+  fs::create_directories(dir_ / "downloads");
+  const std::string marker = dir_ / "planted-ran";
+  for (const char* name : {"xdg-open", "args"})
+    WriteScript(dir_ / ("downloads/" + std::string(name)), "echo ran > '" + marker + "'\n");
+  std::string file = dir_ / "page.txt";
+  WriteFileBytes(file, "text");
+  std::string here = fs::current_path().string();
+  fs::current_path(dir_ / "downloads");
+  SetEnv("PATH", ".::downloads:" + dir_ / "bin");
+  ShellExecuteA(nullptr, "open", file.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+  EXPECT_EQ(WaitForFile(dir_ / "log"), file + "\n");
+  fs::remove(dir_ / "log");
+  EXPECT_GT(WinExec("args one", SW_SHOW), 31u);
+  EXPECT_EQ(WaitForFile(dir_ / "log"), "[one]\n");
+  fs::current_path(here);
+
+  // This test program's own folder, put first on PATH.
+  std::string own = ProgramDir();
+  WriteScript(own + "xdg-open", "echo ran > '" + marker + "'\n");
+  SetEnv("PATH", own + ":" + dir_ / "bin");
+  fs::remove(dir_ / "log");
+  ShellExecuteA(nullptr, "open", file.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+  EXPECT_EQ(WaitForFile(dir_ / "log"), file + "\n");
+  fs::remove(own + "xdg-open");
+  EXPECT_FALSE(fs::exists(marker));
+}
+
+// The control panel's installer is done in the call, whatever stands beside
+// the program or on PATH, and a box tells the user how it went.
+TEST_F(ShellTest, TheScreenSaverInstallerMakesTheEntryAndSaysSo) {
+  fs::create_directories(dir_ / "home");
+  fs::create_directories(dir_ / "a b");
+  SetEnv("HOME", dir_ / "home");
+  SetEnv("SDL_VIDEODRIVER", "dummy");
+  WriteScript(dir_ / "bin/rundll32.exe", "echo ran > \"$LV_LOG\"\n");
+  WriteScript(dir_ / "a b/Demo.scr", "");
+  std::string windowsPath = dir_.path() + "/a b\\Demo.scr";
+  ::testing::internal::CaptureStderr();
+  UINT result =
+      WinExec(("rundll32.exe desk.cpl,InstallScreenSaver " + windowsPath).c_str(), SW_SHOW);
+  std::string box = ::testing::internal::GetCapturedStderr();
+  EXPECT_GT(result, 31u);
+  EXPECT_EQ(box, "Lumivane: " + dir_ / "a b/Demo.scr" +
+                     " is now your screen saver: entry 0 added to " + dir_ / "home/.xscreensaver" +
+                     " (a new file) and selected.\n");
+  EXPECT_THAT(ReadFileBytes(dir_ / "home/.xscreensaver"),
+              HasSubstr("'" + dir_ / "a b/Demo.scr" + "' --root"));
+
+  fs::remove(dir_ / "home/.xscreensaver");
+  fs::create_directories(dir_ / "home/.xscreensaver");
+  ::testing::internal::CaptureStderr();
+  WinExec(("rundll32.exe desk.cpl,InstallScreenSaver " + windowsPath).c_str(), SW_SHOW);
+  box = ::testing::internal::GetCapturedStderr();
+  EXPECT_EQ(box, "Lumivane: Cannot make " + dir_ / "a b/Demo.scr" +
+                     " your screen saver: cannot read " + dir_ / "home/.xscreensaver" +
+                     ": Is a directory.\n");
+  UnsetEnv("SDL_VIDEODRIVER");
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  EXPECT_FALSE(fs::exists(dir_ / "log"));
 }
 
 TEST(ShellDeathTest, OtherVerbsAndEntriesFailLoudly) {

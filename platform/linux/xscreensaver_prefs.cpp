@@ -1,6 +1,17 @@
-#include "tools/install_saver/xscreensaver_prefs.h"
+// Editing ~/.xscreensaver's text so that one program becomes the screen saver.
+//
+// Implemented: "key: value" items with their continuation lines, kept byte
+//   for byte unless they are "programs", "mode" or "selected" (also in their
+//   "xscreensaver.mode" and "*mode" forms); program entries with their
+//   disabled mark, visual and pretty name; the first word of a command read
+//   as sh reads it (single and double quotes, backslashes).
+// Not implemented: sh expansions ($VAR, ~) in an entry's program, which is
+//   compared as written; "\\" and octal escapes of X resource values, which
+//   the paths written here never hold.
+#include "platform/linux/xscreensaver_prefs.h"
 
 #include <cctype>
+#include <cstring>
 
 namespace {
 
@@ -93,8 +104,42 @@ std::string ShellQuoted(const std::string& path) {
   return quoted + "'";
 }
 
-// The first word of an entry's command, after the disabled mark, a visual
-// and a pretty name, with sh's single or double quotes removed.
+// The first word of a command as sh reads it: '...' takes everything
+// literally, "..." all but \$ \` \" \\, and a backslash outside quotes
+// the next byte, so each way of quoting a path gives the path back.
+std::string FirstShellWord(const std::string& command) {
+  std::string word;
+  char quote = 0;
+  for (size_t i = 0; i < command.size(); ++i) {
+    char c = command[i];
+    bool more = i + 1 < command.size();
+    if (quote == '\'') {
+      if (c == '\'')
+        quote = 0;
+      else
+        word += c;
+    } else if (quote == '"') {
+      if (c == '"')
+        quote = 0;
+      else if (c == '\\' && more && std::strchr("$`\"\\", command[i + 1]) != nullptr)
+        word += command[++i];
+      else
+        word += c;
+    } else if (c == '\\' && more) {
+      word += command[++i];
+    } else if (c == '\'' || c == '"') {
+      quote = c;
+    } else if (c == ' ' || c == '\t') {
+      break;
+    } else {
+      word += c;
+    }
+  }
+  return word;
+}
+
+// The program of an entry: the first word of its command, after the
+// disabled mark, a visual ("GL:") and a pretty name in double quotes.
 std::string CommandProgram(std::string entry) {
   entry = Trim(entry);
   if (!entry.empty() && entry[0] == '-') entry = Trim(entry.substr(1));
@@ -107,23 +152,7 @@ std::string CommandProgram(std::string entry) {
     size_t close = entry.find('"', 1);
     entry = close == std::string::npos ? "" : Trim(entry.substr(close + 1));
   }
-  std::string program;
-  char quote = 0;
-  for (char c : entry) {
-    if (quote != 0) {
-      if (c == quote)
-        quote = 0;
-      else
-        program += c;
-    } else if (c == '\'' || c == '"') {
-      quote = c;
-    } else if (c == ' ' || c == '\t') {
-      break;
-    } else {
-      program += c;
-    }
-  }
-  return program;
+  return FirstShellWord(entry);
 }
 
 std::string ProgramsItem(const std::vector<std::string>& entries) {
@@ -168,7 +197,7 @@ std::string ProgramEntry(const std::string& programPath) {
   std::string pretty;
   for (char c : name)
     if (c != '"') pretty += c;
-  return "\"" + pretty + " (Lumivane)\"  " + ShellQuoted(programPath) + " -root";
+  return "\"" + pretty + " (Lumivane)\"  " + ShellQuoted(programPath) + " --root";
 }
 
 SaverSelection SelectSaverProgram(const std::string& prefs, const std::string& programPath) {

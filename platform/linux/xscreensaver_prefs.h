@@ -18,11 +18,11 @@ struct SaverSelection {
 std::vector<std::string> ProgramEntries(const std::string& text);
 
 // The entry that runs programPath: a pretty name from the file name and the
-// path, quoted for sh when it needs it, with -root so the program draws into
+// path, quoted for sh when it needs it, with --root so the program draws into
 // xscreensaver's window.
 std::string ProgramEntry(const std::string& programPath);
 
 // The file with the program's entry added, or the entry already running
-// programPath replaced, and "mode: one" and "selected:" pointing at it. Every
-// other line of prefs is kept as it was; prefs may be empty (no file yet).
+// programPath replaced (however sh quoting wrote its path), and "mode: one" and "selected:"
+// pointing at it. Every other line of prefs is kept as it was; prefs may be empty (no file yet).
 SaverSelection SelectSaverProgram(const std::string& prefs, const std::string& programPath);
