@@ -244,7 +244,13 @@ SaverSelection SelectSaverProgram(const std::string& prefs, const std::string& p
     }
   }
   // SplitItems ended every line, the last one included, with a newline, so
-  // these go on lines of their own.
+  // these go on lines of their own; a last line that asks for a continuation
+  // gets an empty one, or it would take the first of them into its value.
+  bool appending = !modeSet || !selectedSet || !hadPrograms;
+  if (appending && !items.empty()) {
+    std::string& last = items.back().raw;
+    if (EndsInContinuation(last.substr(0, last.size() - 1))) last += "\n";
+  }
   if (!modeSet) items.push_back(mode);
   if (!selectedSet) items.push_back(selected);
   if (!hadPrograms) items.push_back(programs);

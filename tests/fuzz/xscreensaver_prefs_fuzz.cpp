@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "tools/install_saver/xscreensaver_prefs.h"
+#include "platform/linux/xscreensaver_prefs.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string prefs(reinterpret_cast<const char*>(data), size);
