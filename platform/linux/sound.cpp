@@ -67,7 +67,7 @@ size_t ReadableLength(const Uint8* image, uint64_t available) {
   return length > uint64_t(INT_MAX) ? 0 : size_t(length);
 }
 
-// A sound decoded by SDL: samples in the format of its spec.
+// A sound decoded by SDL, with the sample format, channels and rate it reports.
 struct DecodedWave {
   DecodedWave() = default;
   DecodedWave(const DecodedWave&) = delete;
