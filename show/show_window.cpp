@@ -5,6 +5,7 @@
 
 #include "host/saver_input.h"
 #include "package/show_state.h"
+#include "package/wave_fit.h"
 #include "show/show_cycle.h"
 #include "show/show_random.h"
 
@@ -50,8 +51,11 @@ void SoundTick() {
     } while (k == LastSoundIndex);
   }
   LastSoundIndex = k;
-  PlaySoundA(reinterpret_cast<LPCSTR>(showState.sounds[k]->payload), nullptr,
-             SND_ASYNC | SND_MEMORY | SND_NOSTOP);
+  // PlaySoundA reads as far as the sound's own header says; a sound cut off
+  // short of that would be played from the memory after its record.
+  const ShowRecord& sound = *showState.sounds[k];
+  if (sound.length <= 0 || !WaveFitsRecord(sound.payload, uint32_t(sound.length))) return;
+  PlaySoundA(reinterpret_cast<LPCSTR>(sound.payload), nullptr, SND_ASYNC | SND_MEMORY | SND_NOSTOP);
 }
 
 void EndShow(HWND window) {

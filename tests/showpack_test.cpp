@@ -10,6 +10,7 @@
 
 #include "tests/support/child_process.h"
 #include "tests/support/jpeg_maker.h"
+#include "tests/support/wave_image.h"
 #include "tools/showpack/package_writer.h"
 
 namespace fs = std::filesystem;
@@ -45,16 +46,12 @@ std::string Picture(size_t size, int variant) {
   return bytes;
 }
 
-// A RIFF WAVE file of exactly size bytes.
+// A WAV file of exactly size bytes (at least 45): 8-bit mono PCM.
 std::string Sound(size_t size, int variant) {
-  std::string bytes = "RIFF";
-  uint32_t riffSize = uint32_t(size - 8);
-  for (int shift = 0; shift < 32; shift += 8)
-    bytes.push_back(char((riffSize >> shift) & 0xFF));
-  bytes += "WAVE";
-  while (bytes.size() < size)
-    bytes.push_back(char((bytes.size() * 13 + size_t(variant)) & 0xFF));
-  return bytes;
+  std::string samples(size - 44, '\0');
+  for (size_t i = 0; i < samples.size(); ++i)
+    samples[i] = char((i * 13 + size_t(variant)) & 0xFF);
+  return PcmWave(1, 11025, 8, samples);
 }
 
 uint32_t ReadU32(const std::string& bytes, size_t at) {
@@ -119,7 +116,7 @@ std::string PackedPicture(const ScratchDir& dir, const ChildResult& created,
 TEST(ShowpackTest, CreateListExtractGiveTheShowBack) {
   ScratchDir dir;
   std::vector<std::string> pictures = {Picture(5000, 1), Picture(400, 2), Picture(70001, 3)};
-  std::vector<std::string> sounds = {Sound(4000, 1), Sound(12, 2)};
+  std::vector<std::string> sounds = {Sound(4000, 1), Sound(45, 2)};
   const std::string readme = "Pictures of the coast.\nSounds of the sea.\n";
   const std::string info(127, 'i');  // the longest text that fits
   std::vector<std::string> pictureArgs;
@@ -262,6 +259,12 @@ TEST(ShowpackTest, CreateRefusesWhatThePlayerCouldNotShow) {
   WriteJpeg(dir / "two.jpg", twoComponents, SolidRows(16, std::string("\x10\x80", 2)));
   WriteFileBytes(dir / "cut-in-header.jpg", ReadFileBytes(RealJpeg("rgb.jpg")).substr(0, 100));
   WriteFileBytes(dir / "avi.wav", std::string("RIFF\x08\0\0\0AVI LIST", 16));
+  // A download cut off: the header says 8,000,000 bytes, 1,000 came.
+  WriteFileBytes(dir / "cut.wav", Sound(8000000, 0).substr(0, 1000));
+  const std::string format = Chunk("fmt ", FormatBody(1, 1, 11025, 8));
+  WriteFileBytes(dir / "nodata.wav", RiffWave(format + Chunk("LIST", "INFO")));
+  WriteFileBytes(dir / "mp3.wav", RiffWave(Chunk("fmt ", FormatBody(0x55, 1, 11025, 16)) +
+                                           Chunk("data", std::string(100, 'x'))));
   // A player this big pushes the file's end to exactly 2^31.
   WriteFileBytes(dir / "huge", "");
   fs::resize_file(dir / "huge", (uint64_t(1) << 31) - 4096);
@@ -283,6 +286,9 @@ TEST(ShowpackTest, CreateRefusesWhatThePlayerCouldNotShow) {
       {{good, RealJpeg("testorig12.jpg")},
        "testorig12.jpg: cannot be decoded: Unsupported JPEG data precision 12"},
       {{"--sound", dir / "avi.wav", good}, "avi.wav"},
+      {{"--sound", dir / "cut.wav", good}, "cut.wav: cut short"},
+      {{"--sound", dir / "nodata.wav", good}, "nodata.wav: no \"data\" chunk"},
+      {{"--sound", dir / "mp3.wav", good}, "mp3.wav: an unknown sound format (tag 0x0055)"},
       {{"--title", std::string(128, 't'), good}, "--title"},
       {{good, dir / "missing.jpg"}, "missing.jpg"},
       {{"--readme", dir / "missing.txt", good}, "missing.txt"},

@@ -4,25 +4,30 @@
 //   waveOutGetNumDevs  the number of SDL2 audio output devices; 0 when SDL's
 //                      audio cannot be started. A driver that cannot list its
 //                      devices but starts has its one default device.
-//   PlaySoundA  PCM WAVE sounds of 8 or 16 bits, mono or stereo, at 8000 to
-//               48000 samples a second, from a RIFF image in memory
-//               (SND_MEMORY) or a file (SND_FILENAME), on SDL2's default audio
-//               output, which opens on the first play and then stays open.
-//               SND_ASYNC returns at once; without it the call waits for the
-//               sound's end. A new sound stops the one playing, unless
-//               SND_NOSTOP is given: then the call fails while one plays. A
-//               NULL sound (the SND_PURGE form) stops whatever plays.
-//               The sound is converted into the layer's own buffer before the
+//   PlaySoundA  WAVE sounds from a RIFF image in memory (SND_MEMORY) or a file
+//               (SND_FILENAME), in the formats that SDL2 decodes: PCM of 8,
+//               16, 24 or 32 bits, 32-bit IEEE float, IMA ADPCM, MS ADPCM,
+//               mu-law and A-law, plain or WAVE_FORMAT_EXTENSIBLE, at any
+//               rate and channel count that SDL converts; played on SDL2's
+//               default audio output, which opens on the first play and then
+//               stays open. SND_ASYNC returns at once; without it the call
+//               waits for the sound's end. A new sound stops the one playing,
+//               unless SND_NOSTOP is given: then the call fails while one
+//               plays. A NULL sound (the SND_PURGE form) stops whatever plays.
+//               The sound is decoded into the layer's own buffer before the
 //               call returns, so the caller may free its image at once.
 //               An image that is not such a sound, or is malformed, fails with
-//               FALSE and plays nothing; so does a missing audio device. Only
-//               the length in the RIFF header is read, with the chunks inside
-//               it; a data chunk that runs past that end is cut there.
+//               FALSE and plays nothing; so does a missing audio device. As on
+//               Windows, an image in memory comes without its length: the
+//               layer reads 8 + the size in its RIFF header and not a byte
+//               more, so the caller must make sure that many bytes are there.
+//               As on Windows, the format chunk must come before the data
+//               chunk; a data chunk that runs past the RIFF end is cut there.
 // Not implemented: SND_LOOP, SND_ALIAS, SND_RESOURCE and every other flag
 //               (reported as unsupported), stopping one named sound (SND_PURGE
-//               with a sound), the module argument (ignored), compressed or
-//               extensible formats (they fail), the default sound: it never
-//               plays, so SND_NODEFAULT changes nothing.
+//               with a sound), the module argument (ignored), formats that
+//               need a codec beyond those above (they fail), the default
+//               sound: it never plays, so SND_NODEFAULT changes nothing.
 #include <SDL.h>
 
 #include <algorithm>
@@ -49,64 +54,37 @@ namespace {
 const DWORD kKnownFlags =
     SND_ASYNC | SND_NODEFAULT | SND_MEMORY | SND_NOSTOP | SND_PURGE | SND_FILENAME;
 
-// The PCM samples of a WAVE image, pointing into the image.
-struct WaveSound {
-  SDL_AudioFormat format = 0;
-  Uint8 channels = 0;
-  int rate = 0;
-  const Uint8* samples = nullptr;
-  uint64_t size = 0;
+uint32_t Read32(const Uint8* p) {
+  return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+}
+
+// The bytes of the RIFF image that may be read: 8 + its RIFF size, no more
+// than `available`. 0 when the image does not start with "RIFF".
+size_t ReadableLength(const Uint8* image, uint64_t available) {
+  if (available < 8 || std::memcmp(image, "RIFF", 4) != 0) return 0;
+  const uint64_t length = std::min<uint64_t>(available, 8 + uint64_t(Read32(image + 4)));
+  // SDL's memory streams count in int.
+  return length > uint64_t(INT_MAX) ? 0 : size_t(length);
+}
+
+// A sound decoded by SDL, with the sample format, channels and rate it reports.
+struct DecodedWave {
+  DecodedWave() = default;
+  DecodedWave(const DecodedWave&) = delete;
+  DecodedWave& operator=(const DecodedWave&) = delete;
+  ~DecodedWave() { SDL_FreeWAV(samples); }
+  SDL_AudioSpec spec{};
+  Uint8* samples = nullptr;
+  Uint32 size = 0;
 };
 
-uint16_t Read16(const Uint8* p) {
-  return uint16_t(p[0] | p[1] << 8);
-}
-uint32_t Read32(const Uint8* p) {
-  return Read16(p) | uint32_t(Read16(p + 2)) << 16;
-}
-
-bool ParseFormat(const Uint8* fmt, uint32_t size, WaveSound* sound) {
-  if (size < 16) return false;
-  uint16_t tag = Read16(fmt), channels = Read16(fmt + 2);
-  uint32_t rate = Read32(fmt + 4);
-  uint16_t blockAlign = Read16(fmt + 12), bits = Read16(fmt + 14);
-  const uint16_t kPcm = 1;
-  if (tag != kPcm || (channels != 1 && channels != 2) || (bits != 8 && bits != 16) || rate < 8000 ||
-      rate > 48000 || blockAlign != channels * bits / 8) {
-    return false;
-  }
-  sound->format = bits == 8 ? AUDIO_U8 : AUDIO_S16LSB;
-  sound->channels = Uint8(channels);
-  sound->rate = int(rate);
-  return true;
-}
-
-// Reads the chunks of a RIFF WAVE image in any order, never past the end its
-// header gives nor past `available` bytes.
-bool ParseWave(const Uint8* image, uint64_t available, WaveSound* sound) {
-  if (available < 8 || std::memcmp(image, "RIFF", 4) != 0) return false;
-  const uint64_t end = std::min<uint64_t>(available, 8 + uint64_t(Read32(image + 4)));
-  if (end < 12 || std::memcmp(image + 8, "WAVE", 4) != 0) return false;
-  bool haveFormat = false, haveData = false;
-  for (uint64_t at = 12; at + 8 <= end;) {
-    const Uint8* header = image + at;
-    const uint32_t size = Read32(header + 4);
-    const uint64_t body = at + 8, present = std::min<uint64_t>(size, end - body);
-    if (std::memcmp(header, "fmt ", 4) == 0) {
-      if (present < size || !ParseFormat(image + body, size, sound)) return false;
-      haveFormat = true;
-    } else if (std::memcmp(header, "data", 4) == 0 && !haveData) {
-      sound->samples = image + body;
-      sound->size = present;
-      haveData = true;
-    }
-    // Chunks start on even offsets: an odd-sized one is followed by a pad byte.
-    at = body + size + (size & 1);
-  }
-  if (!haveFormat || !haveData) return false;
-  const unsigned frame = sound->channels * SDL_AUDIO_BITSIZE(sound->format) / 8;
-  sound->size -= sound->size % frame;
-  return sound->size > 0;
+// Decodes the WAVE image in image[0, length) through a stream that ends there.
+bool Decode(const Uint8* image, size_t length, DecodedWave* wave) {
+  SDL_RWops* stream = SDL_RWFromConstMem(image, int(length));
+  if (stream == nullptr) return false;
+  if (SDL_LoadWAV_RW(stream, 1, &wave->spec, &wave->samples, &wave->size) == nullptr) return false;
+  const unsigned frame = wave->spec.channels * SDL_AUDIO_BITSIZE(wave->spec.format) / 8;
+  return frame > 0 && wave->size >= frame;
 }
 
 bool ReadWholeFile(const char* name, std::vector<Uint8>* bytes) {
@@ -166,16 +144,18 @@ bool OpenDevice(Player& player) {
 
 // SDL_ConvertAudio rather than an audio stream: in SDL 2.26 a stream that
 // changes the rate loses the end of the sound.
-bool Convert(const WaveSound& wave, const SDL_AudioSpec& device, std::vector<Uint8>* out) {
+bool Convert(const DecodedWave& wave, const SDL_AudioSpec& device, std::vector<Uint8>* out) {
   SDL_AudioCVT cvt;
-  if (SDL_BuildAudioCVT(&cvt, wave.format, wave.channels, wave.rate, device.format, device.channels,
-                        device.freq) < 0 ||
-      wave.size * uint64_t(cvt.len_mult) > uint64_t(INT_MAX)) {
+  const unsigned frame = wave.spec.channels * SDL_AUDIO_BITSIZE(wave.spec.format) / 8;
+  const uint64_t size = wave.size - wave.size % frame;
+  if (SDL_BuildAudioCVT(&cvt, wave.spec.format, wave.spec.channels, wave.spec.freq, device.format,
+                        device.channels, device.freq) < 0 ||
+      size * uint64_t(cvt.len_mult) > uint64_t(INT_MAX)) {
     return false;
   }
-  cvt.len = int(wave.size);
+  cvt.len = int(size);
   out->resize(size_t(cvt.len) * size_t(cvt.len_mult));
-  std::memcpy(out->data(), wave.samples, size_t(wave.size));
+  std::memcpy(out->data(), wave.samples, size_t(size));
   cvt.buf = out->data();
   if (SDL_ConvertAudio(&cvt) != 0) return false;
   out->resize(size_t(cvt.len_cvt));
@@ -235,8 +215,9 @@ BOOL WINAPI PlaySoundA(LPCSTR sound, HMODULE, DWORD flags) {
     image = file.data();
     available = file.size();
   }
-  WaveSound wave;
-  if (!ParseWave(image, available, &wave)) return FALSE;
+  const size_t length = ReadableLength(image, available);
+  DecodedWave wave;
+  if (length == 0 || !Decode(image, length, &wave)) return FALSE;
 
   std::unique_lock<std::mutex> lock(player.calls);
   if ((flags & SND_NOSTOP) != 0 && StillPlaying(player, player.plays)) return FALSE;

@@ -5,6 +5,7 @@
 // the file from its current end on.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <cstdlib>
@@ -16,6 +17,7 @@
 
 #include "platform/win32.h"
 #include "tests/support/child_process.h"
+#include "tests/support/sox_sounds.h"
 #include "tests/support/wave_image.h"
 
 namespace {
@@ -205,18 +207,53 @@ TEST_F(PlaySoundTest, SynchronousPlayReturnsAfterTheSound) {
   EXPECT_TRUE(PlaySoundA(sound.data(), nullptr, kPlayAsync | SND_NOSTOP));
 }
 
-TEST_F(PlaySoundTest, ReadsChunksInAnyOrderAndCutsAShortDataChunk) {
+TEST_F(PlaySoundTest, SkipsOtherChunksAndCutsAShortDataChunk) {
   const std::string samples = Samples16(Constant16(kRate / 10, 3000));
   const std::string format = Chunk("fmt ", FormatBody(1, 1, kRate, 16));
-  // An odd-sized chunk first, then the samples before their format.
-  auto reordered = HeapImage(RiffWave(Chunk("LIST", "INFOx") + Chunk("data", samples) + format));
+  // Odd-sized chunks before the format and between it and the samples.
+  auto other = HeapImage(
+      RiffWave(Chunk("LIST", "INFOx") + format + Chunk("fact", "abc") + Chunk("data", samples)));
   // The data chunk announces twice the samples that the image holds.
   auto cut = HeapImage(RiffWave(format + ChunkAnnouncing("data", 2 * samples.size(), samples)));
 
-  for (const char* image : {reordered.get(), cut.get()}) {
+  for (const char* image : {other.get(), cut.get()}) {
     Recording recording;
     ASSERT_TRUE(PlaySoundA(image, nullptr, kPlayAsync));
     EXPECT_EQ(CountNear(recording.After(0.4), 3000), size_t(kRate / 10));
+  }
+}
+
+// Each format that Windows plays out of the box, as sox writes it: a sine that
+// comes out for about as long as it was made, at about its level and with its
+// 440 Hz intact.
+TEST_F(PlaySoundTest, PlaysEveryFormatThatWindowsPlays) {
+  ScratchDir dir;
+  for (const SoxFormat& format : SoxFormats()) {
+    SCOPED_TRACE(format.name);
+    const std::string path = dir / (std::string(format.name) + ".wav");
+    ASSERT_EQ(MakeSoxSine(path, format, 0.3), "");
+    auto image = HeapImage(ReadFileBytes(path));
+    Recording recording;
+    ASSERT_TRUE(PlaySoundA(image.get(), nullptr, kPlayAsync));
+    const std::vector<Frame> frames = recording.After(0.7);
+
+    // Half-periods: moves from well above zero to well below it, or back.
+    size_t first = frames.size(), last = 0, halfPeriods = 0;
+    int peak = 0, side = 0;
+    for (size_t i = 0; i < frames.size(); ++i) {
+      const int left = frames[i].left;
+      peak = std::max(peak, std::abs(left));
+      if (std::abs(left) < 2000) continue;
+      first = std::min(first, i);
+      last = i;
+      const int now = left > 0 ? 1 : -1;
+      if (side != 0 && now != side) ++halfPeriods;
+      side = now;
+    }
+    ASSERT_LT(first, last) << "nothing was heard";
+    EXPECT_NEAR(double(last - first), 0.3 * kRate, 0.03 * kRate);
+    EXPECT_GT(peak, 8000);
+    EXPECT_NEAR(double(halfPeriods), 2 * 440 * 0.3, 5);
   }
 }
 
@@ -254,13 +291,13 @@ TEST_F(PlaySoundTest, MalformedImagesFailAndPlayNothing) {
       // The RIFF size ends the image before its data chunk.
       "RIFF" + Le32(4 + uint32_t(format.size())) + "WAVE" + format + data,
       RiffWave(badBlock + data),
-      withFormat(2, 1, kRate, 4),        // ADPCM
-      withFormat(3, 1, kRate, 32),       // floating point
-      withFormat(0xFFFE, 1, kRate, 16),  // extensible
-      withFormat(1, 1, kRate, 24),
-      withFormat(1, 3, kRate, 16),
-      withFormat(1, 1, 96000, 16),
-      withFormat(1, 1, 4000, 16),
+      // As on Windows, the samples must follow their format.
+      RiffWave(data + format),
+      withFormat(2, 1, kRate, 4),        // MS ADPCM without its coefficients
+      withFormat(0xFFFE, 1, kRate, 16),  // extensible without its extension
+      withFormat(0x55, 1, kRate, 16),    // MPEG layer 3: no codec
+      withFormat(1, 0, kRate, 16),
+      withFormat(1, 1, 0, 16),
   };
   Recording recording;
   int index = 0;

@@ -9,6 +9,7 @@
 #include "tools/showpack/file_ops.h"
 #include "tools/showpack/package_writer.h"
 #include "tools/showpack/picture_check.h"
+#include "tools/showpack/sound_check.h"
 
 namespace fs = std::filesystem;
 
@@ -113,10 +114,11 @@ void CheckPictures(const std::vector<std::string>& pictures, PackagePlan& plan,
   }
 }
 
+// The players read a sound as far as its header says: it must be whole, and
+// in a format they both play.
 void CheckSound(const std::string& path, const std::string& bytes) {
-  if (bytes.size() < 12 || bytes.compare(0, 4, "RIFF") != 0 || bytes.compare(8, 4, "WAVE") != 0) {
-    throw CommandFailure(kExitRefused, path + ": not a WAV file (no RIFF WAVE header)");
-  }
+  std::string fault = SoundFault(bytes);
+  if (!fault.empty()) throw CommandFailure(kExitRefused, path + ": " + fault);
 }
 
 // Reads the sounds and the readme, which live in the record table, and encodes
