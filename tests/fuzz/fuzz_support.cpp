@@ -37,7 +37,9 @@ const std::string& FuzzScratchDir() {
 std::string WriteScratchFile(const char* name, const uint8_t* data, size_t size) {
   std::string path = FuzzScratchDir() + name;
   FILE* file = std::fopen(path.c_str(), "wb");
-  if (file == nullptr || std::fwrite(data, 1, size, file) != size || std::fclose(file) != 0) {
+  // An empty input may come without a buffer.
+  bool written = file != nullptr && (size == 0 || std::fwrite(data, 1, size, file) == size);
+  if (file == nullptr || std::fclose(file) != 0 || !written) {
     std::perror(path.c_str());
     std::abort();
   }
