@@ -3,8 +3,8 @@
 // Implemented:
 //   MessageBoxA  always writes "caption: text" as one line to standard error,
 //                so that scripts can read it; then shows an SDL2 message box
-//                when a display is there, and writes the answer as a second
-//                line, "caption: answered No". Buttons: MB_OK, MB_OKCANCEL,
+//                when a display is there; last writes the answer as a second
+//                line, "caption: answered Yes". Buttons: MB_OK, MB_OKCANCEL,
 //                MB_ABORTRETRYIGNORE, MB_YESNOCANCEL, MB_YESNO, MB_RETRYCANCEL;
 //                icons: hand, question, exclamation, asterisk; MB_DEFBUTTON1-3.
 //                Escape answers IDCANCEL where the box has Cancel, and IDOK in
