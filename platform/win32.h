@@ -31,6 +31,8 @@
 //   linux/timers.cpp        window timers, Sleep and the tick count
 //   linux/windowing.h       what those files and gdi.cpp tell each other
 //   linux/temp_files.cpp    temporary file names and deleting files
+//   linux/file_handles.cpp  CreateFileA for a new file, WriteFile, CloseHandle
+//   linux/folders.cpp       making and removing folders
 //   linux/gdi.cpp           device contexts, bitmaps, brushes, fills and copies
 //   linux/gdi_dib.cpp       drawing DIBs: SetDIBitsToDevice, StretchDIBits
 //   linux/gdi_target.h      the pixels a DC draws on, shared by those two

@@ -4,6 +4,7 @@
 // Called when the program was started under a name ending in "exe": asks
 // whether to install, then shows the readme, copies the program into the
 // system directory as "<show name>.scr" and starts the system's screen-saver
-// installer on the copy. The caller ends the process afterwards, whatever the
+// installer on the copy. A show name that could lead out of the system
+// directory is refused as a failed copy. The caller ends the process afterwards, whatever the
 // user chose.
 void OfferInstall(const char* programPath);

@@ -32,11 +32,19 @@ std::string ProbeLine(const ChildResult& r, const std::string& name) {
 class ShowLoadingTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    // Natively: no display, no sound card and a settings file of the test's own.
+    // Natively: no display, no sound card, and a settings file, home and
+    // folders of the test's own, should an install offer ever go ahead.
     SetEnv("SDL_VIDEODRIVER", "dummy");
     SetEnv("SDL_AUDIODRIVER", "dummy");
     SetEnv("XDG_CONFIG_HOME", dir_ / "config");
+    SetEnv("XDG_DATA_HOME", dir_ / "data");
+    SetEnv("HOME", dir_ / "home");
+    std::filesystem::create_directories(dir_ / "tmp");
+    originalTemp_ = std::filesystem::temp_directory_path().string();
+    UseTempFolder(dir_ / "tmp");
   }
+
+  void TearDown() override { UseTempFolder(originalTemp_); }
 
   // Runs a copy of the probe named `name`, with `tail` appended to it. The
   // package's table starts right after the probe's own bytes.
@@ -66,6 +74,7 @@ class ShowLoadingTest : public ::testing::Test {
   }
 
   ScratchDir dir_;
+  std::string originalTemp_;
   const std::string probe_ = ReadFileBytes(BuildProgram("show_probe"));
 };
 

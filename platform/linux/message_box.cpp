@@ -3,13 +3,21 @@
 // Implemented:
 //   MessageBoxA  always writes "caption: text" as one line to standard error,
 //                so that scripts can read it; then shows an SDL2 message box
-//                when a display is there. With none (no display, or SDL's
-//                dummy or offscreen video driver) it returns as if the default
-//                button had been pressed. Buttons: MB_OK, MB_OKCANCEL,
+//                when a display is there; last writes the answer as a second
+//                line, "caption: answered Yes". Buttons: MB_OK, MB_OKCANCEL,
 //                MB_ABORTRETRYIGNORE, MB_YESNOCANCEL, MB_YESNO, MB_RETRYCANCEL;
 //                icons: hand, question, exclamation, asterisk; MB_DEFBUTTON1-3.
 //                Escape answers IDCANCEL where the box has Cancel, and IDOK in
-//                a box with only OK, as on Windows.
+//                a box with only OK, as on Windows; elsewhere it does nothing.
+//                A box that nobody answers gets the negative answer: IDCANCEL
+//                where the box has Cancel, IDOK in a box with only OK, IDNO in
+//                Yes/No and IDABORT in Abort/Retry/Ignore. That is the answer
+//                when there is no display (none named, or SDL's dummy or
+//                offscreen video driver), when the box cannot be shown, and
+//                when it is closed without a button (the window manager's
+//                close, which Windows does not offer where Escape does
+//                nothing); the answer line then says why, for example
+//                "caption: answered No (no display)".
 // Not implemented: the owner window (boxes are not modal to it), any other
 //                MB_ flag (reported as unsupported), help buttons.
 #include <SDL.h>
@@ -26,16 +34,37 @@ struct ButtonSet {
   int count;
   int ids[3];
   const char* labels[3];
+  // The answer of a box that nobody answers: never one that goes ahead.
+  int unanswered;
 };
 
 const ButtonSet kButtonSets[] = {
-    {1, {IDOK}, {"OK"}},
-    {2, {IDOK, IDCANCEL}, {"OK", "Cancel"}},
-    {3, {IDABORT, IDRETRY, IDIGNORE}, {"Abort", "Retry", "Ignore"}},
-    {3, {IDYES, IDNO, IDCANCEL}, {"Yes", "No", "Cancel"}},
-    {2, {IDYES, IDNO}, {"Yes", "No"}},
-    {2, {IDRETRY, IDCANCEL}, {"Retry", "Cancel"}},
+    {1, {IDOK}, {"OK"}, IDOK},
+    {2, {IDOK, IDCANCEL}, {"OK", "Cancel"}, IDCANCEL},
+    {3, {IDABORT, IDRETRY, IDIGNORE}, {"Abort", "Retry", "Ignore"}, IDABORT},
+    {3, {IDYES, IDNO, IDCANCEL}, {"Yes", "No", "Cancel"}, IDCANCEL},
+    {2, {IDYES, IDNO}, {"Yes", "No"}, IDNO},
+    {2, {IDRETRY, IDCANCEL}, {"Retry", "Cancel"}, IDCANCEL},
 };
+
+const char* ButtonLabel(int id) {
+  for (const ButtonSet& set : kButtonSets) {
+    for (int i = 0; i < set.count; ++i)
+      if (set.ids[i] == id) return set.labels[i];
+  }
+  return "?";
+}
+
+// The answer line beside the "caption: text" line; `reason` says why nobody
+// pressed a button, or is null when someone did.
+int Answered(const char* caption, int id, const char* reason) {
+  if (reason != nullptr)
+    std::fprintf(stderr, "%s: answered %s (%s)\n", caption, ButtonLabel(id), reason);
+  else
+    std::fprintf(stderr, "%s: answered %s\n", caption, ButtonLabel(id));
+  std::fflush(stderr);
+  return id;
+}
 
 bool DisplayAvailable() {
   const char* driver = SDL_getenv("SDL_VIDEODRIVER");
@@ -78,8 +107,8 @@ int WINAPI MessageBoxA(HWND, LPCSTR text, LPCSTR caption, UINT type) {
   const ButtonSet& set = kButtonSets[buttons];
   // Windows falls back to the first button when the default names none.
   if (defaultIndex >= UINT(set.count)) defaultIndex = 0;
-  int defaultId = set.ids[defaultIndex];
-  if (!DisplayAvailable()) return defaultId;
+  // A question that cannot be put to anyone must not be taken as a yes.
+  if (!DisplayAvailable()) return Answered(caption, set.unanswered, "no display");
 
   int escapeId = set.count == 1 ? IDOK : 0;
   SDL_MessageBoxButtonData data[3] = {};
@@ -99,10 +128,9 @@ int WINAPI MessageBoxA(HWND, LPCSTR text, LPCSTR caption, UINT type) {
   box.numbuttons = set.count;
   box.buttons = data;
   int pressed = 0;
-  if (SDL_ShowMessageBox(&box, &pressed) != 0 || pressed <= 0) {
-    // The box could not be shown, or was closed without a button (Escape in
-    // a box without Cancel): the default answer stands.
-    return defaultId;
-  }
-  return pressed;
+  if (SDL_ShowMessageBox(&box, &pressed) != 0)
+    return Answered(caption, set.unanswered, "the box could not be shown");
+  // SDL gives -1 for a box closed by its window's close button.
+  if (pressed <= 0) return Answered(caption, set.unanswered, "closed without a button");
+  return Answered(caption, pressed, nullptr);
 }

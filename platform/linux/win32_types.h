@@ -24,6 +24,7 @@ typedef BYTE* LPBYTE;
 typedef const BYTE* LPCBYTE;
 typedef DWORD* LPDWORD;
 typedef void* LPVOID;
+typedef const void* LPCVOID;
 typedef void* HANDLE;
 typedef size_t SIZE_T;
 typedef int HFILE;
@@ -49,6 +50,7 @@ typedef HKEY__* HKEY;
 typedef HKEY* PHKEY;
 typedef DWORD REGSAM;
 typedef struct _SECURITY_ATTRIBUTES* LPSECURITY_ATTRIBUTES;
+typedef struct _OVERLAPPED* LPOVERLAPPED;
 struct HMENU__;
 typedef HMENU__* HMENU;
 struct HICON__;
@@ -406,6 +408,12 @@ typedef struct tagCREATESTRUCTA {
 
 // Temporary files.
 #define INVALID_FILE_ATTRIBUTES ((DWORD)-1)
+
+// Files by handle.
+#define INVALID_HANDLE_VALUE ((HANDLE)(intptr_t)-1)
+#define GENERIC_WRITE 0x40000000u
+#define CREATE_NEW 1u
+#define FILE_ATTRIBUTE_NORMAL 0x00000080u
 
 // Sounds.
 #define SND_SYNC 0x00000000u

@@ -228,18 +228,32 @@ class ReadmeTest : public ShellTest {
   }
 };
 
-TEST_F(ReadmeTest, WrittenWithCrLfOpenedAndGoneASecondLater) {
+TEST_F(ReadmeTest, WrittenWithCrLfInAFolderOfItsOwnOpenedAndGoneAfterwards) {
   const char text[] = "Line one\nLine two\r\nLast line\n";
   showState.readmeText = text;
   showState.readmeLength = int32_t(sizeof text - 1);
-  std::string path = dir_ / "tmp/readme.txt";
-  WriteFileBytes(path, "an older readme that is longer than the new one, to be replaced whole");
-  auto start = std::chrono::steady_clock::now();
+  // A readme.txt already in the temporary folder is someone else's.
+  std::string older = dir_ / "tmp/readme.txt";
+  WriteFileBytes(older, "an older readme");
   ShowReadme();
-  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1000));
-  EXPECT_FALSE(fs::exists(path));
-  EXPECT_EQ(ReadFileBytes(dir_ / "log"), path + "\n");
+  EXPECT_EQ(ReadFileBytes(older), "an older readme");
+  std::string opened = ReadFileBytes(dir_ / "log");
+  EXPECT_THAT(opened, ::testing::MatchesRegex(dir_ / "tmp/LVR[0-9A-F]{8}/readme.txt\n"));
   EXPECT_EQ(ReadFileBytes(dir_ / "log.copy"), "Line one\r\nLine two\r\nLast line\r\n");
+  EXPECT_FALSE(fs::exists(opened.substr(0, opened.size() - 1)));
+  EXPECT_FALSE(fs::exists(fs::path(opened).parent_path()));
+
+  // A readme longer than the writer's buffer, line ends at its edges.
+  std::string longText;
+  for (int i = 0; i < 3000; ++i)
+    longText += i % 2 ? "\n" : "ab\n";
+  std::string expected;
+  for (char c : longText)
+    expected += c == '\n' ? std::string("\r\n") : std::string(1, c);
+  showState.readmeText = longText.c_str();
+  showState.readmeLength = int32_t(longText.size());
+  ShowReadme();
+  EXPECT_EQ(ReadFileBytes(dir_ / "log.copy"), expected);
 }
 
 TEST_F(ReadmeTest, NoReadmeMeansNoFileNoViewerAndNoPause) {

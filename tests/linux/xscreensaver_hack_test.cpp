@@ -99,7 +99,7 @@ class XscreensaverHackTest : public ::testing::Test {
     const char* display = std::getenv("DISPLAY");
     const passwd* user = getpwnam(kUser);
     if (geteuid() != 0 || user == nullptr || !fs::exists("/usr/bin/xscreensaver") ||
-        !fs::exists("/usr/bin/import") || display == nullptr || !CanAnswerBoxes()) {
+        !fs::exists("/usr/bin/import") || display == nullptr || !DisplayForBoxes()) {
       GTEST_SKIP() << "needs root, the user " << kUser
                    << " (scripts/setup), xscreensaver, ImageMagick and an X display";
     }
@@ -207,7 +207,7 @@ class XscreensaverHackTest : public ::testing::Test {
 TEST_F(XscreensaverHackTest, TheInstalledShowPlaysUnderTheDaemonAndEndsWithIt) {
   ChildResult install;
   {
-    BoxAnswerer person({std::string(kTitle) + " install", "Lumivane"});
+    DisplayBoxAnswerer person({std::string(kTitle) + " install", "Lumivane"}, "yes");
     install = AsUser({dir_ / "downloads/Show.exe"});
   }
   ASSERT_EQ(install.exitCode, 0) << install.err;

@@ -1,6 +1,5 @@
-// Message boxes on the X display answered as a person would, for tests that
-// run a program which asks: Return, which presses a box's default button, in
-// every box whose caption is one of those given. Linux only.
+// The Linux layer's message boxes on the X display, answered from the test's
+// own process as a person at the display would answer them.
 #pragma once
 
 #include <atomic>
@@ -8,18 +7,27 @@
 #include <thread>
 #include <vector>
 
-class BoxAnswerer {
+// While it lives, answers every box captioned one of `captions` that is shown on the
+// X display named by DISPLAY: "yes" presses Return, which takes the box's
+// default button (Yes, or OK in a box with only OK); "close" closes the box
+// as a window manager's close button does (WM_DELETE_WINDOW). A box that is
+// still there a second after its answer gets it again. Gives up after a
+// minute.
+class DisplayBoxAnswerer {
  public:
-  // Starts answering at once, until the object goes.
-  explicit BoxAnswerer(const std::vector<std::string>& captions);
-  ~BoxAnswerer();
-  BoxAnswerer(const BoxAnswerer&) = delete;
-  BoxAnswerer& operator=(const BoxAnswerer&) = delete;
+  DisplayBoxAnswerer(const std::vector<std::string>& captions, const std::string& answer);
+  ~DisplayBoxAnswerer();
+  DisplayBoxAnswerer(const DisplayBoxAnswerer&) = delete;
+  DisplayBoxAnswerer& operator=(const DisplayBoxAnswerer&) = delete;
+
+  // Stops answering; the number of boxes answered.
+  int Stop();
 
  private:
-  std::atomic<bool> stop_{false};
+  std::atomic<bool> done_{false};
+  std::atomic<int> answered_{0};
   std::thread thread_;
 };
 
-// Whether a display, xdotool and xwininfo are there to answer boxes with.
-bool CanAnswerBoxes();
+// True when tests can show boxes on an X display: DISPLAY is set and opens.
+bool DisplayForBoxes();
