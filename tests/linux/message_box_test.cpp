@@ -75,7 +75,7 @@ int AnswerBox(const char* caption, UINT type, const std::string& keys) {
   pid_t child = fork();
   if (child == 0) _exit(MessageBoxA(nullptr, "Go on?", caption, type));
   if (keys == "close") {
-    DisplayBoxAnswerer windowManager(caption, "close");
+    DisplayBoxAnswerer windowManager({caption}, "close");
     int status = 0;
     waitpid(child, &status, 0);
     EXPECT_EQ(windowManager.Stop(), 1);
