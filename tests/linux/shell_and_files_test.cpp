@@ -132,7 +132,7 @@ TEST_F(ShellTest, TheScreenSaverInstallerMakesTheEntryAndSaysSo) {
   EXPECT_GT(result, 31u);
   EXPECT_EQ(box, "Lumivane: " + dir_ / "a b/Demo.scr" +
                      " is now your screen saver: entry 0 added to " + dir_ / "home/.xscreensaver" +
-                     " (a new file) and selected.\n");
+                     " (a new file) and selected.\nLumivane: answered OK (no display)\n");
   EXPECT_THAT(ReadFileBytes(dir_ / "home/.xscreensaver"),
               HasSubstr("'" + dir_ / "a b/Demo.scr" + "' --root"));
 
@@ -143,7 +143,7 @@ TEST_F(ShellTest, TheScreenSaverInstallerMakesTheEntryAndSaysSo) {
   box = ::testing::internal::GetCapturedStderr();
   EXPECT_EQ(box, "Lumivane: Cannot make " + dir_ / "a b/Demo.scr" +
                      " your screen saver: cannot read " + dir_ / "home/.xscreensaver" +
-                     ": Is a directory.\n");
+                     ": Is a directory.\nLumivane: answered OK (no display)\n");
   UnsetEnv("SDL_VIDEODRIVER");
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
   EXPECT_FALSE(fs::exists(dir_ / "log"));

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "tests/support/child_process.h"
+#include "tests/support/jpeg_maker.h"
 #include "tests/support/sox_sounds.h"
 #include "tests/support/wave_image.h"
 
@@ -15,9 +16,6 @@ ChildResult Showpack(std::vector<std::string> args) {
   args.insert(args.begin(), BuildProgram("showpack"));
   return RunChild(args);
 }
-
-// The smallest picture that showpack takes: a JPEG's start and end markers.
-const std::string kPicture = "\xFF\xD8\xFF\xD9";
 
 // The float file that sox writes, with its format rewritten in the extensible
 // form, which sox uses for integer samples only.
@@ -33,7 +31,8 @@ std::string ExtensibleFloat(const std::string& plain) {
 
 TEST(ShowpackSoundsTest, TakesEveryFormatThatThePlayersPlayAndRefusesThemCutShort) {
   ScratchDir dir;
-  WriteFileBytes(dir / "p.jpg", kPicture);
+  JpegPicture picture;
+  WriteJpeg(dir / "p.jpg", picture, SolidRows(picture.width, std::string(3, '\x40')));
   std::vector<std::string> sounds;
   for (const SoxFormat& format : SoxFormats()) {
     sounds.push_back(dir / (std::string(format.name) + ".wav"));

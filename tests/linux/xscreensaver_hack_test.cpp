@@ -160,6 +160,10 @@ class XscreensaverHackTest : public ::testing::Test {
                                         "TMPDIR=" + dir_ / "tmp",
                                         "SDL_AUDIODRIVER=dummy",
                                         "PATH=/usr/bin:/bin"};
+    // The sanitizer build's settings, its leak suppressions among them.
+    for (const char* name : {"ASAN_OPTIONS", "LSAN_OPTIONS", "UBSAN_OPTIONS"}) {
+      if (const char* value = std::getenv(name)) command.push_back(std::string(name) + "=" + value);
+    }
     command.insert(command.end(), args.begin(), args.end());
     return command;
   }
