@@ -250,13 +250,8 @@ class SaverEndToEndTest : public ::testing::Test {
 
   // Two solid pictures, red first, in a 4:3 shape that fits the screen whole.
   void MakeShow() {
-    JpegPicture picture;
-    picture.width = 64;
-    picture.height = 48;
-    picture.quality = 100;
-    picture.storeAsRgb = true;
-    WriteJpeg(scratch_ / "red.jpg", picture, SolidRows(64, std::string("\xff\x00\x00", 3)));
-    WriteJpeg(scratch_ / "blue.jpg", picture, SolidRows(64, std::string("\x00\x00\xff", 3)));
+    WriteSolidRgbJpeg(scratch_ / "red.jpg", std::string("\xff\x00\x00", 3));
+    WriteSolidRgbJpeg(scratch_ / "blue.jpg", std::string("\x00\x00\xff", 3));
     showName_ = UniqueShowName("EndToEnd");
     saver_ = scratch_ / ("saver" + build_.suffix);
     ChildResult r = RunChild({BuildProgram("showpack"), "create", "-o", saver_, "--player",

@@ -131,12 +131,7 @@ class XscreensaverHackTest : public ::testing::Test {
   }
 
   void MakeShow() {
-    JpegPicture picture;
-    picture.width = 64;
-    picture.height = 48;
-    picture.quality = 100;
-    picture.storeAsRgb = true;
-    WriteJpeg(dir_ / "red.jpg", picture, SolidRows(64, std::string("\xff\x00\x00", 3)));
+    WriteSolidRgbJpeg(dir_ / "red.jpg", std::string("\xff\x00\x00", 3));
     show_ = UniqueShowName("Hack");
     ChildResult r = RunChild({BuildProgram("showpack"), "create", "-o", dir_ / "downloads/Show.exe",
                               "--player", ProgramDir() + "../lumivane", "--name", show_, "--title",

@@ -78,6 +78,15 @@ void WriteJpeg(const std::string& path, const JpegPicture& picture, const std::s
   });
 }
 
+void WriteSolidRgbJpeg(const std::string& path, const std::string& rgb) {
+  JpegPicture picture;
+  picture.width = 64;
+  picture.height = 48;
+  picture.quality = 100;
+  picture.storeAsRgb = true;
+  WriteJpeg(path, picture, SolidRows(picture.width, rgb));
+}
+
 JpegRowFill SolidRows(int width, const std::string& color) {
   return [width, color](int, unsigned char* samples) {
     for (int x = 0; x < width; ++x) {

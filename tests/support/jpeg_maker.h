@@ -47,6 +47,9 @@ void WriteJpeg(const std::string& path, const JpegPicture& picture, const std::s
 
 // Every pixel the same: color holds one sample per component.
 JpegRowFill SolidRows(int width, const std::string& color);
+// A 64 x 48 picture of one colour (red, green, blue), stored as RGB at the
+// best quality, so that a screen shows that colour exactly.
+void WriteSolidRgbJpeg(const std::string& path, const std::string& rgb);
 // Sky, hills and grain: compresses about as well as a photograph, and costs
 // little to compute even at 4000x3000.
 JpegRowFill PhotoLikeRows(int width, int height, int components);
