@@ -36,8 +36,8 @@ std::string WindowName(Display* display, Window window) {
 
 // Mapped windows named one of `captions`: the root's children, and theirs
 // where a window manager frames them.
-void FindBoxes(Display* display, Window window, const std::vector<std::string>& captions,
-               int depth, std::vector<Window>& found) {
+void FindBoxes(Display* display, Window window, const std::vector<std::string>& captions, int depth,
+               std::vector<Window>& found) {
   Window root = None, parent = None, *children = nullptr;
   unsigned count = 0;
   if (!XQueryTree(display, window, &root, &parent, &children, &count)) return;
