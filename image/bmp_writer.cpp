@@ -24,6 +24,12 @@ void PutLittle32(unsigned char* at, uint32_t value) {
   PutLittle16(at + 2, value >> 16);
 }
 
+// The headers, and the grey colour map where there is one.
+uint32_t HeaderBytes(j_decompress_ptr cinfo) {
+  return kFileHeaderBytes + kInfoHeaderBytes +
+         (cinfo->out_color_space == JCS_GRAYSCALE ? kColorMapBytes : 0);
+}
+
 // Pixels per metre; only dots per centimetre (unit 2) converts.
 uint32_t PixelsPerMetre(j_decompress_ptr cinfo, UINT16 density) {
   return cinfo->density_unit == 2 ? uint32_t(density) * 100 : 0;
@@ -58,6 +64,8 @@ BmpWriter* CreateBmpWriter(j_decompress_ptr cinfo) {
   writer->dataWidth = cinfo->output_width * JDIMENSION(cinfo->output_components);
   writer->rowWidth = (writer->dataWidth + 3) & ~JDIMENSION(3);
   writer->padBytes = writer->rowWidth - writer->dataWidth;
+  if (HeaderBytes(cinfo) + uint64_t(writer->rowWidth) * cinfo->output_height > UINT32_MAX)
+    ERREXIT(cinfo, kPictureTooLarge);
   writer->currentRow = 0;
   writer->wholeImage = (*cinfo->mem->request_virt_sarray)(
       common, JPOOL_IMAGE, FALSE, writer->rowWidth, cinfo->output_height, 1);
@@ -102,8 +110,7 @@ void FinishBmpFile(j_decompress_ptr cinfo, BmpWriter* writer) {
 
 void WriteBmpHeaders(j_decompress_ptr cinfo, BmpWriter* writer) {
   const bool gray = cinfo->out_color_space == JCS_GRAYSCALE;
-  const uint32_t headerBytes =
-      kFileHeaderBytes + kInfoHeaderBytes + (gray ? kColorMapBytes : uint32_t(0));
+  const uint32_t headerBytes = HeaderBytes(cinfo);
 
   unsigned char fileHeader[kFileHeaderBytes] = {'B', 'M'};
   PutLittle32(fileHeader + 2, headerBytes + writer->rowWidth * cinfo->output_height);

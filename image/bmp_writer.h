@@ -10,6 +10,10 @@
 // The fatal error raised for a picture that decodes to neither greyscale nor
 // RGB. It has no text, so libjpeg reports it as "Bogus message code 1005".
 constexpr int kUnsupportedColorSpace = 1005;
+// The fatal error raised for a picture whose BMP file would be larger than its
+// 32-bit size field can say (a few hundred bytes of JPEG can claim 65500 x
+// 65500 pixels): "Bogus message code 1006".
+constexpr int kPictureTooLarge = 1006;
 
 struct BmpWriter;
 typedef void (*BmpWriterStep)(j_decompress_ptr cinfo, BmpWriter* writer);

@@ -269,6 +269,16 @@ TEST_F(JpegToBmpTest, UndecodablePicturesGiveUpLeavingAnEmptyBmp) {
   std::filesystem::copy_file(LUMIVANE_TEST_PICTURES "cmyk.jpg", jpegPath_,
                              std::filesystem::copy_options::overwrite_existing);
   expectRefused("Bogus message code 1005");
+
+  // A few hundred bytes that claim 65500 x 65500 pixels: their BMP file would
+  // pass the 4 GiB its size field can hold, so nothing is decoded.
+  WriteJpeg(jpegPath_, JpegPicture{}, PhotoLikeRows(16, 16, 3));
+  std::string huge = ReadFileBytes(jpegPath_);
+  const size_t frame = huge.find("\xFF\xC0");
+  ASSERT_NE(frame, std::string::npos);
+  huge.replace(frame + 5, 4, "\xFF\xDC\xFF\xDC");
+  WriteFileBytes(jpegPath_, huge);
+  expectRefused("Bogus message code 1006");
 }
 
 // The BMP file that libjpeg's own decoding of the JPEG file gives.
