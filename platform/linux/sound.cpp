@@ -73,7 +73,7 @@ struct DecodedWave {
   DecodedWave(const DecodedWave&) = delete;
   DecodedWave& operator=(const DecodedWave&) = delete;
   ~DecodedWave() { SDL_FreeWAV(samples); }
-  SDL_AudioSpec spec{};
+  SDL_AudioSpec audio{};
   Uint8* samples = nullptr;
   Uint32 size = 0;
 };
@@ -82,8 +82,8 @@ struct DecodedWave {
 bool Decode(const Uint8* image, size_t length, DecodedWave* wave) {
   SDL_RWops* stream = SDL_RWFromConstMem(image, int(length));
   if (stream == nullptr) return false;
-  if (SDL_LoadWAV_RW(stream, 1, &wave->spec, &wave->samples, &wave->size) == nullptr) return false;
-  const unsigned frame = wave->spec.channels * SDL_AUDIO_BITSIZE(wave->spec.format) / 8;
+  if (SDL_LoadWAV_RW(stream, 1, &wave->audio, &wave->samples, &wave->size) == nullptr) return false;
+  const unsigned frame = wave->audio.channels * SDL_AUDIO_BITSIZE(wave->audio.format) / 8;
   return frame > 0 && wave->size >= frame;
 }
 
@@ -146,10 +146,10 @@ bool OpenDevice(Player& player) {
 // changes the rate loses the end of the sound.
 bool Convert(const DecodedWave& wave, const SDL_AudioSpec& device, std::vector<Uint8>* out) {
   SDL_AudioCVT cvt;
-  const unsigned frame = wave.spec.channels * SDL_AUDIO_BITSIZE(wave.spec.format) / 8;
+  const unsigned frame = wave.audio.channels * SDL_AUDIO_BITSIZE(wave.audio.format) / 8;
   const uint64_t size = wave.size - wave.size % frame;
-  if (SDL_BuildAudioCVT(&cvt, wave.spec.format, wave.spec.channels, wave.spec.freq, device.format,
-                        device.channels, device.freq) < 0 ||
+  if (SDL_BuildAudioCVT(&cvt, wave.audio.format, wave.audio.channels, wave.audio.freq,
+                        device.format, device.channels, device.freq) < 0 ||
       size * uint64_t(cvt.len_mult) > uint64_t(INT_MAX)) {
     return false;
   }
