@@ -155,8 +155,9 @@ class XscreensaverHackTest : public ::testing::Test {
                                         "TMPDIR=" + dir_ / "tmp",
                                         "SDL_AUDIODRIVER=dummy",
                                         "PATH=/usr/bin:/bin"};
-    // The sanitizer build's settings, its leak suppressions among them.
-    for (const char* name : {"ASAN_OPTIONS", "LSAN_OPTIONS", "UBSAN_OPTIONS"}) {
+    // The sanitizer build's settings: its leak suppressions, and GTK without
+    // the accessibility bridge, whose strings live as long as the process.
+    for (const char* name : {"ASAN_OPTIONS", "LSAN_OPTIONS", "UBSAN_OPTIONS", "NO_AT_BRIDGE"}) {
       if (const char* value = std::getenv(name)) command.push_back(std::string(name) + "=" + value);
     }
     command.insert(command.end(), args.begin(), args.end());
