@@ -7,6 +7,14 @@
 
 int16_t LastEffectIndex = -1;
 
+namespace {
+
+// The smallest stride tried: small enough to scatter, large enough that
+// neighbouring steps land apart.
+constexpr int32_t kFirstStride = 7;
+
+}  // namespace
+
 const TransitionEffect kTransitionEffects[kTransitionEffectCount] = {
     {"FineDissolve", FineDissolve},     {"CoarseDissolve", CoarseDissolve},
     {"MediumDissolve", MediumDissolve}, {"SparkleDrop", SparkleDrop},
@@ -29,7 +37,7 @@ int32_t DissolveStride(int32_t n) {
   // A stride coprime with n walks through every piece once. For n of 3 or
   // more it also steps off every multiple of n at n/2 and n/2 + 1 steps, and
   // does not divide n, which is all that the stride ever had to avoid.
-  int32_t stride = 7;
+  int32_t stride = kFirstStride;
   while (std::gcd(stride, n) != 1)
     ++stride;
   return stride;
