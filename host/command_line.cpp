@@ -9,6 +9,13 @@ bool IsBlank(char c) {
   return static_cast<unsigned char>(c) <= 0x20;
 }
 
+// The spaces after a mode letter, then the handle.
+uint32_t HandleAfterLetter(const char* p) {
+  while (*p == ' ')
+    ++p;
+  return ParseWindowHandle(p);
+}
+
 }  // namespace
 
 const char* LocateArgument(const char* commandLine) {
@@ -33,4 +40,33 @@ uint32_t ParseWindowHandle(const char* text) {
   for (const char* p = text; *p >= '0' && *p <= '9'; ++p)
     value = value * 10u + uint32_t(*p - '0');
   return value;
+}
+
+ModeChoice ChooseMode(const char* argument) {
+  for (const char* p = argument;; ++p) {
+    switch (*p) {
+      case '\0':
+        return {ModeConfigure, false, 0};
+      case ' ':
+      case '-':
+      case '/':
+        break;
+      case 'C':
+      case 'c':
+        return {ModeConfigure, true, 0};
+      case 'S':
+      case 's':
+        return {ModeRun, false, 0};
+      case 'P':
+      case 'p':
+      case 'L':
+      case 'l':
+        return {ModePreview, false, HandleAfterLetter(p + 1)};
+      case 'A':
+      case 'a':
+        return {ModeChangePassword, false, HandleAfterLetter(p + 1)};
+      default:
+        return {ModeInvalid, false, 0};
+    }
+  }
 }

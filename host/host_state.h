@@ -34,4 +34,5 @@ struct HostState {
   POINT savedCursor;  // where mouse movement is measured from
 };
 
+// Defined with SaverMain, which stores the module instance first.
 extern HostState hostState;

@@ -1,7 +1,7 @@
 #include "host/saver_input.h"
 
-#include "host/close_gate.h"
 #include "host/host_state.h"
+#include "host/passwords.h"
 
 namespace {
 
@@ -71,4 +71,19 @@ LRESULT CALLBACK SaverInputProc(HWND window, UINT message, WPARAM wParam, LPARAM
       break;
   }
   return DefWindowProcA(window, message, wParam, lParam);
+}
+
+void DetachInputMethod(HWND window) {
+  hostState.imeLibrary = GetModuleHandleA("IMM32.DLL");
+  if (hostState.imeLibrary == nullptr) return;
+  hostState.imeAssociate = reinterpret_cast<ImmAssociateContextEntry>(
+      reinterpret_cast<void*>(GetProcAddress(hostState.imeLibrary, "ImmAssociateContext")));
+  if (hostState.imeAssociate == nullptr) return;
+  hostState.savedImeContext = hostState.imeAssociate(window, nullptr);
+}
+
+void RestoreInputMethod(HWND window) {
+  if (hostState.imeLibrary != nullptr && hostState.imeAssociate != nullptr &&
+      hostState.savedImeContext != nullptr)
+    hostState.imeAssociate(window, hostState.savedImeContext);
 }

@@ -1,6 +1,7 @@
-// The host's last say on each message of the saver window: user input
-// becomes a close request, the cursor stays hidden, and the password-check
-// message is answered.
+// The saver window's user input: the host's last say on each message, where
+// input becomes a close request, the cursor stays hidden and the
+// password-check message is answered, and the input method kept away from
+// the window, so that key presses reach it as keys, not as composition.
 #pragma once
 
 #include "platform/win32.h"
@@ -8,3 +9,9 @@
 // Receives every message once the show's procedure is done with it; what it
 // does not handle goes to DefWindowProcA.
 LRESULT CALLBACK SaverInputProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// When "IMM32.DLL" is already loaded: detaches the window's input context
+// and keeps it in hostState. Never loads the library.
+void DetachInputMethod(HWND window);
+// Gives the window the context that DetachInputMethod took.
+void RestoreInputMethod(HWND window);

@@ -1,12 +1,14 @@
 #include "host/saver_main.h"
 
-#include "host/change_password.h"
+#include "host/command_line.h"
 #include "host/fault_guard.h"
 #include "host/host_state.h"
-#include "host/password_verifier.h"
-#include "host/saver_modes.h"
+#include "host/passwords.h"
 #include "host/saver_window.h"
 #include "setup/settings_dialog.h"
+
+HostState hostState = {nullptr, false,       nullptr, false,   false,   false, nullptr,
+                       nullptr, kNoCheckYet, nullptr, nullptr, nullptr, {0, 0}};
 
 namespace {
 

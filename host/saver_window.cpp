@@ -24,8 +24,8 @@
 #include "host/saver_window.h"
 
 #include "host/host_state.h"
-#include "host/input_method.h"
-#include "host/password_verifier.h"
+#include "host/passwords.h"
+#include "host/saver_input.h"
 #include "show/show_window.h"
 
 namespace {

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "host/saver_modes.h"
+#include "host/command_line.h"
 
 namespace {
 

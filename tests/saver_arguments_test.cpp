@@ -13,7 +13,6 @@
 #include "host/command_line.h"
 #include "host/host_state.h"
 #include "host/saver_main.h"
-#include "host/saver_modes.h"
 #include "platform/win32.h"
 #include "tests/support/child_process.h"
 #include "tests/support/saver_test_main.h"
