@@ -2,6 +2,7 @@
 
 #include "host/host_state.h"
 #include "host/passwords.h"
+#include "show/show_window.h"
 
 namespace {
 

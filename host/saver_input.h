@@ -1,14 +1,11 @@
 // The saver window's user input: the host's last say on each message, where
 // input becomes a close request, the cursor stays hidden and the
-// password-check message is answered, and the input method kept away from
+// password-check message is answered (SaverInputProc, declared with the show
+// window that passes messages on to it), and the input method kept away from
 // the window, so that key presses reach it as keys, not as composition.
 #pragma once
 
 #include "platform/win32.h"
-
-// Receives every message once the show's procedure is done with it; what it
-// does not handle goes to DefWindowProcA.
-LRESULT CALLBACK SaverInputProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 // When "IMM32.DLL" is already loaded: detaches the window's input context
 // and keeps it in hostState. Never loads the library.

@@ -58,3 +58,7 @@ int32_t SaverMain(HINSTANCE instance, const char* argument) {
   }
   return result;
 }
+
+HINSTANCE SettingsDialogInstance() {
+  return hostState.instance;
+}

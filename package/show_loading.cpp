@@ -1,11 +1,9 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "package/install_offer.h"
 #include "package/show_state.h"
 #include "platform/win32.h"
-#include "setup/install_offer.h"
-
-ShowState showState;
 
 namespace {
 

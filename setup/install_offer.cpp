@@ -1,4 +1,4 @@
-#include "setup/install_offer.h"
+#include "package/install_offer.h"
 
 #include <cctype>
 #include <cstdio>

@@ -3,7 +3,6 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "host/host_state.h"
 #include "package/show_state.h"
 #include "package/user_settings.h"
 #include "platform/win32.h"
@@ -59,7 +58,7 @@ void OpenDialog(HWND dialog) {
   std::fclose(LoadShow());
   UserSettings& settings = showState.settings;
 
-  HICON icon = LoadIconA(hostState.instance, MAKEINTRESOURCEA(IDI_PROGRAM));
+  HICON icon = LoadIconA(SettingsDialogInstance(), MAKEINTRESOURCEA(IDI_PROGRAM));
   PostMessageA(GetDlgItem(dialog, IDC_PRODUCT), BM_SETIMAGE, IMAGE_ICON,
                reinterpret_cast<LPARAM>(icon));
 
@@ -110,7 +109,7 @@ void OfferProductPage(HWND dialog) {
 }  // namespace
 
 INT_PTR OpenSettingsDialog(HWND owner) {
-  return DialogBoxParamA(hostState.instance, MAKEINTRESOURCEA(IDD_SETTINGS), owner,
+  return DialogBoxParamA(SettingsDialogInstance(), MAKEINTRESOURCEA(IDD_SETTINGS), owner,
                          SettingsDialogProc, 0);
 }
 

@@ -7,6 +7,11 @@
 // Cancel, -1 when the dialog cannot be created.
 INT_PTR OpenSettingsDialog(HWND owner);
 
+// The module that holds template 2003 and the program's icon: the host's
+// module instance. The host defines it (host/saver_main.cpp); it is declared
+// here so that the dialog does not reach up into the host's record.
+HINSTANCE SettingsDialogInstance();
+
 // The dialog procedure of template 2003: loads the show when the dialog opens,
 // shows the stored settings and saves them on OK.
 INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);

@@ -3,7 +3,6 @@
 #include <cstdio>
 #include <ctime>
 
-#include "host/saver_input.h"
 #include "package/show_state.h"
 #include "package/wave_fit.h"
 #include "show/show_cycle.h"

@@ -20,3 +20,10 @@ extern int32_t LastSoundIndex;
 // Handles the show's messages, then passes every message on to the host's
 // input procedure and returns its result.
 LRESULT CALLBACK ShowWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// The host's input procedure, which receives every message once the show's
+// procedure is done with it; what it does not handle goes to DefWindowProcA.
+// The host defines it (host/saver_input.cpp), or a test that runs the show
+// without the host; it is declared here so that the show does not reach up
+// into the host.
+LRESULT CALLBACK SaverInputProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
