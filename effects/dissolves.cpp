@@ -1,8 +1,6 @@
 #include "effects/transition.h"
 #include "effects/transition_steps.h"
 
-namespace {
-
 // Square cells of the three cell dissolves, in pixels, and the pause after
 // each row of cells in milliseconds; the fine one runs without pauses.
 constexpr int32_t kFineCell = 3;
@@ -10,11 +8,6 @@ constexpr int32_t kMediumCell = 9;
 constexpr int32_t kCoarseCell = 15;
 constexpr DWORD kCellRowPause = 10;
 constexpr DWORD kNoPause = 0;
-// The strip dissolve's full-height strips, and its pause after each.
-constexpr int32_t kStripWidth = 8;
-constexpr DWORD kStripPause = 5;
-
-}  // namespace
 
 void FineDissolve(HDC window, HDC frame, const RECT& client) {
   CellDissolve(window, frame, client, kFineCell, kNoPause);
@@ -27,6 +20,11 @@ void CoarseDissolve(HDC window, HDC frame, const RECT& client) {
 void MediumDissolve(HDC window, HDC frame, const RECT& client) {
   CellDissolve(window, frame, client, kMediumCell, kCellRowPause);
 }
+
+// The strip dissolve's full-height strips in pixels, and its pause in
+// milliseconds after each.
+constexpr int32_t kStripWidth = 8;
+constexpr DWORD kStripPause = 5;
 
 void StripDissolve(HDC window, HDC frame, const RECT& client) {
   int32_t count = client.right / kStripWidth + 1;

@@ -11,35 +11,16 @@ constexpr double kFullTurn = 6.283185307;
 // ShowRandom's largest draw, which scaling divides by.
 constexpr int32_t kLargestDraw = 32767;
 
-// Sizes in pixels and pauses in milliseconds, per effect.
-constexpr int32_t kSparkleCell = 6;
-// How many rows below the one being filled still get sparkles.
-constexpr int32_t kSparkleRowsAhead = 16;
-constexpr DWORD kSparkleRowPause = 15;
-
-constexpr int32_t kWipeBlock = 10;
-// The columns start 0, 1 or 2 blocks low, in turn.
-constexpr int32_t kWipeStaggers = 3;
-constexpr DWORD kWipePassPause = 20;
-
-// The two radial effects walk a grid of small cells and copy blocks of two
-// cells by two.
-constexpr int32_t kGridCell = 5;
-constexpr int32_t kGridBlock = 2 * kGridCell;
-// How far outside its ring, in cells, the ring burst scatters cells.
-constexpr int32_t kRingScatter = 30;
-constexpr DWORD kRingPause = 10;
-constexpr DWORD kRayPause = 2;
-
-// The growing square's edge moves out by one step on each side per pause.
-constexpr int32_t kSquareStep = 10;
-constexpr DWORD kSquarePause = 20;
-
 // A draw from 0 to m, in proportion to the show's random number. The 64-bit
 // product gives the 32-bit result wherever that one does not overflow.
 int32_t ScaledDraw(int32_t m) {
   return int32_t(int64_t(ShowRandom()) * m / kLargestDraw);
 }
+
+// The two radial effects walk a grid of small cells, in pixels, and copy
+// blocks of two cells by two.
+constexpr int32_t kGridCell = 5;
+constexpr int32_t kGridBlock = 2 * kGridCell;
 
 // The grid cells of the client area, its middle cell, and a distance from
 // there that reaches past every corner.
@@ -103,6 +84,12 @@ void CopyBlockAlong(HDC window, HDC frame, const CellGrid& grid, int32_t distanc
 
 }  // namespace
 
+// Cells in pixels; sparkles fall up to kSparkleRowsAhead rows below the row
+// being filled, which comes after a pause in milliseconds.
+constexpr int32_t kSparkleCell = 6;
+constexpr int32_t kSparkleRowsAhead = 16;
+constexpr DWORD kSparkleRowPause = 15;
+
 void SparkleDrop(HDC window, HDC frame, const RECT& client) {
   int32_t columns = client.right / kSparkleCell + 1;
   int32_t rows = client.bottom / kSparkleCell + 1;
@@ -119,6 +106,12 @@ void SparkleDrop(HDC window, HDC frame, const RECT& client) {
   }
 }
 
+// Blocks in pixels; the columns start 0, 1 or 2 blocks low, in turn, with a
+// pause in milliseconds after each pass.
+constexpr int32_t kWipeBlock = 10;
+constexpr int32_t kWipeStaggers = 3;
+constexpr DWORD kWipePassPause = 20;
+
 void StaggeredWipe(HDC window, HDC frame, const RECT& client) {
   // The columns start up to two blocks low; this strip fills in above them.
   CopyPiece(window, frame, 0, 0, client.right, (kWipeStaggers - 1) * kWipeBlock);
@@ -131,6 +124,11 @@ void StaggeredWipe(HDC window, HDC frame, const RECT& client) {
     PauseTransition(kWipePassPause);
   }
 }
+
+// How far outside its ring, in cells, the burst scatters cells, and the pause
+// in milliseconds before each ring.
+constexpr int32_t kRingScatter = 30;
+constexpr DWORD kRingPause = 10;
 
 void RingBurst(HDC window, HDC frame, const RECT& client) {
   CellGrid grid(client);
@@ -153,6 +151,11 @@ void RingBurst(HDC window, HDC frame, const RECT& client) {
   }
 }
 
+// The square's edge moves out by one step in pixels on each side per pause in
+// milliseconds.
+constexpr int32_t kSquareStep = 10;
+constexpr DWORD kSquarePause = 20;
+
 void GrowingSquare(HDC window, HDC frame, const RECT& client) {
   int32_t halfColumns = (client.right / kSquareStep + 1) / 2;
   int32_t halfRows = (client.bottom / kSquareStep + 1) / 2;
@@ -168,6 +171,9 @@ void GrowingSquare(HDC window, HDC frame, const RECT& client) {
     size += 2 * kSquareStep;
   }
 }
+
+// The pause in milliseconds after each ray.
+constexpr DWORD kRayPause = 2;
 
 void ClockSweep(HDC window, HDC frame, const RECT& client) {
   CellGrid grid(client);
