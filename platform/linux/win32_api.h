@@ -97,14 +97,16 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, 
                             HINSTANCE instance, LPVOID param);
 BOOL WINAPI DestroyWindow(HWND window);
 LRESULT WINAPI DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+BOOL WINAPI InvalidateRect(HWND window, const RECT* rect, BOOL erase);
+HWND WINAPI FindWindowA(LPCSTR className, LPCSTR windowName);
+HWND WINAPI GetForegroundWindow(void);
+
+// window_calls.cpp
 LRESULT WINAPI SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 BOOL WINAPI GetClientRect(HWND window, LPRECT rect);
-BOOL WINAPI InvalidateRect(HWND window, const RECT* rect, BOOL erase);
 BOOL WINAPI IsWindow(HWND window);
 HWND WINAPI GetParent(HWND window);
-HWND WINAPI FindWindowA(LPCSTR className, LPCSTR windowName);
 BOOL WINAPI SetForegroundWindow(HWND window);
-HWND WINAPI GetForegroundWindow(void);
 BOOL WINAPI SetWindowTextA(HWND window, LPCSTR text);
 int WINAPI GetWindowTextA(HWND window, LPSTR text, int size);
 BOOL WINAPI EnableWindow(HWND window, BOOL enable);
@@ -118,7 +120,7 @@ void WINAPI PostQuitMessage(int exitCode);
 BOOL WINAPI TranslateMessage(const MSG* msg);
 LRESULT WINAPI DispatchMessageA(const MSG* msg);
 
-// dialogs.cpp
+// dialog_box.cpp
 INT_PTR WINAPI DialogBoxParamA(HINSTANCE instance, LPCSTR templateName, HWND owner,
                                DLGPROC dialogProc, LPARAM initParam);
 BOOL WINAPI EndDialog(HWND dialog, INT_PTR result);
