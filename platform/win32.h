@@ -2,12 +2,21 @@
 // this header only. On Windows it is the real API; elsewhere it is the Linux
 // layer under platform/linux/, which implements the subset the player uses.
 //
+// Adding a Win32 call: declare it in linux/win32_api.h under the file that
+// defines it (scripts/check-win32-api checks), with any new type or constant
+// in linux/win32_types.h; define it in the file of its area, whose opening
+// comment lists it; a call on any window handle goes to window_calls.cpp and
+// asks the handle's kind (linux/window_table.h). Write a test that runs on
+// both builds, in tests/.
+//
 // File map of the Linux layer (each file opens with what it implements and
 // what it leaves out):
 //   linux/win32_types.h     types, handles and constants
 //   linux/win32_api.h       declarations of every emulated call
 //   linux/unsupported.cpp   the loud failure for arguments the layer rejects
 //   linux/handle_table.h    handles with generations, for blocks, windows and GDI objects
+//   linux/window_table.cpp  the one table of window handles, each with its kind's operations
+//   linux/window_calls.cpp  calls on any window handle, handed to the handle's kind
 //   linux/process.cpp       module handle and file name, command line, version, exit
 //   linux/libraries.cpp     LoadLibraryA, GetProcAddress, FreeLibrary over dlopen
 //   linux/system_parameters.cpp SystemParametersInfoA (the saver-running state)
@@ -19,14 +28,15 @@
 //   linux/global_memory.cpp movable global memory blocks
 //   linux/old_files.cpp     OpenFile, _lread, _llseek, _lclose
 //   linux/cursor.cpp        the wait and arrow cursors, showing and hiding the cursor
-//   linux/windows.cpp       window classes, windows over SDL2, sent messages
+//   linux/windows.cpp       window classes, our windows over SDL2
+//   linux/foreign_windows.cpp other programs' X windows as window handles
 //   linux/message_queue.cpp posting, peeking, getting and dispatching messages;
 //                           SDL's input events as messages
 //   linux/input.cpp         the pointer's position, the screen's size
 //   linux/key_codes.cpp     SDL keys as virtual-key codes, scan codes and characters
 //   linux/x11_display.cpp   other programs' windows on the X display, children inside them
 //   linux/close_signals.cpp SIGTERM and SIGINT as WM_CLOSE
-//   linux/ansi_text.cpp     the ANSI code page 1252 to and from UTF-8
+//   linux/ansi_text.cpp     the ANSI code page 1252 to and from UTF-8, from UTF-16
 //   linux/utf16_text.cpp    UTF-16LE to and from UTF-8
 //   linux/timers.cpp        window timers, Sleep and the tick count
 //   linux/windowing.h       what those files and gdi.cpp tell each other
@@ -36,7 +46,10 @@
 //   linux/gdi.cpp           device contexts, bitmaps, brushes, fills and copies
 //   linux/gdi_dib.cpp       drawing DIBs: SetDIBitsToDevice, StretchDIBits
 //   linux/gdi_target.h      the pixels a DC draws on, shared by those two
-//   linux/dialogs.cpp       dialog boxes from templates, and their controls, over GTK 3
+//   linux/dialog_template.cpp reading a dialog template (DIALOGEX), without GTK
+//   linux/dialog_box.cpp    dialog boxes from templates over GTK 3, the modal loop
+//   linux/dialog_controls.cpp the dialogs' controls: GTK widgets and control messages
+//   linux/dialog_items.h    what the two tell each other
 //   linux/resources.cpp     the program's embedded resources and LoadIconA
 //   linux/shell.cpp         ShellExecuteA over xdg-open, WinExec, the saver installer
 //   linux/installed_files.cpp the system directory and CopyFileA

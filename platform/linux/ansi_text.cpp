@@ -1,5 +1,5 @@
 // Code page 1252, the ANSI code page of western Windows systems, to and from
-// UTF-8.
+// UTF-8, and from UTF-16LE (through UTF-8, utf16_text.cpp).
 //
 // Implemented: the whole code page; its five unassigned bytes (0x81, 0x8D,
 //   0x8F, 0x90, 0x9D) pass as the control characters of the same number, as
@@ -9,6 +9,8 @@
 #include "platform/linux/ansi_text.h"
 
 #include <cstdint>
+
+#include "platform/linux/utf16_text.h"
 
 namespace {
 
@@ -70,4 +72,8 @@ std::string Utf8ToAnsi(const std::string& text) {
     i += length;
   }
   return out;
+}
+
+std::string Utf16LeToAnsi(const std::string& bytes) {
+  return Utf8ToAnsi(Utf16LeToUtf8(bytes));
 }

@@ -37,21 +37,12 @@ struct Reader {
   int16_t Short() { return int16_t(Word()); }
   // A NUL-ended UTF-16 text, in the ANSI code page.
   std::string Text() {
-    std::string utf8;
-    for (uint32_t unit = Word(); ok && unit != 0; unit = Word()) {
-      if (unit >= 0xD800 && unit < 0xE000) unit = '?';  // beyond the code page anyway
-      if (unit < 0x80) {
-        utf8 += char(unit);
-      } else if (unit < 0x800) {
-        utf8 += char(0xC0 | unit >> 6);
-        utf8 += char(0x80 | (unit & 0x3F));
-      } else {
-        utf8 += char(0xE0 | unit >> 12);
-        utf8 += char(0x80 | (unit >> 6 & 0x3F));
-        utf8 += char(0x80 | (unit & 0x3F));
-      }
+    std::string utf16;
+    for (WORD unit = Word(); ok && unit != 0; unit = Word()) {
+      utf16 += char(unit & 0xFF);
+      utf16 += char(unit >> 8);
     }
-    return Utf8ToAnsi(utf8);
+    return Utf16LeToAnsi(utf16);
   }
   // A number (0xFFFF and the number) or a text; ordinal 0 with no text is
   // the empty field.

@@ -57,6 +57,7 @@
 
 #include "platform/linux/ansi_text.h"
 #include "platform/linux/unsupported.h"
+#include "platform/linux/window_table.h"
 #include "platform/linux/windowing.h"
 
 namespace {
@@ -375,7 +376,8 @@ bool MessageInRange(UINT message, UINT filterMin, UINT filterMax) {
 }
 
 BOOL WINAPI PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (window != nullptr && !WindowExists(window) && !DialogWindowExists(window)) return FALSE;
+  // Other programs' windows are not in the table: messages do not cross processes.
+  if (window != nullptr && FindWindowEntry(window) == nullptr) return FALSE;
   posted.push_back(MSG{window, message, wParam, lParam, GetTickCount(), {0, 0}});
   return TRUE;
 }

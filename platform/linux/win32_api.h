@@ -44,6 +44,7 @@ LONG WINAPI RegCloseKey(HKEY key);
 
 // sound.cpp
 UINT WINAPI waveOutGetNumDevs(void);
+BOOL WINAPI PlaySoundA(LPCSTR sound, HMODULE module, DWORD flags);
 
 // global_memory.cpp
 HGLOBAL WINAPI GlobalAlloc(UINT flags, SIZE_T bytes);
@@ -79,41 +80,47 @@ BOOL WINAPI BitBlt(HDC dest, int x, int y, int width, int height, HDC source, in
                    int sourceY, DWORD rop);
 int WINAPI SetStretchBltMode(HDC dc, int mode);
 int WINAPI GetStretchBltMode(HDC dc);
+COLORREF WINAPI GetPixel(HDC dc, int x, int y);
+
+// gdi_dib.cpp
 int WINAPI SetDIBitsToDevice(HDC dc, int destX, int destY, DWORD width, DWORD height, int sourceX,
                              int sourceY, UINT startScan, UINT scanLines, const void* bits,
                              const BITMAPINFO* info, UINT usage);
 int WINAPI StretchDIBits(HDC dc, int destX, int destY, int destWidth, int destHeight, int sourceX,
                          int sourceY, int sourceWidth, int sourceHeight, const void* bits,
                          const BITMAPINFO* info, UINT usage, DWORD rop);
-COLORREF WINAPI GetPixel(HDC dc, int x, int y);
 
-// windows.cpp (windows, messages and the message queue)
+// windows.cpp
 ATOM WINAPI RegisterClassA(const WNDCLASSA* windowClass);
 HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x,
                             int y, int width, int height, HWND parent, HMENU menu,
                             HINSTANCE instance, LPVOID param);
 BOOL WINAPI DestroyWindow(HWND window);
 LRESULT WINAPI DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-BOOL WINAPI GetMessageA(LPMSG msg, HWND window, UINT filterMin, UINT filterMax);
-BOOL WINAPI PeekMessageA(LPMSG msg, HWND window, UINT filterMin, UINT filterMax, UINT remove);
-BOOL WINAPI PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-LRESULT WINAPI SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-void WINAPI PostQuitMessage(int exitCode);
-BOOL WINAPI TranslateMessage(const MSG* msg);
-LRESULT WINAPI DispatchMessageA(const MSG* msg);
-BOOL WINAPI GetClientRect(HWND window, LPRECT rect);
 BOOL WINAPI InvalidateRect(HWND window, const RECT* rect, BOOL erase);
+HWND WINAPI FindWindowA(LPCSTR className, LPCSTR windowName);
+HWND WINAPI GetForegroundWindow(void);
+
+// window_calls.cpp
+LRESULT WINAPI SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+BOOL WINAPI GetClientRect(HWND window, LPRECT rect);
 BOOL WINAPI IsWindow(HWND window);
 HWND WINAPI GetParent(HWND window);
-HWND WINAPI FindWindowA(LPCSTR className, LPCSTR windowName);
 BOOL WINAPI SetForegroundWindow(HWND window);
-HWND WINAPI GetForegroundWindow(void);
 BOOL WINAPI SetWindowTextA(HWND window, LPCSTR text);
 int WINAPI GetWindowTextA(HWND window, LPSTR text, int size);
 BOOL WINAPI EnableWindow(HWND window, BOOL enable);
 BOOL WINAPI IsWindowEnabled(HWND window);
 
-// dialogs.cpp
+// message_queue.cpp
+BOOL WINAPI GetMessageA(LPMSG msg, HWND window, UINT filterMin, UINT filterMax);
+BOOL WINAPI PeekMessageA(LPMSG msg, HWND window, UINT filterMin, UINT filterMax, UINT remove);
+BOOL WINAPI PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+void WINAPI PostQuitMessage(int exitCode);
+BOOL WINAPI TranslateMessage(const MSG* msg);
+LRESULT WINAPI DispatchMessageA(const MSG* msg);
+
+// dialog_box.cpp
 INT_PTR WINAPI DialogBoxParamA(HINSTANCE instance, LPCSTR templateName, HWND owner,
                                DLGPROC dialogProc, LPARAM initParam);
 BOOL WINAPI EndDialog(HWND dialog, INT_PTR result);
@@ -156,6 +163,3 @@ BOOL WINAPI CloseHandle(HANDLE object);
 // folders.cpp
 BOOL WINAPI CreateDirectoryA(LPCSTR pathName, LPSECURITY_ATTRIBUTES security);
 BOOL WINAPI RemoveDirectoryA(LPCSTR pathName);
-
-// sound.cpp
-BOOL WINAPI PlaySoundA(LPCSTR sound, HMODULE module, DWORD flags);

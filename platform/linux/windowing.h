@@ -10,17 +10,6 @@
 #include "platform/linux/gdi_target.h"
 #include "platform/linux/win32_api.h"
 
-// Our window handles start at 2^30, above every X window id, so that windows
-// of other programs can be named by their X ids.
-constexpr uintptr_t kWindowHandleBase = uintptr_t(1) << 30;
-inline bool IsXWindowHandle(HWND window) {
-  uintptr_t value = reinterpret_cast<uintptr_t>(window);
-  return value != 0 && value < kWindowHandleBase;
-}
-inline HWND HandleOfXWindow(unsigned long xWindow) {
-  return reinterpret_cast<HWND>(uintptr_t(xWindow));
-}
-
 // windows.cpp
 bool StartVideo();
 bool VideoStarted();
@@ -136,16 +125,6 @@ bool TakeCloseSignal();
 int CloseSignalFd();
 // Ends the process as the signal's default action would.
 [[noreturn]] void EndAsSignalled();
-
-// dialogs.cpp: dialog boxes and their controls are windows too, drawn with
-// GTK. windows.cpp and message_queue.cpp hand every call on their handles
-// (sending, posting and dispatching messages, WM_SETTEXT and WM_GETTEXT
-// included; IsWindow, GetParent, EnableWindow, IsWindowEnabled) over to it.
-bool DialogWindowExists(HWND window);
-LRESULT DialogSendMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-HWND DialogWindowParent(HWND window);
-BOOL DialogEnableWindow(HWND window, BOOL enable);
-BOOL DialogIsWindowEnabled(HWND window);
 
 // resources.cpp: the program's resources, embedded from resources/lumivane.rc.
 // A resource's bytes by numeric type (RT_DIALOG is 5) and by name as

@@ -41,30 +41,24 @@
 //                    the parent first, then sets the class cursor over the
 //                    client area. WM_MOUSEWHEEL: goes to the parent. Anything
 //                    else: 0.
-//   SendMessageA     calls the window procedure at once; a dialog's window is
-//                    handed to dialogs.cpp; 0 for no window and for other
-//                    programs' windows (messages do not cross processes).
-//   GetClientRect    the size given at creation; other programs' windows:
-//                    their X window's size.
 //   InvalidateRect   the whole window waits for WM_PAINT (no update regions:
 //                    any non-empty rectangle counts as all of it); erasing is
 //                    not done.
-//   IsWindow         ours, a dialog's, or an X window of the display.
-//   GetParent        a child's parent (ours or another program's); NULL for
-//                    pop-ups and other programs' windows.
 //   FindWindowA      top-level windows by class and title, both in any case
 //                    (as Wine compares titles), NULL matching any: ours first,
 //                    then other programs' on the X display, whose X id is the
 //                    handle.
-//   SetForegroundWindow  raises the top-level window and gives it the
-//                    keyboard focus; other programs' windows too.
 //   GetForegroundWindow  ours with SDL's keyboard focus, else the active X
 //                    window, else the one last made foreground.
-//   SetWindowTextA, GetWindowTextA  WM_SETTEXT and WM_GETTEXT sent.
+// Our windows' share of the calls that take any handle (window_calls.cpp):
+//   SendMessageA     the class's window procedure, at once.
+//   GetClientRect    the size given at creation.
+//   GetParent        a child's parent (ours or another program's); NULL for
+//                    pop-ups.
+//   SetForegroundWindow  raises the top-level window and gives it the
+//                    keyboard focus.
 //   EnableWindow, IsWindowEnabled  WS_DISABLED, with WM_ENABLE on a change;
 //                    disabled windows get no input (message_queue.cpp).
-//                    Other programs' windows count as enabled and are not
-//                    changed.
 // What is drawn reaches the screen when PresentWindows runs (Sleep, and a
 // message loop with nothing to do) and while drawing goes on, at most one
 // frame time after the drawing before (WindowDrawn).
@@ -85,8 +79,8 @@
 #include <vector>
 
 #include "platform/linux/ansi_text.h"
-#include "platform/linux/handle_table.h"
 #include "platform/linux/unsupported.h"
+#include "platform/linux/window_table.h"
 #include "platform/linux/windowing.h"
 
 namespace {
@@ -122,21 +116,24 @@ struct Window {
 std::vector<std::unique_ptr<WindowClass>> classes;
 constexpr ATOM kFirstAtom = 0xC000;
 
-// Windows are held by pointer: window procedures create and destroy windows
-// while one is in use.
-HandleTable<std::unique_ptr<Window>> windows(0, kWindowHandleBase);
-
+// Windows are held by pointer in the window table: window procedures create
+// and destroy windows while one is in use.
 Window* Find(HWND handle) {
-  std::unique_ptr<Window>* window = windows.Find(handle);
-  return window ? window->get() : nullptr;
+  return FindWindowObject<Window>(handle, &kOurWindowOps);
 }
 
 HWND Add(std::unique_ptr<Window> window) {
-  return reinterpret_cast<HWND>(windows.Add(std::move(window)));
+  return AddWindowEntry(&kOurWindowOps, std::shared_ptr<Window>(std::move(window)));
 }
 
 void Remove(HWND handle) {
-  windows.Remove(handle);
+  RemoveWindowEntry(handle);
+}
+
+// Calls visit(handle, window) for each of our windows.
+template <typename Visit>
+void ForEachWindow(Visit visit) {
+  ForEachWindowObject<Window>(&kOurWindowOps, visit);
 }
 
 // The parent when it is one of ours.
@@ -146,8 +143,8 @@ Window* OurParent(const Window* window) {
 
 std::vector<HWND> ChildrenOf(HWND parent) {
   std::vector<HWND> children;
-  windows.ForEach([&](uintptr_t handle, std::unique_ptr<Window>& window) {
-    if (window->parent == parent) children.push_back(reinterpret_cast<HWND>(handle));
+  ForEachWindow([&](HWND handle, Window* window) {
+    if (window->parent == parent) children.push_back(handle);
   });
   return children;
 }
@@ -254,8 +251,8 @@ void Present(Window* window) {
 
 void CountRootWindows() {
   int count = 0;
-  windows.ForEach([&](uintptr_t, std::unique_ptr<Window>& window) {
-    if (OurParent(window.get()) == nullptr) ++count;
+  ForEachWindow([&](HWND, Window* window) {
+    if (OurParent(window) == nullptr) ++count;
   });
   SetRootWindowCount(count);
 }
@@ -299,7 +296,47 @@ HWND TopLevelOf(HWND handle) {
   return RootOf(handle, &x, &y);
 }
 
+LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  return Find(window)->windowClass->proc(window, message, wParam, lParam);
+}
+
+HWND Parent(HWND window) {
+  Window* found = Find(window);
+  return (found->style & WS_CHILD) ? found->parent : nullptr;
+}
+
+BOOL Enable(HWND window, BOOL enable) {
+  Window* found = Find(window);
+  BOOL wasDisabled = (found->style & WS_DISABLED) != 0;
+  if (bool(enable) == !wasDisabled) return wasDisabled;
+  found->style = enable ? found->style & ~WS_DISABLED : found->style | WS_DISABLED;
+  SendMessageA(window, WM_ENABLE, enable ? TRUE : FALSE, 0);
+  return wasDisabled;
+}
+
+BOOL IsEnabled(HWND window) {
+  return (Find(window)->style & WS_DISABLED) == 0;
+}
+
+BOOL ClientRect(HWND window, RECT* rect) {
+  Window* found = Find(window);
+  *rect = RECT{0, 0, found->rect.right - found->rect.left, found->rect.bottom - found->rect.top};
+  return TRUE;
+}
+
+BOOL SetForeground(HWND window) {
+  HWND top = TopLevelOf(window);
+  Window* found = Find(top);
+  if (found->sdl == nullptr) return FALSE;
+  SDL_RaiseWindow(found->sdl);
+  if (found->xWindow != 0) X11Activate(HandleOfXWindow(found->xWindow));
+  foreground = top;
+  return TRUE;
+}
+
 }  // namespace
+
+const WindowOps kOurWindowOps = {Send, Parent, Enable, IsEnabled, ClientRect, SetForeground};
 
 bool StartVideo() {
   if (videoStarted) return true;
@@ -368,16 +405,16 @@ void WindowDrawn(HWND window) {
 
 void PresentWindows() {
   lastPresent = MonotonicMilliseconds();
-  windows.ForEach([](uintptr_t, std::unique_ptr<Window>& window) {
-    if (window->changed) Present(window.get());
+  ForEachWindow([](HWND, Window* window) {
+    if (window->changed) Present(window);
   });
 }
 
 HWND WindowNeedingPaint(HWND filter) {
   HWND found = nullptr;
-  windows.ForEach([&](uintptr_t handle, std::unique_ptr<Window>& window) {
-    HWND candidate = reinterpret_cast<HWND>(handle);
-    if (found != nullptr || !window->needsPaint || !ShownOnScreen(window.get())) return;
+  ForEachWindow([&](HWND handle, Window* window) {
+    HWND candidate = handle;
+    if (found != nullptr || !window->needsPaint || !ShownOnScreen(window)) return;
     if (filter == nullptr || WindowWithin(candidate, filter)) found = candidate;
   });
   return found;
@@ -385,9 +422,9 @@ HWND WindowNeedingPaint(HWND filter) {
 
 HWND WindowOfSdlWindow(Uint32 sdlWindowId) {
   HWND found = nullptr;
-  windows.ForEach([&](uintptr_t handle, std::unique_ptr<Window>& window) {
+  ForEachWindow([&](HWND handle, Window* window) {
     if (found == nullptr && window->sdl != nullptr && SDL_GetWindowID(window->sdl) == sdlWindowId) {
-      found = reinterpret_cast<HWND>(handle);
+      found = handle;
     }
   });
   return found;
@@ -395,16 +432,16 @@ HWND WindowOfSdlWindow(Uint32 sdlWindowId) {
 
 void WindowExposed(HWND window) {
   Find(window)->changed = true;
-  windows.ForEach([&](uintptr_t handle, std::unique_ptr<Window>& found) {
-    if (WindowWithin(reinterpret_cast<HWND>(handle), window)) found->needsPaint = true;
+  ForEachWindow([&](HWND handle, Window* found) {
+    if (WindowWithin(handle, window)) found->needsPaint = true;
   });
 }
 
 HWND WindowOfXWindow(unsigned long xWindow) {
   HWND found = nullptr;
-  windows.ForEach([&](uintptr_t handle, std::unique_ptr<Window>& window) {
+  ForEachWindow([&](HWND handle, Window* window) {
     if (found == nullptr && xWindow != 0 && window->xWindow == xWindow) {
-      found = reinterpret_cast<HWND>(handle);
+      found = handle;
     }
   });
   return found;
@@ -419,16 +456,16 @@ void ForeignParentDestroyed(HWND window) {
 
 std::vector<HWND> TopLevelWindows() {
   std::vector<HWND> found;
-  windows.ForEach([&](uintptr_t handle, std::unique_ptr<Window>& window) {
-    if (window->sdl != nullptr) found.push_back(reinterpret_cast<HWND>(handle));
+  ForEachWindow([&](HWND handle, Window* window) {
+    if (window->sdl != nullptr) found.push_back(handle);
   });
   return found;
 }
 
 std::vector<HWND> RootWindows() {
   std::vector<HWND> found;
-  windows.ForEach([&](uintptr_t handle, std::unique_ptr<Window>& window) {
-    if (OurParent(window.get()) == nullptr) found.push_back(reinterpret_cast<HWND>(handle));
+  ForEachWindow([&](HWND handle, Window* window) {
+    if (OurParent(window) == nullptr) found.push_back(handle);
   });
   return found;
 }
@@ -519,11 +556,11 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, 
   if (!child && menu != nullptr) PlatformUnsupported("CreateWindowExA", "menus");
   const WindowClass* windowClass = FindClass(className);
   if (windowClass == nullptr) return nullptr;
-  bool foreignChild = child && Find(parent) == nullptr;
-  if (foreignChild && DialogWindowExists(parent)) {
+  const WindowOps* parentOps = child ? ResolveWindow(parent) : nullptr;
+  if (parentOps == &kDialogOps)
     PlatformUnsupported("CreateWindowExA", "children of dialog windows");
-  }
-  if (foreignChild && !(IsXWindowHandle(parent) && X11WindowExists(parent))) return nullptr;
+  if (child && parentOps == nullptr) return nullptr;
+  bool foreignChild = parentOps == &kForeignWindowOps;
   if (x == CW_USEDEFAULT) x = y = 0;
   if (width == CW_USEDEFAULT) width = height = 0;
   width = std::max(width, 0);
@@ -651,27 +688,6 @@ LRESULT WINAPI DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM l
   }
 }
 
-LRESULT WINAPI SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  Window* found = Find(window);
-  if (found != nullptr) return found->windowClass->proc(window, message, wParam, lParam);
-  if (DialogWindowExists(window)) return DialogSendMessage(window, message, wParam, lParam);
-  return 0;
-}
-
-BOOL WINAPI GetClientRect(HWND window, LPRECT rect) {
-  if (rect == nullptr) return FALSE;
-  Window* found = Find(window);
-  if (found != nullptr) {
-    *rect = RECT{0, 0, found->rect.right - found->rect.left, found->rect.bottom - found->rect.top};
-    return TRUE;
-  }
-  LONG width;
-  LONG height;
-  if (!IsXWindowHandle(window) || !X11ClientSize(window, &width, &height)) return FALSE;
-  *rect = RECT{0, 0, width, height};
-  return TRUE;
-}
-
 BOOL WINAPI InvalidateRect(HWND window, const RECT* rect, BOOL) {
   if (window == nullptr) PlatformUnsupported("InvalidateRect", "invalidating all windows");
   Window* found = Find(window);
@@ -687,42 +703,20 @@ BOOL WINAPI InvalidateRect(HWND window, const RECT* rect, BOOL) {
   return TRUE;
 }
 
-BOOL WINAPI IsWindow(HWND window) {
-  if (Find(window) != nullptr || DialogWindowExists(window)) return TRUE;
-  return IsXWindowHandle(window) && X11WindowExists(window);
-}
-
-HWND WINAPI GetParent(HWND window) {
-  Window* found = Find(window);
-  if (found != nullptr) return (found->style & WS_CHILD) ? found->parent : nullptr;
-  return DialogWindowExists(window) ? DialogWindowParent(window) : nullptr;
-}
-
 HWND WINAPI FindWindowA(LPCSTR className, LPCSTR windowName) {
   HWND found = nullptr;
-  windows.ForEach([&](uintptr_t handle, std::unique_ptr<Window>& window) {
+  ForEachWindow([&](HWND handle, Window* window) {
     if (found != nullptr || (window->style & WS_CHILD)) return;
     if (className != nullptr && strcasecmp(window->windowClass->name.c_str(), className) != 0) {
       return;
     }
     if (windowName != nullptr && strcasecmp(window->title.c_str(), windowName) != 0) return;
-    found = reinterpret_cast<HWND>(handle);
+    found = handle;
   });
   if (found != nullptr) return found;
   found = X11FindWindow(className, windowName);
   // One of our own windows that the search above passed over cannot match.
   return WindowOfXWindow(reinterpret_cast<uintptr_t>(found)) == nullptr ? found : nullptr;
-}
-
-BOOL WINAPI SetForegroundWindow(HWND window) {
-  if (Find(window) == nullptr) return IsXWindowHandle(window) && X11Activate(window);
-  HWND top = TopLevelOf(window);
-  Window* found = Find(top);
-  if (found->sdl == nullptr) return FALSE;
-  SDL_RaiseWindow(found->sdl);
-  if (found->xWindow != 0) X11Activate(HandleOfXWindow(found->xWindow));
-  foreground = top;
-  return TRUE;
 }
 
 HWND WINAPI GetForegroundWindow(void) {
@@ -736,34 +730,4 @@ HWND WINAPI GetForegroundWindow(void) {
     return ours != nullptr ? ours : active;
   }
   return foreground;
-}
-
-BOOL WINAPI SetWindowTextA(HWND window, LPCSTR text) {
-  return BOOL(SendMessageA(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text)));
-}
-
-int WINAPI GetWindowTextA(HWND window, LPSTR text, int size) {
-  if (text == nullptr || size <= 0) return 0;
-  text[0] = '\0';
-  return int(SendMessageA(window, WM_GETTEXT, WPARAM(size), reinterpret_cast<LPARAM>(text)));
-}
-
-BOOL WINAPI EnableWindow(HWND window, BOOL enable) {
-  Window* found = Find(window);
-  if (found == nullptr) {
-    if (DialogWindowExists(window)) return DialogEnableWindow(window, enable);
-    return FALSE;
-  }
-  BOOL wasDisabled = (found->style & WS_DISABLED) != 0;
-  if (bool(enable) == !wasDisabled) return wasDisabled;
-  found->style = enable ? found->style & ~WS_DISABLED : found->style | WS_DISABLED;
-  SendMessageA(window, WM_ENABLE, enable ? TRUE : FALSE, 0);
-  return wasDisabled;
-}
-
-BOOL WINAPI IsWindowEnabled(HWND window) {
-  Window* found = Find(window);
-  if (found != nullptr) return (found->style & WS_DISABLED) == 0;
-  if (DialogWindowExists(window)) return DialogIsWindowEnabled(window);
-  return IsXWindowHandle(window) && X11WindowExists(window);
 }

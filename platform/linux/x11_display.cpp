@@ -41,6 +41,7 @@
 #include <vector>
 
 #include "platform/linux/ansi_text.h"
+#include "platform/linux/window_table.h"
 #include "platform/linux/windowing.h"
 
 namespace {

@@ -120,6 +120,25 @@ TEST(DialogTemplateTest, CutTemplatesAreDamagedAndOldStyleOnesRecognised) {
             DialogTemplateResult::kNotExtended);
 }
 
+// Texts come from UTF-16 into code page 1252: a character outside it, a
+// surrogate pair included, becomes one '?', and so does a lone surrogate.
+TEST(DialogTemplateTest, TextsAreTurnedIntoTheAnsiCodePage) {
+  const BYTE made[] = {
+      1,    0,    0xFF, 0xFF,                          // DIALOGEX
+      0,    0,    0,    0,    0, 0, 0, 0, 0, 0, 0, 0,  // help id, extended style, style: no font
+      0,    0,                                         // no controls
+      0,    0,    0,    0,    0, 0, 0, 0,              // place
+      0,    0,    0,    0,                             // no menu, the standard class
+      0xAC, 0x20, 0xE9, 0x00,                          // the euro sign, e acute
+      0x3D, 0xD8, 0x00, 0xDE,                          // a surrogate pair
+      0x00, 0xDC, 0x41, 0x00, 0, 0,                    // a lone surrogate, "A"
+  };
+  DialogTemplate dialog;
+  ASSERT_EQ(ReadDialogTemplate(made, sizeof made, &dialog), DialogTemplateResult::kRead);
+  EXPECT_EQ(dialog.caption, "\x80\xE9??A");
+  EXPECT_EQ(dialog.bytesRead, sizeof made);
+}
+
 // Each icon group holds one 32 x 32 image of 16 colours, whose bitmap has
 // 4 bits per pixel and a mask.
 TEST(DialogTemplateTest, IconsAreOneSixteenColourImageEach) {
