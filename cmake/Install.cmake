@@ -16,7 +16,7 @@ if(WIN32)
   # the demo show and a readme with Windows line ends.
   install(TARGETS lumivane showpack RUNTIME DESTINATION .)
   set(_windows_readme ${CMAKE_BINARY_DIR}/release/README.txt)
-  configure_file(${PROJECT_SOURCE_DIR}/doc/README-windows.txt ${_windows_readme} COPYONLY
+  configure_file(${PROJECT_SOURCE_DIR}/doc/README-windows.txt ${_windows_readme} @ONLY
                  NEWLINE_STYLE CRLF)
   install(FILES ${_windows_readme} DESTINATION .)
   # The demo show is made under Wine on request, so a release checks it is
