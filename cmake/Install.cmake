@@ -68,7 +68,8 @@ else()
   endforeach()
   add_custom_target(man_pages ALL DEPENDS ${_compressed_pages})
   install(FILES ${_compressed_pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
-  install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/lumivane)
+  install(FILES ${PROJECT_SOURCE_DIR}/README.md
+          DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/lumivane)
 
   set(CPACK_GENERATOR DEB)
   set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
