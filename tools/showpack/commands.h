@@ -64,3 +64,4 @@ struct Command {
 extern const Command kCreateCommand;
 extern const Command kListCommand;
 extern const Command kExtractCommand;
+extern const Command kCheckCommand;

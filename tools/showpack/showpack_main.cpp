@@ -1,5 +1,5 @@
-// showpack: writes, lists and extracts the show packages that the player reads
-// from its own executable.
+// showpack: writes, lists, extracts and checks the show packages that the
+// player reads from its own executable.
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -8,7 +8,8 @@
 
 namespace {
 
-const Command* const kCommands[] = {&kCreateCommand, &kListCommand, &kExtractCommand};
+const Command* const kCommands[] = {&kCreateCommand, &kListCommand, &kExtractCommand,
+                                    &kCheckCommand};
 
 void PrintUsage(FILE* to) {
   std::fputs("usage:\n", to);
@@ -25,8 +26,9 @@ int main(int argc, char** argv) {
     return kExitRefused;
   }
   if (IsHelpOption(args[0])) {
-    std::puts("showpack: writes a show package after the player, lists a file's show, or");
-    std::puts("extracts it. Each command takes --help.");
+    std::puts("showpack: makes a show from JPEG pictures, or a folder of them, and writes");
+    std::puts("it after the player; lists, extracts or checks a file's show. Each command");
+    std::puts("takes --help.");
     PrintUsage(stdout);
     return kExitSuccess;
   }
