@@ -27,9 +27,13 @@ int main(int argc, char** argv) {
   }
   if (IsHelpOption(args[0])) {
     std::puts("showpack: makes a show from JPEG pictures, or a folder of them, and writes");
-    std::puts("it after the player; lists, extracts or checks a file's show. Each command");
-    std::puts("takes --help.");
+    std::puts("it after the player; lists, extracts or checks a file's show.");
     PrintUsage(stdout);
+    // Every command's whole help, so that this one text documents the tool.
+    for (const Command* command : kCommands)
+      std::printf("\nshowpack %s\n%s", command->usage, command->help);
+    std::puts("\nExit status: 0 on success, 1 for a corrupt show (check: also anything");
+    std::puts("that would be skipped), 2 for a wrong command line or input that is refused.");
     return kExitSuccess;
   }
   for (const Command* command : kCommands) {
