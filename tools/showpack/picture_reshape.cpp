@@ -10,6 +10,11 @@
 
 namespace {
 
+// A picture's header may claim up to 65535 x 65535 pixels, whose pixels
+// would not fit in memory twice (stored and turned); a 200-megapixel phone
+// photo does.
+constexpr uint64_t kMostDecodedBytes = uint64_t(1) << 30;
+
 // A TurboJPEG instance, destroyed with its owner.
 class TjHandle {
  public:
@@ -199,6 +204,12 @@ bool Decode(const std::string& jpeg, int width, int height, bool grey, Pixels* p
   pixels->width = TJSCALED(storedWidth, best);
   pixels->height = TJSCALED(storedHeight, best);
   pixels->channels = grey ? 1 : 3;
+  const uint64_t bytes = uint64_t(pixels->width) * uint64_t(pixels->height) * pixels->channels;
+  if (bytes > kMostDecodedBytes) {
+    *error = "too large to decode whole (" + std::to_string(pixels->width) + "x" +
+             std::to_string(pixels->height) + " pixels); --max-size shrinks it on the way";
+    return false;
+  }
   pixels->samples.resize(size_t(pixels->width) * size_t(pixels->height) * size_t(pixels->channels));
   if (tjDecompress2(decoder.get(), data, jpeg.size(), pixels->samples.data(), pixels->width, 0,
                     pixels->height, grey ? TJPF_GRAY : TJPF_RGB, 0) != 0 &&
@@ -262,6 +273,14 @@ Reshaped ReshapePicture(const std::string& jpeg, const ReshapeRequest& request) 
   const bool shrinks = fitWidth != uprightWidth || fitHeight != uprightHeight;
   if (!shrinks && orientation == 1) return reshaped;
 
+  // A turn at full size holds the whole picture, its coefficients or its
+  // pixels, in memory.
+  if (!shrinks && uint64_t(width) * uint64_t(height) * 3 > kMostDecodedBytes) {
+    reshaped.failed = true;
+    reshaped.note = "too large to turn whole (" + std::to_string(width) + "x" +
+                    std::to_string(height) + " pixels); --max-size shrinks it on the way";
+    return reshaped;
+  }
   reshaped.changed = true;
   std::string turnNote;
   if (orientation != 1) {
@@ -295,7 +314,6 @@ Reshaped ReshapePicture(const std::string& jpeg, const ReshapeRequest& request) 
       return reshaped;
     }
   } catch (const std::bad_alloc&) {
-    // A picture's header may claim any size up to 65535 x 65535.
     reshaped.failed = true;
     reshaped.note = "too large to decode whole in the memory there is";
     return reshaped;

@@ -1,6 +1,8 @@
 // showpack: writes, lists, extracts and checks the show packages that the
 // player reads from its own executable.
 #include <cstdio>
+#include <exception>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -48,6 +50,13 @@ int main(int argc, char** argv) {
     } catch (const CommandFailure& failure) {
       std::fprintf(stderr, "showpack: %s\n", failure.what());
       return failure.exitCode;
+    } catch (const std::bad_alloc&) {
+      std::fputs("showpack: not enough memory\n", stderr);
+      return kExitRefused;
+    } catch (const std::exception& error) {
+      // A file name that the system's code page cannot spell, and the like.
+      std::fprintf(stderr, "showpack: %s\n", error.what());
+      return kExitRefused;
     }
   }
   std::fprintf(stderr, "showpack: unknown command %s\n", args[0].c_str());
