@@ -375,8 +375,9 @@ TEST(ShowpackTest, CreatePacksPlayablePicturesUnchanged) {
   const std::string rgb = ReadFileBytes(RealJpeg("rgb.jpg"));
   ASSERT_GT(rgb.size(), 700u);
   WriteFileBytes(dir / "cut-in-data.jpg", rgb.substr(0, rgb.size() - 100));
-  for (const std::string& path : {RealJpeg("rgb.jpg"), RealJpeg("grey-progressive.jpg"),
-                                  RealJpeg("arithmetic.jpg"), dir / "cut-in-data.jpg"}) {
+  for (const std::string& path :
+       {RealJpeg("rgb.jpg"), RealJpeg("grey-progressive.jpg"), RealJpeg("arithmetic.jpg"),
+        RealJpeg("odd-sampling.jpg"), dir / "cut-in-data.jpg"}) {
     SCOPED_TRACE(path);
     const std::string out = fs::path(path).stem().string() + ".scr";
     ChildResult created = Showpack({"create", "-o", dir / out, path});
@@ -636,6 +637,12 @@ TEST(ShowpackTest, MaxSizeShrinksLargerPicturesToFit) {
   ASSERT_EQ(Showpack({"extract", dir / "low.scr", dir / "low"}).exitCode, 0);
   EXPECT_LT(ReadFileBytes(dir / "low/picture-001.jpg").size(),
             ReadFileBytes(dir / "out/picture-001.jpg").size() * 3 / 4);
+
+  // A sampling that TurboJPEG does not take: shown by the player as it is.
+  ChildResult odd = Showpack(
+      {"create", "-o", dir / "odd.scr", "--max-size", "32x32", RealJpeg("odd-sampling.jpg")});
+  EXPECT_TRUE(Contains(odd.err, "odd-sampling.jpg: warning: packed as it is")) << odd.err;
+  EXPECT_EQ(PackedPicture(dir, odd, "odd.scr"), ReadFileBytes(RealJpeg("odd-sampling.jpg")));
 
   for (const char* size : {"320", "0x10", "10x", "x10", "1920x1080x3", "big"}) {
     ChildResult refused =

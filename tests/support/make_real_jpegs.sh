@@ -33,3 +33,5 @@ for w, h in ((400, 200), (416, 208)):
     exif = Image.Exif()
     exif[0x0112] = 6
     im.save("%s/portrait-%dx%d.jpg" % (sys.argv[1], w, h), quality=90, exif=exif)' "$out"
+# Luma sampled 3x1, which libjpeg decodes and TurboJPEG's interface does not take.
+cjpeg -sample 3x1 -outfile "$out/odd-sampling.jpg" "$out/gradient.ppm"

@@ -274,8 +274,10 @@ std::string PreparePicture(const std::string& path, const std::string& original,
   request.quality = options.quality;
   Reshaped reshaped = ReshapePicture(jpeg, request);
   if (reshaped.failed) {
-    throw CommandFailure(kExitRefused,
-                         path + ": cannot be turned upright or shrunk: " + reshaped.note);
+    // The player shows it as it is: better sideways or large than missing.
+    std::fprintf(stderr, "showpack: %s: warning: packed as it is, neither turned nor shrunk: %s\n",
+                 path.c_str(), reshaped.note.c_str());
+    return jpeg;
   }
   if (!reshaped.changed) return jpeg;
   notes.push_back(reshaped.note);

@@ -255,6 +255,7 @@ bool TurnLosslessly(const std::string& jpeg, int orientation, std::string* turne
 
 Reshaped ReshapePicture(const std::string& jpeg, const ReshapeRequest& request) {
   Reshaped reshaped;
+  if (request.orientation == 1 && request.maxWidth <= 0) return reshaped;
   TjHandle reader(tjInitDecompress());
   int width, height, subsampling, colorspace;
   if (reader.get() == nullptr ||

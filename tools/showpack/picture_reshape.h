@@ -24,5 +24,7 @@ struct Reshaped {
 // its size allows it; otherwise, and whenever it must shrink, decodes,
 // turns, shrinks with an area average and encodes anew at the quality.
 // Copies the markers of a lossless turn, with the orientation set to 1; a
-// picture encoded anew has none but its JFIF marker.
+// picture encoded anew has none but its JFIF marker. Fails, with the reason,
+// for pictures whose sampling TurboJPEG does not take and for those too large
+// to hold whole in memory; the player can still show them as they are.
 Reshaped ReshapePicture(const std::string& jpeg, const ReshapeRequest& request);
