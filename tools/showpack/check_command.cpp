@@ -65,19 +65,9 @@ const char* PictureSkipReason(FILE* show, const ShowRecord& picture, uint64_t fi
 }
 
 int RunCheck(ArgumentList& args) {
-  std::vector<std::string> operands;
-  while (!args.AtEnd()) {
-    if (!args.NextIsOption()) {
-      operands.push_back(args.Take());
-      continue;
-    }
-    std::string option = args.Take();
-    if (!IsHelpOption(option)) throw UsageError("unknown option " + option);
-    std::printf("usage: showpack %s\n%s", kCheckCommand.usage, kCheckCommand.help);
-    return kExitSuccess;
-  }
-  if (operands.empty()) throw UsageError("missing operand");
-  if (operands.size() > 1) throw UsageError("too many operands");
+  bool help = false;
+  std::vector<std::string> operands = Operands(args, 1, nullptr, &help);
+  if (help) return PrintHelp(kCheckCommand);
   const std::string& path = operands[0];
   FilePtr show = ReadShow(path);
   const uint64_t fileLength = FileLength(path);

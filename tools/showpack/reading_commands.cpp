@@ -39,32 +39,6 @@ std::string TypeName(ShowRecordType type) {
   return "type " + std::to_string(int(type));
 }
 
-// The single operand of list, or the two of extract, after any options.
-std::vector<std::string> Operands(ArgumentList& args, size_t count, bool* force, bool* help) {
-  std::vector<std::string> operands;
-  while (!args.AtEnd()) {
-    if (!args.NextIsOption()) {
-      operands.push_back(args.Take());
-      continue;
-    }
-    std::string option = args.Take();
-    if (IsHelpOption(option)) {
-      *help = true;
-      return operands;
-    }
-    if (force == nullptr || option != "--force") throw UsageError("unknown option " + option);
-    *force = true;
-  }
-  if (operands.size() < count) throw UsageError("missing operand");
-  if (operands.size() > count) throw UsageError("too many operands");
-  return operands;
-}
-
-int PrintHelp(const Command& command) {
-  std::printf("usage: showpack %s\n%s", command.usage, command.help);
-  return kExitSuccess;
-}
-
 int RunList(ArgumentList& args) {
   bool help = false;
   std::vector<std::string> operands = Operands(args, 1, nullptr, &help);
