@@ -1,11 +1,13 @@
 # libjpeg-turbo for the Windows build, built once from Debian's source package
 # and kept under the build tree. Provides the imported target JPEG::JPEG, the
-# same name that FindJPEG gives the native build.
+# same name that FindJPEG gives the native build, and TurboJPEG::TurboJPEG,
+# whose lossless transforms showpack uses.
 set(_jpeg_root ${CMAKE_BINARY_DIR}/libjpeg-turbo)
 set(_jpeg_install ${_jpeg_root}/install)
 set(_jpeg_lib ${_jpeg_install}/lib/libjpeg.a)
+set(_turbojpeg_lib ${_jpeg_install}/lib/libturbojpeg.a)
 
-if(NOT EXISTS ${_jpeg_lib})
+if(NOT EXISTS ${_jpeg_lib} OR NOT EXISTS ${_turbojpeg_lib})
   message(STATUS "Building libjpeg-turbo for Windows from Debian's source package")
   file(MAKE_DIRECTORY ${_jpeg_root}/source)
   file(GLOB _jpeg_sources LIST_DIRECTORIES true ${_jpeg_root}/source/libjpeg-turbo-*)
@@ -25,14 +27,15 @@ if(NOT EXISTS ${_jpeg_lib})
             -DCMAKE_TOOLCHAIN_FILE=${CMAKE_TOOLCHAIN_FILE}
             -DCMAKE_BUILD_TYPE=Release
             -DCMAKE_INSTALL_PREFIX=${_jpeg_install}
-            -DENABLE_SHARED=0 -DENABLE_STATIC=1 -DWITH_SIMD=0 -DWITH_TURBOJPEG=0
+            -DENABLE_SHARED=0 -DENABLE_STATIC=1 -DWITH_SIMD=0
+            -DWITH_TURBOJPEG=1
             -DWITH_JPEG8=0
     OUTPUT_QUIET RESULT_VARIABLE _rc)
   if(_rc EQUAL 0)
     execute_process(COMMAND ${CMAKE_COMMAND} --build ${_jpeg_root}/build --target install
                     OUTPUT_QUIET RESULT_VARIABLE _rc)
   endif()
-  if(NOT _rc EQUAL 0 OR NOT EXISTS ${_jpeg_lib})
+  if(NOT _rc EQUAL 0 OR NOT EXISTS ${_jpeg_lib} OR NOT EXISTS ${_turbojpeg_lib})
     message(FATAL_ERROR "building libjpeg-turbo for Windows failed")
   endif()
 endif()
@@ -40,4 +43,9 @@ endif()
 add_library(JPEG::JPEG STATIC IMPORTED)
 set_target_properties(JPEG::JPEG PROPERTIES
   IMPORTED_LOCATION ${_jpeg_lib}
+  INTERFACE_INCLUDE_DIRECTORIES ${_jpeg_install}/include)
+
+add_library(TurboJPEG::TurboJPEG STATIC IMPORTED)
+set_target_properties(TurboJPEG::TurboJPEG PROPERTIES
+  IMPORTED_LOCATION ${_turbojpeg_lib}
   INTERFACE_INCLUDE_DIRECTORIES ${_jpeg_install}/include)

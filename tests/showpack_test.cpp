@@ -375,8 +375,9 @@ TEST(ShowpackTest, CreatePacksPlayablePicturesUnchanged) {
   const std::string rgb = ReadFileBytes(RealJpeg("rgb.jpg"));
   ASSERT_GT(rgb.size(), 700u);
   WriteFileBytes(dir / "cut-in-data.jpg", rgb.substr(0, rgb.size() - 100));
-  for (const std::string& path : {RealJpeg("rgb.jpg"), RealJpeg("grey-progressive.jpg"),
-                                  RealJpeg("arithmetic.jpg"), dir / "cut-in-data.jpg"}) {
+  for (const std::string& path :
+       {RealJpeg("rgb.jpg"), RealJpeg("grey-progressive.jpg"), RealJpeg("arithmetic.jpg"),
+        RealJpeg("odd-sampling.jpg"), dir / "cut-in-data.jpg"}) {
     SCOPED_TRACE(path);
     const std::string out = fs::path(path).stem().string() + ".scr";
     ChildResult created = Showpack({"create", "-o", dir / out, path});
@@ -478,9 +479,244 @@ TEST(ShowpackTest, ReportsPicturesThatAreNotInTheFile) {
   EXPECT_TRUE(fs::exists(dir / "out/show.txt"));
 }
 
+// A folder as a camera leaves it: pictures with extensions in any case, in
+// natural name order; other files, hidden files and subfolders left alone.
+TEST(ShowpackTest, FolderOperandTakesItsPicturesInNaturalOrder) {
+  ScratchDir dir;
+  fs::create_directories(dir / "photos/sub");
+  const std::vector<std::pair<std::string, std::string>> pictures = {
+      {"IMG1.jpg", Picture(500, 1)},
+      {"img2.jpeg", Picture(600, 2)},
+      {"img10.JPG", Picture(700, 3)}};
+  // Written in another order than the one expected back.
+  for (size_t i : {2, 0, 1})
+    WriteFileBytes(dir / ("photos/" + pictures[i].first), pictures[i].second);
+  WriteFileBytes(dir / "photos/notes.txt", "not a picture");
+  WriteFileBytes(dir / "photos/._IMG1.jpg", "macOS resource fork");
+  WriteFileBytes(dir / "photos/sub/img0.jpg", Picture(800, 4));
+  const std::string sound = Sound(300, 1);
+  WriteFileBytes(dir / "photos/Sea.WAV", sound);
+
+  ChildResult created = Showpack({"create", "-o", dir / "show.scr", dir / "photos"});
+  ASSERT_EQ(created.exitCode, 0) << created.err;
+  EXPECT_TRUE(Contains(created.out, "pictures: 3, sounds: 0")) << created.out;
+  ChildResult extracted = Showpack({"extract", dir / "show.scr", dir / "out"});
+  ASSERT_EQ(extracted.exitCode, 0) << extracted.err;
+  for (size_t i = 0; i < pictures.size(); ++i) {
+    EXPECT_EQ(ReadFileBytes(dir / ("out/picture-00" + std::to_string(i + 1) + ".jpg")),
+              pictures[i].second)
+        << pictures[i].first;
+  }
+
+  // A folder mixed with files; its sounds after the named one.
+  WriteFileBytes(dir / "first.jpg", Picture(900, 5));
+  WriteFileBytes(dir / "named.wav", Sound(200, 2));
+  ChildResult withSounds =
+      Showpack({"create", "-o", dir / "sounds.scr", "--sound", dir / "named.wav",
+                "--sounds-from-folder", dir / "first.jpg", dir / "photos"});
+  ASSERT_EQ(withSounds.exitCode, 0) << withSounds.err;
+  EXPECT_TRUE(Contains(withSounds.out, "pictures: 4, sounds: 2")) << withSounds.out;
+  ASSERT_EQ(Showpack({"extract", dir / "sounds.scr", dir / "out2"}).exitCode, 0);
+  EXPECT_EQ(ReadFileBytes(dir / "out2/picture-001.jpg"), Picture(900, 5));
+  EXPECT_EQ(ReadFileBytes(dir / "out2/sound-002.wav"), sound);
+
+  fs::create_directories(dir / "empty");
+  WriteFileBytes(dir / "empty/Sea.wav", sound);
+  ChildResult empty = Showpack({"create", "-o", dir / "empty.scr", dir / "empty"});
+  EXPECT_EQ(empty.exitCode, 2);
+  EXPECT_TRUE(Contains(empty.err, "no JPEG pictures")) << empty.err;
+  ChildResult noFolder =
+      Showpack({"create", "-o", dir / "x.scr", "--sounds-from-folder", dir / "first.jpg"});
+  EXPECT_EQ(noFolder.exitCode, 2);
+  EXPECT_TRUE(Contains(noFolder.err, "needs a folder")) << noFolder.err;
+  EXPECT_FALSE(fs::exists(dir / "empty.scr"));
+}
+
+// The pixels of a packed picture, decoded by libjpeg.
+DecodedJpeg DecodePacked(const ScratchDir& dir, const std::string& packed) {
+  WriteFileBytes(dir / "packed.jpg", packed);
+  return DecodeJpeg(dir / "packed.jpg");
+}
+
+// Whether the pixel at (x, y) is near the colour r, g, b.
+bool PixelNear(const DecodedJpeg& picture, int x, int y, int r, int g, int b) {
+  const char* p = picture.pixels.data() + (size_t(y) * size_t(picture.width) + size_t(x)) * 3;
+  return std::abs(uint8_t(p[0]) - r) < 40 && std::abs(uint8_t(p[1]) - g) < 40 &&
+         std::abs(uint8_t(p[2]) - b) < 40;
+}
+
+// An EXIF orientation entry as Pillow writes it, big-endian: tag 0x0112,
+// one SHORT, and its value.
+std::string OrientationEntry(int value) {
+  return std::string("\x01\x12\x00\x03\x00\x00\x00\x01\x00", 9) + char(value);
+}
+
+// A phone's portrait, stored as a landscape with orientation 6, plays
+// upright: turned losslessly when its size is whole blocks, else encoded anew
+// with all its pixels; no orientation 6 is left for a viewer to turn again.
+TEST(ShowpackTest, PortraitPhotoIsPackedUpright) {
+  ScratchDir dir;
+  struct Case {
+    std::string name;
+    int width, height;  // upright
+    bool lossless;
+  };
+  for (const Case& c : {Case{"portrait-400x200.jpg", 200, 400, false},
+                        Case{"portrait-416x208.jpg", 208, 416, true}}) {
+    SCOPED_TRACE(c.name);
+    const std::string original = ReadFileBytes(RealJpeg(c.name));
+    ASSERT_TRUE(Contains(original, OrientationEntry(6)));
+    const std::string out = fs::path(c.name).stem().string() + ".scr";
+    ChildResult created = Showpack({"create", "-o", dir / out, RealJpeg(c.name)});
+    EXPECT_TRUE(Contains(created.out, "1 turned upright")) << created.out;
+    if (c.lossless) {
+      EXPECT_EQ(created.err, "");
+    } else {
+      EXPECT_TRUE(Contains(created.err, "turned upright, re-encoded at quality 90")) << created.err;
+    }
+    const std::string packed = PackedPicture(dir, created, out);
+    ASSERT_FALSE(packed.empty());
+    EXPECT_FALSE(Contains(packed, OrientationEntry(6)));
+    // A lossless turn keeps the camera's EXIF, marked upright.
+    EXPECT_EQ(Contains(packed, OrientationEntry(1)), c.lossless);
+
+    DecodedJpeg upright = DecodePacked(dir, packed);
+    ASSERT_EQ(upright.components, 3);
+    ASSERT_EQ(upright.width, c.width);
+    ASSERT_EQ(upright.height, c.height);
+    // Stored green top left, red top right, blue below: a quarter turn
+    // clockwise puts green top right, red bottom right, blue on the left.
+    const int w = c.width, h = c.height;
+    EXPECT_TRUE(PixelNear(upright, w * 3 / 4, h / 4, 0, 255, 0));
+    EXPECT_TRUE(PixelNear(upright, w * 3 / 4, h * 3 / 4, 255, 0, 0));
+    EXPECT_TRUE(PixelNear(upright, w / 4, h / 4, 0, 0, 255));
+    EXPECT_TRUE(PixelNear(upright, w / 4, h * 3 / 4, 0, 0, 255));
+    ChildResult played =
+        RunChild({BuildProgram("jpeg_convert_probe"), dir / "packed.jpg", dir / "packed.bmp"});
+    EXPECT_EQ(played.exitCode, 0) << played.err;
+  }
+}
+
+// --max-size shrinks what is larger, upright size against upright size,
+// keeping the shape, and leaves smaller pictures as they are.
+TEST(ShowpackTest, MaxSizeShrinksLargerPicturesToFit) {
+  ScratchDir dir;
+  JpegPicture large;
+  large.width = 640;
+  large.height = 480;
+  WriteJpeg(dir / "large.jpg", large, PhotoLikeRows(640, 480, 3));
+  JpegPicture small;
+  small.width = 100;
+  small.height = 50;
+  WriteJpeg(dir / "small.jpg", small, SolidRows(100, "\x20\x80\xE0"));
+
+  ChildResult created =
+      Showpack({"create", "-o", dir / "show.scr", "--max-size", "320x320", dir / "large.jpg",
+                dir / "small.jpg", RealJpeg("portrait-400x200.jpg")});
+  ASSERT_EQ(created.exitCode, 0) << created.err;
+  EXPECT_TRUE(Contains(created.out, "2 shrunk")) << created.out;
+  // Shrinking encodes anew anyway: the turn goes unremarked.
+  EXPECT_EQ(created.err, "");
+  ASSERT_EQ(Showpack({"extract", dir / "show.scr", dir / "out"}).exitCode, 0);
+  DecodedJpeg shrunk = DecodeJpeg(dir / "out/picture-001.jpg");
+  EXPECT_EQ(shrunk.width, 320);
+  EXPECT_EQ(shrunk.height, 240);
+  EXPECT_EQ(ReadFileBytes(dir / "out/picture-002.jpg"), ReadFileBytes(dir / "small.jpg"));
+  DecodedJpeg portrait = DecodeJpeg(dir / "out/picture-003.jpg");
+  ASSERT_EQ(portrait.width, 160);
+  ASSERT_EQ(portrait.height, 320);
+  EXPECT_TRUE(PixelNear(portrait, 120, 80, 0, 255, 0));
+  EXPECT_TRUE(PixelNear(portrait, 120, 240, 255, 0, 0));
+  EXPECT_TRUE(PixelNear(portrait, 40, 160, 0, 0, 255));
+
+  // The quality of pictures encoded anew is the user's.
+  ASSERT_EQ(Showpack({"create", "-o", dir / "low.scr", "--max-size", "320x320", "--quality", "20",
+                      dir / "large.jpg"})
+                .exitCode,
+            0);
+  ASSERT_EQ(Showpack({"extract", dir / "low.scr", dir / "low"}).exitCode, 0);
+  EXPECT_LT(ReadFileBytes(dir / "low/picture-001.jpg").size(),
+            ReadFileBytes(dir / "out/picture-001.jpg").size() * 3 / 4);
+
+  // A sampling that TurboJPEG does not take: shown by the player as it is.
+  ChildResult odd = Showpack(
+      {"create", "-o", dir / "odd.scr", "--max-size", "32x32", RealJpeg("odd-sampling.jpg")});
+  EXPECT_TRUE(Contains(odd.err, "odd-sampling.jpg: warning: packed as it is")) << odd.err;
+  EXPECT_EQ(PackedPicture(dir, odd, "odd.scr"), ReadFileBytes(RealJpeg("odd-sampling.jpg")));
+
+  for (const char* size : {"320", "0x10", "10x", "x10", "1920x1080x3", "big"}) {
+    ChildResult refused =
+        Showpack({"create", "-o", dir / "bad.scr", "--max-size", size, dir / "large.jpg"});
+    EXPECT_EQ(refused.exitCode, 2) << size;
+    EXPECT_TRUE(Contains(refused.err, "--max-size")) << refused.err;
+  }
+}
+
+// check plays every picture through the player's converter and loader and
+// every sound through its checks, and lists what the player would skip.
+TEST(ShowpackTest, CheckListsWhatThePlayerWouldSkip) {
+  ScratchDir dir;
+  const std::string good = Picture(400, 0);
+  std::string file = good;
+  file.resize(416, '\0');
+  file += "GIF89a, not a JPEG";
+  const uint32_t table = uint32_t(NextPictureStart(file.size()));
+  file.resize(table, '\0');
+  AppendRecord(file, ShowRecordType::Image, 0, 400, "");
+  AppendRecord(file, ShowRecordType::Image, 416, 434, "");
+  AppendRecord(file, ShowRecordType::Image, 0, 400, "");
+  AppendRecord(file, ShowRecordType::Image, 90000, 90400, "");
+  AppendRecord(file, ShowRecordType::Sound, 0, 0, Sound(200, 1));
+  AppendRecord(file, ShowRecordType::Sound, 0, 0, Sound(200, 1).substr(0, 150));
+  AppendTerminator(file);
+  AppendTrailer(file, table);
+  WriteFileBytes(dir / "broken.scr", file);
+
+  ChildResult checked = Showpack({"check", dir / "broken.scr"});
+  EXPECT_EQ(checked.exitCode, 1);
+  EXPECT_TRUE(Contains(checked.out,
+                       "picture 2 (0x000001A0-0x000001B2): skipped: the player "
+                       "cannot decode it"))
+      << checked.out;
+  EXPECT_TRUE(Contains(checked.out,
+                       "picture 4 (0x00015F90-0x00016120): skipped: its extent lies "
+                       "past the end of the file"))
+      << checked.out;
+  EXPECT_FALSE(Contains(checked.out, "picture 1 "));
+  EXPECT_FALSE(Contains(checked.out, "picture 3 "));
+  EXPECT_TRUE(Contains(checked.out, "sound 2 (150 bytes): skipped: ")) << checked.out;
+  EXPECT_FALSE(Contains(checked.out, "sound 1 "));
+  EXPECT_TRUE(Contains(checked.out,
+                       "pictures: 4, sounds: 2; 2 pictures and 1 sounds would be "
+                       "skipped"))
+      << checked.out;
+
+  WriteFileBytes(dir / "p.jpg", good);
+  WriteFileBytes(dir / "s.wav", Sound(200, 1));
+  ASSERT_EQ(Showpack({"create", "-o", dir / "good.scr", "--sound", dir / "s.wav", dir / "p.jpg"})
+                .exitCode,
+            0);
+  ChildResult plays = Showpack({"check", dir / "good.scr"});
+  EXPECT_EQ(plays.exitCode, 0) << plays.out << plays.err;
+  EXPECT_TRUE(Contains(plays.out, "pictures: 1, sounds: 1; everything plays")) << plays.out;
+
+  std::string flipped = ReadFileBytes(dir / "good.scr");
+  flipped[flipped.size() - 1] ^= 0x40;
+  WriteFileBytes(dir / "flipped.scr", flipped);
+  ChildResult corrupt = Showpack({"check", dir / "flipped.scr"});
+  EXPECT_EQ(corrupt.exitCode, 1);
+  EXPECT_TRUE(Contains(corrupt.err, "Corrupted scr file (pointer)!")) << corrupt.err;
+  EXPECT_EQ(Showpack({"check", dir / "missing.scr"}).exitCode, 2);
+}
+
 TEST(ShowpackTest, HelpAndUsage) {
-  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
-           {"--help"}, {"-h"}, {"create", "--help"}, {"list", "-h"}, {"extract", "--help"}}) {
+  for (const std::vector<std::string>& args :
+       std::vector<std::vector<std::string>>{{"--help"},
+                                             {"-h"},
+                                             {"create", "--help"},
+                                             {"list", "-h"},
+                                             {"extract", "--help"},
+                                             {"check", "--help"}}) {
     ChildResult result = Showpack(args);
     EXPECT_EQ(result.exitCode, 0) << args.back();
     EXPECT_TRUE(Contains(result.out, "usage")) << result.out;
@@ -492,7 +728,9 @@ TEST(ShowpackTest, HelpAndUsage) {
                                              {"create", "p.jpg", "-o"},
                                              {"list"},
                                              {"extract", "show.scr"},
-                                             {"list", "--force", "show.scr"}}) {
+                                             {"list", "--force", "show.scr"},
+                                             {"check"},
+                                             {"check", "a.scr", "b.scr"}}) {
     ChildResult result = Showpack(args);
     EXPECT_EQ(result.exitCode, 2) << (args.empty() ? "" : args.back());
     EXPECT_TRUE(Contains(result.err, "usage")) << result.err;

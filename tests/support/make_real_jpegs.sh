@@ -20,3 +20,18 @@ cjpeg -quality 85 -outfile "$out/rgb.jpg" "$out/gradient.ppm"
 cjpeg -grayscale -progressive -outfile "$out/grey-progressive.jpg" "$out/gradient.ppm"
 cjpeg -arithmetic -outfile "$out/arithmetic.jpg" "$out/gradient.ppm"
 cp "$2" "$out/testorig12.jpg"
+# Photos as a phone stores a portrait: landscape pixels and an EXIF
+# orientation of 6 (turn a quarter clockwise to view). Green top left, red
+# top right, blue bottom half, in the stored pixels. 400x200 is not whole
+# 16x16 blocks in its height, 416x208 is.
+/usr/bin/python3 -c 'import sys
+from PIL import Image
+for w, h in ((400, 200), (416, 208)):
+    im = Image.new("RGB", (w, h), (0, 0, 255))
+    im.paste((0, 255, 0), (0, 0, w // 2, h // 2))
+    im.paste((255, 0, 0), (w // 2, 0, w, h // 2))
+    exif = Image.Exif()
+    exif[0x0112] = 6
+    im.save("%s/portrait-%dx%d.jpg" % (sys.argv[1], w, h), quality=90, exif=exif)' "$out"
+# Luma sampled 3x1, which libjpeg decodes and TurboJPEG's interface does not take.
+cjpeg -sample 3x1 -outfile "$out/odd-sampling.jpg" "$out/gradient.ppm"

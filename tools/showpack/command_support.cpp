@@ -48,3 +48,28 @@ void WriteWholeFile(const std::string& path, const std::string& bytes) {
   if (file != nullptr && std::fclose(file) != 0) ok = false;
   if (!ok) throw CommandFailure(kExitRefused, path + ": cannot write");
 }
+
+std::vector<std::string> Operands(ArgumentList& args, size_t count, bool* force, bool* help) {
+  std::vector<std::string> operands;
+  while (!args.AtEnd()) {
+    if (!args.NextIsOption()) {
+      operands.push_back(args.Take());
+      continue;
+    }
+    std::string option = args.Take();
+    if (IsHelpOption(option)) {
+      *help = true;
+      return operands;
+    }
+    if (force == nullptr || option != "--force") throw UsageError("unknown option " + option);
+    *force = true;
+  }
+  if (operands.size() < count) throw UsageError("missing operand");
+  if (operands.size() > count) throw UsageError("too many operands");
+  return operands;
+}
+
+int PrintHelp(const Command& command) {
+  std::printf("usage: showpack %s\n%s", command.usage, command.help);
+  return kExitSuccess;
+}

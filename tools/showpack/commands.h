@@ -42,6 +42,13 @@ class ArgumentList {
 
 bool IsHelpOption(const std::string& option);
 
+struct Command;
+// A command's count operands, after any options: --help, which sets *help,
+// and --force where force is given.
+std::vector<std::string> Operands(ArgumentList& args, size_t count, bool* force, bool* help);
+// The command's usage and help on stdout; kExitSuccess.
+int PrintHelp(const Command& command);
+
 struct FileCloser {
   void operator()(FILE* file) const { std::fclose(file); }
 };
@@ -64,3 +71,4 @@ struct Command {
 extern const Command kCreateCommand;
 extern const Command kListCommand;
 extern const Command kExtractCommand;
+extern const Command kCheckCommand;

@@ -6,14 +6,19 @@
 #include <vector>
 
 #include "tools/showpack/commands.h"
+#include "tools/showpack/exif_orientation.h"
 #include "tools/showpack/file_ops.h"
 #include "tools/showpack/package_writer.h"
 #include "tools/showpack/picture_check.h"
+#include "tools/showpack/picture_reshape.h"
+#include "tools/showpack/show_folder.h"
 #include "tools/showpack/sound_check.h"
 
 namespace fs = std::filesystem;
 
 namespace {
+
+constexpr int kDefaultQuality = 90;
 
 struct CreateOptions {
   std::string out;
@@ -21,9 +26,32 @@ struct CreateOptions {
   std::optional<std::string> readme;
   ShowTexts texts;
   std::vector<std::string> sounds;
-  std::vector<std::string> pictures;
+  std::vector<std::string> pictures;  // files and folders, as given
   bool force = false;
+  bool soundsFromFolder = false;
+  int maxWidth = 0;  // 0: pictures keep their size
+  int maxHeight = 0;
+  int quality = kDefaultQuality;
 };
+
+// A whole number from first to last, all of text.
+bool ParseNumber(const std::string& text, int first, int last, int* value) {
+  if (text.empty() || text.size() > 9 ||
+      text.find_first_not_of("0123456789") != std::string::npos) {
+    return false;
+  }
+  *value = std::stoi(text);
+  return *value >= first && *value <= last;
+}
+
+// WxH, each side from 1 to 65535 pixels, the most a JPEG picture has.
+void ParseMaxSize(const std::string& text, CreateOptions& options) {
+  size_t x = text.find_first_of("xX");
+  if (x == std::string::npos || !ParseNumber(text.substr(0, x), 1, 65535, &options.maxWidth) ||
+      !ParseNumber(text.substr(x + 1), 1, 65535, &options.maxHeight)) {
+    throw UsageError("--max-size wants WIDTHxHEIGHT in pixels, e.g. 1920x1080, not " + text);
+  }
+}
 
 // Fills options from the command line; false when help was asked for.
 bool ParseOptions(ArgumentList& args, CreateOptions& options) {
@@ -50,6 +78,14 @@ bool ParseOptions(ArgumentList& args, CreateOptions& options) {
       options.readme = args.TakeValue(option);
     } else if (option == "--sound") {
       options.sounds.push_back(args.TakeValue(option));
+    } else if (option == "--sounds-from-folder") {
+      options.soundsFromFolder = true;
+    } else if (option == "--max-size") {
+      ParseMaxSize(args.TakeValue(option), options);
+    } else if (option == "--quality") {
+      std::string value = args.TakeValue(option);
+      if (!ParseNumber(value, 1, 100, &options.quality))
+        throw UsageError("--quality wants a whole number from 1 to 100, not " + value);
     } else if (option == "--force") {
       options.force = true;
     } else {
@@ -59,6 +95,33 @@ bool ParseOptions(ArgumentList& args, CreateOptions& options) {
   if (options.out.empty()) throw UsageError("no output file given (-o OUT)");
   if (options.pictures.empty()) throw UsageError("no pictures given");
   return true;
+}
+
+// Puts each folder's JPEG pictures in place of the folder, and its sounds
+// after the --sound files when they are asked for.
+void ExpandFolders(CreateOptions& options) {
+  std::vector<std::string> pictures;
+  bool anyFolder = false;
+  for (const std::string& operand : options.pictures) {
+    std::error_code error;
+    if (!fs::is_directory(operand, error)) {
+      pictures.push_back(operand);
+      continue;
+    }
+    anyFolder = true;
+    std::vector<std::string> found = FolderFiles(operand, {".jpg", ".jpeg"});
+    if (found.empty()) {
+      throw CommandFailure(kExitRefused, operand + ": no JPEG pictures (.jpg, .jpeg) in it");
+    }
+    pictures.insert(pictures.end(), found.begin(), found.end());
+    if (options.soundsFromFolder) {
+      std::vector<std::string> sounds = FolderFiles(operand, {".wav"});
+      options.sounds.insert(options.sounds.end(), sounds.begin(), sounds.end());
+    }
+  }
+  if (options.soundsFromFolder && !anyFolder)
+    throw UsageError("--sounds-from-folder needs a folder among the pictures");
+  options.pictures = std::move(pictures);
 }
 
 void CheckText(const char* option, const std::optional<std::string>& text) {
@@ -81,7 +144,7 @@ uint64_t InputSize(const std::string& path) {
   return size;
 }
 
-// Reads a whole input that must still have the size it had when the package was laid out.
+// Reads a whole input that must still have the size it had when it was measured.
 std::string ReadWhole(const std::string& path, uint64_t size) {
   FilePtr file = OpenInput(path);
   std::string bytes(size_t(size), '\0');
@@ -92,47 +155,11 @@ std::string ReadWhole(const std::string& path, uint64_t size) {
   return bytes;
 }
 
-// Decodes every picture as the player will; a picture it cannot show as it is
-// gets converted bytes in converted[i], and one that does not decode is refused.
-void CheckPictures(const std::vector<std::string>& pictures, PackagePlan& plan,
-                   std::vector<std::optional<std::string>>& converted) {
-  converted.assign(pictures.size(), std::nullopt);
-  for (size_t i = 0; i < pictures.size(); ++i) {
-    PictureCheck check = CheckPicture(pictures[i]);
-    if (check.outcome == PictureCheck::Outcome::Refused) {
-      throw CommandFailure(kExitRefused, pictures[i] + ": cannot be decoded: " + check.note);
-    }
-    if (!check.warning.empty()) {
-      std::fprintf(stderr, "showpack: %s: warning: %s\n", pictures[i].c_str(),
-                   check.warning.c_str());
-    }
-    if (check.outcome == PictureCheck::Outcome::Converted) {
-      std::fprintf(stderr, "showpack: %s: %s\n", pictures[i].c_str(), check.note.c_str());
-      plan.pictureSizes[i] = check.convertedJpeg.size();
-      converted[i] = std::move(check.convertedJpeg);
-    }
-  }
-}
-
 // The players read a sound as far as its header says: it must be whole, and
 // in a format they both play.
 void CheckSound(const std::string& path, const std::string& bytes) {
   std::string fault = SoundFault(bytes);
   if (!fault.empty()) throw CommandFailure(kExitRefused, path + ": " + fault);
-}
-
-// Reads the sounds and the readme, which live in the record table, and encodes
-// the package from the table on.
-std::string ReadTail(const CreateOptions& options, const PackagePlan& plan,
-                     const PackageLayout& layout) {
-  std::vector<std::string> sounds;
-  for (size_t i = 0; i < options.sounds.size(); ++i) {
-    sounds.push_back(ReadWhole(options.sounds[i], plan.soundSizes[i]));
-    CheckSound(options.sounds[i], sounds.back());
-  }
-  std::optional<std::string> readme;
-  if (options.readme) readme = ReadWhole(*options.readme, *plan.readmeSize);
-  return EncodePackageTail(options.texts, readme, sounds, layout);
 }
 
 // The new output, written under a temporary name in the output's folder and
@@ -202,6 +229,89 @@ void CopyInput(const std::string& path, uint64_t size, FILE* to, const std::stri
   }
 }
 
+// Sizes as a person reads them: "412 KB", "12.4 MB".
+std::string HumanSize(uint64_t bytes) {
+  char text[32];
+  if (bytes < 1000) {
+    std::snprintf(text, sizeof text, "%u bytes", unsigned(bytes));
+  } else if (bytes < 1000000) {
+    std::snprintf(text, sizeof text, "%u KB", unsigned((bytes + 500) / 1000));
+  } else {
+    std::snprintf(text, sizeof text, "%.1f MB", double(bytes) / 1e6);
+  }
+  return text;
+}
+
+struct PackTotals {
+  uint64_t read = 0, packed = 0;
+  size_t turned = 0, shrunk = 0, converted = 0;
+};
+
+// One picture as it goes into the show: decoded as the player will, converted
+// when the player could not show it, turned upright and shrunk as asked.
+// Returns the bytes to pack and adds to the notes what was done to them.
+std::string PreparePicture(const std::string& path, const std::string& original,
+                           const CreateOptions& options, std::vector<std::string>& notes,
+                           PackTotals& totals) {
+  PictureCheck check = CheckPicture(original);
+  if (check.outcome == PictureCheck::Outcome::Refused) {
+    throw CommandFailure(kExitRefused, path + ": cannot be decoded: " + check.note);
+  }
+  if (!check.warning.empty()) {
+    std::fprintf(stderr, "showpack: %s: warning: %s\n", path.c_str(), check.warning.c_str());
+  }
+  std::string jpeg = original;
+  if (check.outcome == PictureCheck::Outcome::Converted) {
+    jpeg = std::move(check.convertedJpeg);
+    notes.push_back(check.note);
+    ++totals.converted;
+  }
+  ReshapeRequest request;
+  // A converted picture lost its markers; the camera's word is in the original.
+  request.orientation = FindExifOrientation(original).value;
+  request.maxWidth = options.maxWidth;
+  request.maxHeight = options.maxHeight;
+  request.quality = options.quality;
+  Reshaped reshaped = ReshapePicture(jpeg, request);
+  if (reshaped.failed) {
+    // The player shows it as it is: better sideways or large than missing.
+    std::fprintf(stderr, "showpack: %s: warning: packed as it is, neither turned nor shrunk: %s\n",
+                 path.c_str(), reshaped.note.c_str());
+    return jpeg;
+  }
+  if (!reshaped.changed) return jpeg;
+  notes.push_back(reshaped.note);
+  if (request.orientation != 1) ++totals.turned;
+  if (reshaped.note.find("shrunk") != std::string::npos) ++totals.shrunk;
+  return std::move(reshaped.jpeg);
+}
+
+void ReportPicture(size_t index, size_t count, const std::string& path, uint64_t before,
+                   uint64_t after, const std::vector<std::string>& notes, bool terminal) {
+  if (terminal) {
+    // "[ 37/240] IMG_0037.jpg  12.4 MB -> 1.1 MB  turned upright (lossless)"
+    const int width = int(std::to_string(count).size());
+    std::string line = fs::path(path).filename().string() + "  " + HumanSize(before) + " " +
+                       kProgressArrow + " " + HumanSize(after);
+    for (const std::string& note : notes)
+      line += "  " + note;
+    std::fprintf(stderr, "[%*zu/%zu] %s\n", width, index + 1, count, line.c_str());
+    return;
+  }
+  // Without a terminal, only what the user did not ask for: a conversion, or a
+  // turn that had to encode the picture anew.
+  for (const std::string& note : notes) {
+    if (note.rfind("converted", 0) == 0 || note.find("re-encoded") != std::string::npos)
+      std::fprintf(stderr, "showpack: %s: %s\n", path.c_str(), note.c_str());
+  }
+}
+
+void RefuseTooLarge(const std::string& out, uint64_t size) {
+  throw CommandFailure(kExitRefused, out + ": would be " + std::to_string(size) +
+                                         " bytes; the player reads files below " +
+                                         std::to_string(kPackageOffsetLimit) + " bytes");
+}
+
 int RunCreate(ArgumentList& args) {
   CreateOptions options;
   if (!ParseOptions(args, options)) {
@@ -217,6 +327,7 @@ int RunCreate(ArgumentList& args) {
   if (!options.force && fs::exists(options.out, error)) {
     throw CommandFailure(kExitRefused, options.out + ": exists (--force replaces it)");
   }
+  ExpandFolders(options);
 
   // Everything is measured before anything is read, so that a show with too
   // many records is refused at once.
@@ -235,41 +346,60 @@ int RunCreate(ArgumentList& args) {
                                            std::to_string(kMaxShowRecords) + " fit");
   }
 
-  // Unreadable or wrong inputs are refused before the output is begun.
+  // Without shrinking, pictures keep about their size: a show far too large
+  // is refused before anything is written.
+  if (options.maxWidth == 0 && LayOutPackage(plan).fileSize >= kPackageOffsetLimit)
+    RefuseTooLarge(options.out, LayOutPackage(plan).fileSize);
+
+  // The player, the sounds and the readme are checked before the output is
+  // begun; pictures as they go in, since preparing one may take a while.
   if (!options.player.empty()) OpenInput(options.player);
-  std::vector<std::optional<std::string>> convertedPictures;
-  CheckPictures(options.pictures, plan, convertedPictures);
-  PackageLayout layout = LayOutPackage(plan);
-  if (layout.fileSize >= kPackageOffsetLimit) {
-    throw CommandFailure(kExitRefused, options.out + ": would be " +
-                                           std::to_string(layout.fileSize) +
-                                           " bytes; the player reads files below " +
-                                           std::to_string(kPackageOffsetLimit) + " bytes");
+  std::vector<std::string> sounds;
+  for (size_t i = 0; i < options.sounds.size(); ++i) {
+    sounds.push_back(ReadWhole(options.sounds[i], plan.soundSizes[i]));
+    CheckSound(options.sounds[i], sounds.back());
   }
-  std::string tail = ReadTail(options, plan, layout);
+  std::optional<std::string> readme;
+  if (options.readme) readme = ReadWhole(*options.readme, *plan.readmeSize);
 
   TemporaryOutput output(options.out, options.player);
   if (!options.player.empty())
     CopyInput(options.player, plan.prefixSize, output.file(), options.out);
+  const bool terminal = IsTerminal(stderr);
+  PackTotals totals;
   uint64_t position = plan.prefixSize;
   for (size_t i = 0; i < options.pictures.size(); ++i) {
-    WriteZeros(output.file(), layout.pictureStarts[i] - position, options.out);
-    if (convertedPictures[i]) {
-      WriteBytes(output.file(), *convertedPictures[i], options.out);
-    } else {
-      CopyInput(options.pictures[i], plan.pictureSizes[i], output.file(), options.out);
-    }
-    position = layout.pictureEnds[i];
+    const std::string& path = options.pictures[i];
+    const uint64_t start = i == 0 ? plan.prefixSize : NextPictureStart(position);
+    std::vector<std::string> notes;
+    std::string jpeg =
+        PreparePicture(path, ReadWhole(path, plan.pictureSizes[i]), options, notes, totals);
+    if (start + jpeg.size() >= kPackageOffsetLimit)
+      RefuseTooLarge(options.out, start + jpeg.size());
+    WriteZeros(output.file(), start - position, options.out);
+    WriteBytes(output.file(), jpeg, options.out);
+    position = start + jpeg.size();
+    totals.read += plan.pictureSizes[i];
+    totals.packed += jpeg.size();
+    ReportPicture(i, options.pictures.size(), path, plan.pictureSizes[i], jpeg.size(), notes,
+                  terminal);
+    plan.pictureSizes[i] = jpeg.size();
   }
+
+  PackageLayout layout = LayOutPackage(plan);
+  if (layout.fileSize >= kPackageOffsetLimit) RefuseTooLarge(options.out, layout.fileSize);
   WriteZeros(output.file(), layout.tableOffset - position, options.out);
-  if (std::fwrite(tail.data(), 1, tail.size(), output.file()) != tail.size()) {
-    throw CommandFailure(kExitRefused, options.out + ": cannot write");
-  }
+  WriteBytes(output.file(), EncodePackageTail(options.texts, readme, sounds, layout), options.out);
   output.Commit(options.out);
 
-  std::printf("%s: %llu bytes, pictures: %zu, sounds: %zu\n", options.out.c_str(),
+  std::printf("%s: %llu bytes, pictures: %zu, sounds: %zu; pictures %s %s %s", options.out.c_str(),
               static_cast<unsigned long long>(layout.fileSize), options.pictures.size(),
-              options.sounds.size());
+              options.sounds.size(), HumanSize(totals.read).c_str(), kProgressArrow,
+              HumanSize(totals.packed).c_str());
+  if (totals.turned > 0) std::printf(", %zu turned upright", totals.turned);
+  if (totals.shrunk > 0) std::printf(", %zu shrunk", totals.shrunk);
+  if (totals.converted > 0) std::printf(", %zu converted to RGB", totals.converted);
+  std::printf("\n");
   return kExitSuccess;
 }
 
@@ -278,16 +408,34 @@ int RunCreate(ArgumentList& args) {
 const Command kCreateCommand = {
     "create",
     "create -o OUT [--player FILE] [--name TEXT] [--title TEXT] [--credit TEXT] [--info TEXT] "
-    "[--readme FILE] [--sound FILE.wav]... [--force] PICTURE.jpg...",
+    "[--readme FILE] [--sound FILE.wav]... [--sounds-from-folder] [--max-size WxH] "
+    "[--quality N] [--force] PICTURE.jpg|FOLDER...",
     "Writes OUT: the player's bytes followed by a show of the pictures, in order.\n"
-    "  -o OUT          the file to write\n"
-    "  --player FILE   the player program to put first (none: the package alone)\n"
+    "A FOLDER stands for its JPEG pictures (.jpg, .jpeg, in any case; not those\n"
+    "in its subfolders, nor hidden ones) in natural name order: img2 before img10.\n"
+    "  -o OUT              the file to write\n"
+    "  --player FILE       the player program to put first (none: the package alone)\n"
     "  --name, --title, --credit, --info TEXT\n"
-    "                  the show's texts, at most 127 characters each\n"
-    "  --readme FILE   a text file shown as the show's readme\n"
-    "  --sound FILE    a WAV file to play; may be given more than once\n"
-    "  --force         replace OUT if it exists\n"
+    "                      the show's texts, at most 127 characters each\n"
+    "  --readme FILE       a text file shown as the show's readme\n"
+    "  --sound FILE        a WAV file to play; may be given more than once\n"
+    "  --sounds-from-folder\n"
+    "                      also play each FOLDER's .wav files, in natural name\n"
+    "                      order, after the --sound files\n"
+    "  --max-size WxH      shrink pictures larger than W x H pixels to fit in it,\n"
+    "                      keeping their shape (e.g. 1920x1080 for a full-HD screen)\n"
+    "  --quality N         JPEG quality, 1 to 100, of pictures encoded anew (90)\n"
+    "  --force             replace OUT if it exists\n"
     "Every picture is decoded as the player decodes it: CMYK and YCCK pictures\n"
-    "are converted to RGB JPEGs, and pictures that do not decode are refused.\n",
+    "are converted to RGB JPEGs, and pictures that do not decode are refused.\n"
+    "A picture that its camera marked as turned (EXIF orientation, as phones\n"
+    "do) is turned upright, losslessly where its size is whole JPEG blocks and\n"
+    "else encoded anew at --quality, keeping every pixel; its mark is set to\n"
+    "upright so that no viewer turns it again.\n"
+    "On a terminal, a line per picture shows its size before and after; a\n"
+    "summary line ends every run.\n"
+    "Example, a show from a phone's photos for a full-HD screen:\n"
+    "  showpack create -o Holiday.scr --player lumivane.scr --name Holiday \\\n"
+    "      --max-size 1920x1080 --sounds-from-folder ~/Pictures/Holiday\n",
     RunCreate,
 };

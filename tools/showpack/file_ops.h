@@ -12,3 +12,9 @@ FILE* CreateNewFile(const std::string& path, const std::string& modeSource, bool
 
 // Renames from to to, replacing a file at to.
 bool RenameOver(const std::string& from, const std::string& to);
+
+// Whether stream goes to a terminal, where progress is worth showing.
+bool IsTerminal(FILE* stream);
+
+// The arrow between a picture's sizes before and after packing.
+extern const char* const kProgressArrow;

@@ -31,3 +31,9 @@ FILE* CreateNewFile(const std::string& path, const std::string& modeSource, bool
 bool RenameOver(const std::string& from, const std::string& to) {
   return std::rename(from.c_str(), to.c_str()) == 0;
 }
+
+bool IsTerminal(FILE* stream) {
+  return isatty(fileno(stream)) != 0;
+}
+
+const char* const kProgressArrow = "\u2192";

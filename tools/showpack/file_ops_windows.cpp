@@ -34,3 +34,10 @@ FILE* CreateNewFile(const std::string& path, const std::string&, bool* exists) {
 bool RenameOver(const std::string& from, const std::string& to) {
   return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
 }
+
+bool IsTerminal(FILE* stream) {
+  return _isatty(_fileno(stream)) != 0;
+}
+
+// A console shows its code page's characters, which need not have an arrow.
+const char* const kProgressArrow = "->";

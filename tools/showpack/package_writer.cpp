@@ -64,6 +64,10 @@ void AppendText(std::string& out, ShowRecordType type, const std::optional<std::
 
 }  // namespace
 
+uint64_t NextPictureStart(uint64_t previousEnd) {
+  return AlignUp(previousEnd, kPictureAlignment);
+}
+
 size_t RecordCount(const PackagePlan& plan) {
   const ShowTexts& t = plan.texts;
   return size_t(t.name.has_value()) + t.title.has_value() + t.credit.has_value() +
@@ -79,7 +83,7 @@ PackageLayout LayOutPackage(const PackagePlan& plan) {
   for (uint64_t size : plan.pictureSizes) {
     layout.pictureStarts.push_back(next);
     layout.pictureEnds.push_back(next + size);
-    next = AlignUp(next + size, kPictureAlignment);
+    next = NextPictureStart(next + size);
   }
   layout.tableOffset = next;
 

@@ -50,6 +50,9 @@ struct PackageLayout {
   uint64_t fileSize = 0;
 };
 
+// Where a picture starts after one that ends at previousEnd: on the next
+// 16-byte boundary.
+uint64_t NextPictureStart(uint64_t previousEnd);
 // Records before the terminator.
 size_t RecordCount(const PackagePlan& plan);
 PackageLayout LayOutPackage(const PackagePlan& plan);

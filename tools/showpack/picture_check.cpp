@@ -7,8 +7,6 @@
 // jpeglib.h needs size_t and FILE declared before it.
 #include <jpeglib.h>
 
-#include "tools/showpack/commands.h"
-
 namespace {
 
 constexpr int kConvertedQuality = 90;
@@ -97,7 +95,7 @@ PictureCheck::Outcome DecodeAll(Codec& codec) {
       decoder.mem->alloc_sarray(reinterpret_cast<j_common_ptr>(&decoder), JPOOL_IMAGE,
                                 decoder.output_width * JDIMENSION(decoder.output_components), 1);
   while (decoder.output_scanline < decoder.output_height) {
-    // The stdio source never suspends; a stall must not turn into a hang.
+    // The memory source never suspends; a stall must not turn into a hang.
     if (jpeg_read_scanlines(&decoder, row, 1) != 1) return PictureCheck::Outcome::Refused;
   }
   jpeg_finish_decompress(&decoder);
@@ -145,10 +143,11 @@ PictureCheck::Outcome ConvertCmyk(Codec& codec) {
 
 // Every libjpeg failure comes back here through LeaveWithReason, with the
 // reason in codec.errors.reason. The caller destroys both libjpeg objects.
-PictureCheck::Outcome Decode(Codec& codec, FILE* file) {
+PictureCheck::Outcome Decode(Codec& codec, const std::string& jpeg) {
   if (setjmp(codec.errors.leave) != 0) return PictureCheck::Outcome::Refused;
   jpeg_create_decompress(&codec.decoder);
-  jpeg_stdio_src(&codec.decoder, file);
+  jpeg_mem_src(&codec.decoder, reinterpret_cast<const unsigned char*>(jpeg.data()),
+               static_cast<unsigned long>(jpeg.size()));
   jpeg_read_header(&codec.decoder, TRUE);
   switch (codec.decoder.out_color_space) {
     case JCS_GRAYSCALE:
@@ -166,8 +165,7 @@ PictureCheck::Outcome Decode(Codec& codec, FILE* file) {
 
 }  // namespace
 
-PictureCheck CheckPicture(const std::string& path) {
-  FilePtr file = OpenInput(path);
+PictureCheck CheckPicture(const std::string& jpeg) {
   PictureCheck check;
   Codec codec{};
   codec.decoder.err = jpeg_std_error(&codec.errors.manager);
@@ -178,7 +176,7 @@ PictureCheck CheckPicture(const std::string& path) {
   std::snprintf(codec.errors.reason, sizeof codec.errors.reason, "%s",
                 "the decoder stopped before the last row");
 
-  check.outcome = Decode(codec, file.get());
+  check.outcome = Decode(codec, jpeg);
   const bool fromYcck = codec.decoder.jpeg_color_space == JCS_YCCK;
   const bool inverted = codec.decoder.saw_Adobe_marker != 0;
   jpeg_destroy_compress(&codec.encoder);

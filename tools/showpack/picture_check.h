@@ -17,7 +17,7 @@ struct PictureCheck {
   std::string warning;
 };
 
-// Decodes the JPEG file at path once. A CMYK or YCCK picture, which the player
+// Decodes the JPEG file's bytes once. A CMYK or YCCK picture, which the player
 // cannot show, is converted to an RGB JPEG of the same size; a picture that
 // does not decode is refused. Never leaves the process from inside libjpeg.
-PictureCheck CheckPicture(const std::string& path);
+PictureCheck CheckPicture(const std::string& jpeg);

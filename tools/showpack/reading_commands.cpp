@@ -7,35 +7,11 @@
 
 #include "package/show_state.h"
 #include "tools/showpack/commands.h"
+#include "tools/showpack/show_reading.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-// Loads the show of the file at path into showState and returns the file.
-FilePtr ReadShow(const std::string& path) {
-  // The player cannot tell a missing file from a corrupt one; showpack can.
-  OpenInput(path);
-  ClearRecordTable();
-  const char* message = nullptr;
-  FILE* file = ReadShowPackage(path.c_str(), &message);
-  if (file == nullptr) throw CommandFailure(kExitCorrupt, path + ": " + message);
-  return FilePtr(file);
-}
-
-uint64_t FileLength(const std::string& path) {
-  std::error_code error;
-  uint64_t length = fs::file_size(path, error);
-  if (error) throw CommandFailure(kExitRefused, path + ": cannot read: " + error.message());
-  return length;
-}
-
-// Why the bytes of a picture record cannot be taken from the file, or nullptr.
-const char* ExtentProblem(const ShowRecord& image, uint64_t fileLength) {
-  if (image.end <= image.start) return "its extent is empty";
-  if (image.end > fileLength) return "its extent lies past the end of the file";
-  return nullptr;
-}
 
 std::string PictureProblem(const std::string& path, int32_t picture, const char* problem) {
   return "showpack: " + path + ": picture " + std::to_string(picture + 1) + ": " + problem;
@@ -61,32 +37,6 @@ std::string TypeName(ShowRecordType type) {
       break;
   }
   return "type " + std::to_string(int(type));
-}
-
-// The single operand of list, or the two of extract, after any options.
-std::vector<std::string> Operands(ArgumentList& args, size_t count, bool* force, bool* help) {
-  std::vector<std::string> operands;
-  while (!args.AtEnd()) {
-    if (!args.NextIsOption()) {
-      operands.push_back(args.Take());
-      continue;
-    }
-    std::string option = args.Take();
-    if (IsHelpOption(option)) {
-      *help = true;
-      return operands;
-    }
-    if (force == nullptr || option != "--force") throw UsageError("unknown option " + option);
-    *force = true;
-  }
-  if (operands.size() < count) throw UsageError("missing operand");
-  if (operands.size() > count) throw UsageError("too many operands");
-  return operands;
-}
-
-int PrintHelp(const Command& command) {
-  std::printf("usage: showpack %s\n%s", command.usage, command.help);
-  return kExitSuccess;
 }
 
 int RunList(ArgumentList& args) {
