@@ -352,7 +352,6 @@ TEST_F(SaverWindowTest, ARefusedPasswordHoldsCloseRequestsOffFor200Milliseconds)
   EXPECT_EQ(GetCursor(), nullptr);
   EXPECT_EQ(hostState.savedCursor.x, 300);
   EXPECT_EQ(hostState.savedCursor.y, 310);
-  EXPECT_GE(hostState.lastCheckTick - before, 0u);
   EXPECT_LE(hostState.lastCheckTick - before, GetTickCount() - before);
 
   // Within the hold-off: refused without asking.

@@ -189,11 +189,12 @@ TEST_F(ShowLoadingTest, CorruptPackagesEndWithTheirMessages) {
   AppendTrailer(pastTheEnd, 0x7FFFFFF0u);
   ExpectFatal(RunWith("far.scr", pastTheEnd), "Corrupted scr file (OPC)!");
 
-  // A program with no package at all: its last eight bytes are whatever the
-  // linker left there, so either message may come.
-  ChildResult bare = RunWith("bare.scr", "");
-  EXPECT_EQ(bare.exitCode, 0);
-  EXPECT_THAT(bare.err, HasSubstr("Error: Corrupted scr file ("));
+  // A program with no package at all: its last eight bytes, whatever the
+  // linker left there, are read as a trailer.
+  const std::string last = probe_.substr(probe_.size() - 8);
+  ExpectFatal(RunWith("bare.scr", ""), last.compare(0, 4, last, 4, 4) != 0
+                                           ? "Corrupted scr file (pointer)!"
+                                           : "Corrupted scr file (OPC)!");
 }
 
 TEST_F(ShowLoadingTest, ProgramsNamedExeOfferInstallationAndEnd) {
@@ -223,14 +224,16 @@ TEST_F(ShowLoadingTest, SoundsNeedAnOutputDevice) {
   AppendRecord(t, kSound, 0, 0, std::string(10, 's'));
   AppendTerminator(t);
   ChildResult r = RunShow("sound.scr", t);
-  int devices = std::stoi(ProbeLine(r, "outputDevices"));
-  EXPECT_EQ(ProbeLine(r, "soundAvailable"), devices > 0 ? "1" : "0");
-  if (ExeSuffix().empty()) {
-    // Natively the sound card can be taken away: a driver that cannot start.
-    EXPECT_EQ(devices, 1);
-    SetEnv("SDL_AUDIODRIVER", "no-such-driver");
-    EXPECT_EQ(ProbeLine(RunShow("sound.scr", t), "soundAvailable"), "0");
+  if (!ExeSuffix().empty()) {
+    // Wine's sound output is whatever the machine has.
+    EXPECT_EQ(ProbeLine(r, "soundAvailable"),
+              std::stoi(ProbeLine(r, "outputDevices")) > 0 ? "1" : "0");
+    return;
   }
+  // Natively SDL's dummy driver is one output; a driver that cannot start is none.
+  EXPECT_EQ(ProbeLine(r, "soundAvailable"), "1");
+  SetEnv("SDL_AUDIODRIVER", "no-such-driver");
+  EXPECT_EQ(ProbeLine(RunShow("sound.scr", t), "soundAvailable"), "0");
 }
 
 }  // namespace
