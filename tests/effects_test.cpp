@@ -245,33 +245,12 @@ void ExpectCellDissolve(Effect effect, int32_t cell, DWORD pause, int32_t column
   EXPECT_EQ(pauses, pause != 0 ? rows : 0);
 }
 
-TEST(EffectsTest, FineDissolveNeverPauses) {
+TEST(EffectsTest, CellDissolves) {
   ExpectCellDissolve(FineDissolve, 3, 0, 342, 257);
-}
-
-TEST(EffectsTest, CoarseDissolve) {
   ExpectCellDissolve(CoarseDissolve, 15, 10, 69, 52);
   EXPECT_EQ(PauseTotal(Record(CoarseDissolve, 1024, 768)), 520u);
-}
-
-TEST(EffectsTest, MediumDissolve) {
   ExpectCellDissolve(MediumDissolve, 9, 10, 114, 86);
   EXPECT_EQ(PauseTotal(Record(MediumDissolve, 1024, 768)), 860u);
-}
-
-TEST(EffectsTest, CellDissolvesCopyEveryCellOnceAtEverySize) {
-  const int32_t cells[] = {3, 15, 9};
-  for (int e = 0; e < 3; ++e) {
-    for (auto [width, height] : kSizes) {
-      std::vector<RecordedStep> copies = Copies(Record(kTransitionEffects[e].run, width, height));
-      std::set<std::pair<int32_t, int32_t>> seen;
-      for (const RecordedStep& copy : copies)
-        seen.insert({copy.x, copy.y});
-      int32_t count = (width / cells[e] + 1) * (height / cells[e] + 1);
-      EXPECT_EQ(int32_t(copies.size()), count) << kTransitionEffects[e].name << " " << width;
-      EXPECT_EQ(int32_t(seen.size()), count) << kTransitionEffects[e].name << " " << width;
-    }
-  }
 }
 
 TEST(EffectsTest, StripDissolve) {
