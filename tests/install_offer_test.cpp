@@ -169,13 +169,21 @@ class InstallOfferTest : public ::testing::Test {
     return r;
   }
 
+  // Where the installer leaves its mark: the stand-in for rundll32.exe logs
+  // its command, xscreensaver's installer edits the preferences.
+  std::string InstallerRecord() const {
+    return ExeSuffix().empty() ? In("home", ".xscreensaver") : dir_ / "commands.log";
+  }
+
   // What the installer was given, once it has run.
   std::string InstallerLog() {
-#if defined(_WIN32)
-    return WaitForFile(dir_ / "commands.log", "\n");
-#else
-    return WaitForFile(In("home", ".xscreensaver"), target_ + " --root");
-#endif
+    return WaitForFile(InstallerRecord(), ExeSuffix().empty() ? target_ + " --root" : "\n");
+  }
+
+  // Gives a wrongly started installer time to leave its mark.
+  void ExpectNoInstallerStarted() {
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    EXPECT_FALSE(fs::exists(InstallerRecord()));
   }
 
   std::string In(const std::string& folder, const std::string& name) const {
@@ -251,9 +259,7 @@ TEST_F(AnsweredInstallOfferTest, NoEndsWithNothingCopiedOrStarted) {
   EXPECT_THAT(r.err, HasSubstr("Install title install: answered No (closed without a button)\n"));
 #endif
   EXPECT_FALSE(fs::exists(target_));
-  std::this_thread::sleep_for(std::chrono::milliseconds(500));
-  EXPECT_FALSE(fs::exists(dir_ / "commands.log"));
-  EXPECT_FALSE(fs::exists(In("home", ".xscreensaver")));
+  ExpectNoInstallerStarted();
 }
 
 TEST_F(AnsweredInstallOfferTest, AFailedCopyReportsCopyErrorAndStartsNoInstaller) {
@@ -263,9 +269,7 @@ TEST_F(AnsweredInstallOfferTest, AFailedCopyReportsCopyErrorAndStartsNoInstaller
   ASSERT_EQ(r.exitCode, 0) << r.err;
   EXPECT_THAT(r.err, HasSubstr("Install title install: Copy error!\n"));
   EXPECT_TRUE(fs::is_directory(target_));
-  std::this_thread::sleep_for(std::chrono::milliseconds(500));
-  EXPECT_FALSE(fs::exists(dir_ / "commands.log"));
-  EXPECT_FALSE(fs::exists(In("home", ".xscreensaver")));
+  ExpectNoInstallerStarted();
 }
 
 TEST_F(AnsweredInstallOfferTest, ShowNamesThatLeadOutOfTheSystemDirectoryAreACopyError) {
@@ -291,9 +295,7 @@ TEST_F(AnsweredInstallOfferTest, ShowNamesThatLeadOutOfTheSystemDirectoryAreACop
   for (const std::string& file : FilesUnder(dir_.path()))
     EXPECT_THAT(file, Not(HasSubstr("escaped")));
 #endif
-  std::this_thread::sleep_for(std::chrono::milliseconds(500));
-  EXPECT_FALSE(fs::exists(dir_ / "commands.log"));
-  EXPECT_FALSE(fs::exists(In("home", ".xscreensaver")));
+  ExpectNoInstallerStarted();
 }
 
 #if !defined(_WIN32)

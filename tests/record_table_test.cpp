@@ -6,7 +6,9 @@
 
 #include "package/show_state.h"
 #include "tests/support/child_process.h"
-#include "tools/showpack/package_writer.h"
+#include "tests/support/package_bytes.h"
+
+using namespace package_bytes;
 
 namespace {
 
@@ -45,19 +47,19 @@ class RecordTableTest : public ::testing::Test {
 
 TEST_F(RecordTableTest, ReadsRecordsInOrderAndUnscramblesPayloads) {
   std::string table;
-  AppendRecord(table, ShowRecordType::ShowName, 0, 0, std::string("Demo", 5));
-  AppendRecord(table, ShowRecordType::Image, 0x10, 0x2000, "");
-  AppendRecord(table, ShowRecordType::Sound, 0, 0, Payload(1000));
+  AppendRecord(table, kShowName, 0, 0, std::string("Demo", 5));
+  AppendRecord(table, kImage, 0x10, 0x2000, "");
+  AppendRecord(table, kSound, 0, 0, Payload(1000));
   AppendTerminator(table);
   ASSERT_EQ(Read(table), 3);
 
   const ShowRecord* name = RecordAt(0);
   ASSERT_NE(name, nullptr);
-  EXPECT_EQ(name->type, ShowRecordType::ShowName);
+  EXPECT_EQ(uint8_t(name->type), kShowName);
   EXPECT_EQ(name->length, 5);
   EXPECT_STREQ(reinterpret_cast<const char*>(name->payload), "Demo");
   const ShowRecord* image = RecordAt(1);
-  EXPECT_EQ(image->type, ShowRecordType::Image);
+  EXPECT_EQ(uint8_t(image->type), kImage);
   EXPECT_EQ(image->start, 0x10u);
   EXPECT_EQ(image->end, 0x2000u);
   EXPECT_EQ(image->payload, nullptr);
@@ -71,10 +73,10 @@ TEST_F(RecordTableTest, ReadsRecordsInOrderAndUnscramblesPayloads) {
 TEST_F(RecordTableTest, ChecksumIgnoresEveryTwoHundredFiftyFifthByte) {
   EXPECT_EQ(RecordChecksum(reinterpret_cast<const unsigned char*>("abc"), 3), 0x00A4);
   const std::string plain = Payload(600);
-  const size_t payloadStart = kRecordHeaderSize;
+  const size_t payloadStart = kHeaderBytes;
   for (size_t position : {size_t(0), size_t(255), size_t(510)}) {
     std::string table;
-    AppendRecord(table, ShowRecordType::ReadmeText, 0, 0, plain);
+    AppendRecord(table, kReadmeText, 0, 0, plain);
     AppendTerminator(table);
     table[payloadStart + position] ^= 0x01;
     EXPECT_EQ(Read(table), 1) << "byte " << position;
@@ -84,7 +86,7 @@ TEST_F(RecordTableTest, ChecksumIgnoresEveryTwoHundredFiftyFifthByte) {
   }
   for (size_t position : {size_t(1), size_t(254), size_t(256), size_t(599)}) {
     std::string table;
-    AppendRecord(table, ShowRecordType::ReadmeText, 0, 0, plain);
+    AppendRecord(table, kReadmeText, 0, 0, plain);
     AppendTerminator(table);
     table[payloadStart + position] ^= 0x01;
     EXPECT_EQ(Read(table), -1) << "byte " << position;
@@ -96,9 +98,9 @@ TEST_F(RecordTableTest, ChecksumIgnoresEveryTwoHundredFiftyFifthByte) {
 
 TEST_F(RecordTableTest, MissingMarkerAnywhereFailsTheTable) {
   std::string table;
-  AppendRecord(table, ShowRecordType::ShowName, 0, 0, std::string("A", 2));
+  AppendRecord(table, kShowName, 0, 0, std::string("A", 2));
   const size_t second = table.size();
-  AppendRecord(table, ShowRecordType::Image, 1, 2, "");
+  AppendRecord(table, kImage, 1, 2, "");
   AppendTerminator(table);
   table[second] = '+';
   EXPECT_EQ(Read(table), -1);
@@ -106,10 +108,10 @@ TEST_F(RecordTableTest, MissingMarkerAnywhereFailsTheTable) {
 
 TEST_F(RecordTableTest, NegativeLengthMeansNoPayload) {
   std::string table;
-  AppendRecord(table, ShowRecordType::Image, 1, 2, "");
+  AppendRecord(table, kImage, 1, 2, "");
   table[12] = char(0xF0);  // length 0xFFFFFFF0
   table[13] = table[14] = table[15] = char(0xFF);
-  AppendRecord(table, ShowRecordType::Image, 3, 4, "");
+  AppendRecord(table, kImage, 3, 4, "");
   AppendTerminator(table);
   ASSERT_EQ(Read(table), 2);
   EXPECT_EQ(RecordAt(0)->payload, nullptr);
@@ -118,7 +120,7 @@ TEST_F(RecordTableTest, NegativeLengthMeansNoPayload) {
 
 TEST_F(RecordTableTest, ReservedBytesAndTheTerminatorsTailAreNotRead) {
   std::string table;
-  AppendRecord(table, ShowRecordType::ShowTitle, 0, 0, std::string("T", 2));
+  AppendRecord(table, kShowTitle, 0, 0, std::string("T", 2));
   for (int i : {2, 3, 18, 19, 20, 21, 22, 23})
     table[i] = char(0xAB);
   std::string terminator;
@@ -126,18 +128,18 @@ TEST_F(RecordTableTest, ReservedBytesAndTheTerminatorsTailAreNotRead) {
   for (size_t i = 2; i < terminator.size(); ++i)
     terminator[i] = char(0xEE);
   ASSERT_EQ(Read(table + terminator), 1);
-  EXPECT_EQ(RecordAt(0)->type, ShowRecordType::ShowTitle);
+  EXPECT_EQ(uint8_t(RecordAt(0)->type), kShowTitle);
 }
 
 TEST_F(RecordTableTest, UnknownTypesAreVerifiedLikeOthers) {
   std::string table;
-  AppendRecord(table, ShowRecordType(7), 0, 0, Payload(20));
+  AppendRecord(table, 7, 0, 0, Payload(20));
   AppendTerminator(table);
   EXPECT_EQ(Read(table), 1);
   std::fclose(file_);
   file_ = nullptr;
   FreeRecordTable();
-  table[kRecordHeaderSize + 3] ^= 0x40;
+  table[kHeaderBytes + 3] ^= 0x40;
   EXPECT_EQ(Read(table), -1);
 }
 
@@ -149,7 +151,7 @@ TEST_F(RecordTableTest, OnlyTheTerminatorYieldsNoRecords) {
 
 TEST_F(RecordTableTest, TableRunningIntoTheEndOfTheFileFails) {
   std::string table;
-  AppendRecord(table, ShowRecordType::Sound, 0, 0, Payload(300));
+  AppendRecord(table, kSound, 0, 0, Payload(300));
   // No terminator: the next header read runs into the trailer and the end.
   EXPECT_EQ(Read(table), -1);
 }
@@ -157,7 +159,7 @@ TEST_F(RecordTableTest, TableRunningIntoTheEndOfTheFileFails) {
 TEST_F(RecordTableTest, PayloadLongerThanTheFileFailsBeforeAllocating) {
   for (uint32_t length : {400u, 0x7FFFFFFFu}) {
     std::string table;
-    AppendRecord(table, ShowRecordType::Sound, 0, 0, Payload(300));
+    AppendRecord(table, kSound, 0, 0, Payload(300));
     for (int i = 0; i < 4; ++i)
       table[12 + i] = char((length >> (8 * i)) & 0xFF);
     AppendTerminator(table);
@@ -177,7 +179,7 @@ TEST_F(RecordTableTest, OffsetPastTheEndFailsOnTheMarker) {
 TEST_F(RecordTableTest, HoldsAtMost1023RecordsAndNeverWritesPastTheTable) {
   std::string full;
   for (int i = 0; i < 1023; ++i)
-    AppendRecord(full, ShowRecordType::Image, i, i + 1, "");
+    AppendRecord(full, kImage, i, i + 1, "");
   std::string table = full;
   AppendTerminator(table);
   ASSERT_EQ(Read(table), 1023);
@@ -187,7 +189,7 @@ TEST_F(RecordTableTest, HoldsAtMost1023RecordsAndNeverWritesPastTheTable) {
   FreeRecordTable();
 
   showState.showName[0] = 'N';
-  AppendRecord(full, ShowRecordType::Image, 5000, 5001, "");
+  AppendRecord(full, kImage, 5000, 5001, "");
   AppendTerminator(full);
   EXPECT_EQ(Read(full), -1);
   // Whatever follows the table in memory is untouched.

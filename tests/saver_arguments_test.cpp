@@ -1,6 +1,7 @@
 // From the command line to a mode and an exit code: the argument locator,
 // window handles, the mode letters, SaverMain in the test's own process (a
-// preview into a window of the test), and the player itself in child
+// preview into a window of the test, the settings dialog over the foreground
+// window), and the player itself in child
 // processes for the arguments that end at once. The program runs in a copy of
 // itself with a show appended (saver_test_main.cpp), as the preview loads it.
 #include <gtest/gtest.h>
@@ -167,6 +168,41 @@ TEST_F(SaverMainTest, PreviewRunsInsideTheGivenWindowUntilItIsDestroyed) {
   EXPECT_EQ(seen.saverClient.bottom, 150);
   EXPECT_STREQ(seen.title, "Preview");
   EXPECT_FALSE(IsWindow(parent));
+}
+
+// The foreground window when "/c" comes: on its timer, notes whether a modal
+// dialog that it owns has disabled it, then ends the dialog with WM_QUIT.
+bool ownerEnabledDuringDialog = true;
+
+LRESULT CALLBACK ForegroundProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_TIMER) {
+    KillTimer(window, 1);
+    ownerEnabledDuringDialog = IsWindowEnabled(window) != FALSE;
+    PostQuitMessage(0);
+    return 0;
+  }
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+TEST_F(SaverMainTest, TheSettingsDialogIsOwnedByTheForegroundWindow) {
+  WNDCLASSA foregroundClass = {};
+  foregroundClass.lpfnWndProc = ForegroundProc;
+  foregroundClass.hInstance = GetModuleHandleA(nullptr);
+  foregroundClass.lpszClassName = "LumivaneForeground";
+  ASSERT_NE(RegisterClassA(&foregroundClass), 0);
+  HWND foreground =
+      CreateWindowExA(0, "LumivaneForeground", "control panel", WS_POPUP | WS_VISIBLE, 0, 0, 200,
+                      150, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+  ASSERT_NE(foreground, nullptr);
+  SetForegroundWindow(foreground);
+  ASSERT_EQ(GetForegroundWindow(), foreground);
+  SetTimer(foreground, 1, 500, nullptr);
+  SaverMain(GetModuleHandleA(nullptr), "/c");
+  EXPECT_FALSE(ownerEnabledDuringDialog);
+  EXPECT_TRUE(IsWindowEnabled(foreground)) << "the owner comes back with the dialog's end";
+  MSG quit;
+  PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+  DestroyWindow(foreground);
 }
 
 // The player of this build, beside the folder of the test programs.

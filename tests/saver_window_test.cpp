@@ -351,7 +351,6 @@ TEST_F(SaverWindowTest, ARefusedPasswordHoldsCloseRequestsOffFor200Milliseconds)
   EXPECT_EQ(GetCursor(), nullptr);
   EXPECT_EQ(hostState.savedCursor.x, 300);
   EXPECT_EQ(hostState.savedCursor.y, 310);
-  EXPECT_GE(hostState.lastCheckTick - before, 0u);
   EXPECT_LE(hostState.lastCheckTick - before, GetTickCount() - before);
 
   // Within the hold-off: refused without asking.
@@ -404,16 +403,34 @@ void SetPasswordSwitch(const BYTE* data, DWORD size, DWORD type) {
   RegCloseKey(key);
 }
 
+// The saver-running state, read by setting it off.
+UINT SaverRunning() {
+  UINT previous = 7;
+  SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, 0, &previous, 0);
+  return previous;
+}
+
 TEST_F(SaverWindowTest, TheVerifierLoadsOnlyOnTheWindows95FamilyWithTheSwitchOn) {
+  // Natively a stand-in "PASSWORD.CPL" is on the loader's search path; the
+  // Wine prefix has none, so there nothing loads at all.
+  const bool standIn = ExeSuffix().empty();
   DWORD on = 1;
   SetPasswordSwitch(reinterpret_cast<const BYTE*>(&on), sizeof on, REG_DWORD);
   LoadPasswordVerifier();
+  SetSaverRunning(true);
   EXPECT_EQ(hostState.verifierLibrary, nullptr) << "outside the family nothing loads";
+  if (standIn) {
+    EXPECT_EQ(SaverRunning(), 0u) << "nor is the system told of the saver";
+  }
   hostState.isWin9x = true;
-  // Neither system has "PASSWORD.CPL": no verification.
   LoadPasswordVerifier();
-  EXPECT_EQ(hostState.verifierLibrary, nullptr);
-  EXPECT_EQ(hostState.verifyEntry, nullptr);
+  EXPECT_EQ(hostState.verifierLibrary != nullptr, standIn);
+  EXPECT_EQ(hostState.verifyEntry != nullptr, standIn);
+  if (standIn) {
+    EXPECT_EQ(hostState.verifyEntry(nullptr), TRUE);
+    EXPECT_EQ(SaverRunning(), 1u) << "the loaded verifier marks the saver running";
+    UnloadPasswordVerifier();
+  }
 
   // Unloading frees a loaded verifier and forgets its entry.
   hostState.verifierLibrary = LoadLibraryA(SomeLibrary().c_str());
@@ -423,14 +440,13 @@ TEST_F(SaverWindowTest, TheVerifierLoadsOnlyOnTheWindows95FamilyWithTheSwitchOn)
   EXPECT_EQ(hostState.verifierLibrary, nullptr);
   EXPECT_EQ(hostState.verifyEntry, nullptr);
   // Loading again first unloads what is there.
+  DWORD off = 0;
+  SetPasswordSwitch(reinterpret_cast<const BYTE*>(&off), sizeof off, REG_DWORD);
   hostState.verifierLibrary = LoadLibraryA(SomeLibrary().c_str());
   hostState.verifyEntry = FakeVerify;
   LoadPasswordVerifier();
   EXPECT_EQ(hostState.verifierLibrary, nullptr);
   EXPECT_EQ(hostState.verifyEntry, nullptr);
-
-  DWORD off = 0;
-  SetPasswordSwitch(reinterpret_cast<const BYTE*>(&off), sizeof off, REG_DWORD);
 }
 
 }  // namespace

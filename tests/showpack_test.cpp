@@ -10,10 +10,12 @@
 
 #include "tests/support/child_process.h"
 #include "tests/support/jpeg_maker.h"
+#include "tests/support/package_bytes.h"
 #include "tests/support/wave_image.h"
-#include "tools/showpack/package_writer.h"
 
 namespace fs = std::filesystem;
+
+using namespace package_bytes;
 
 namespace {
 
@@ -208,18 +210,18 @@ TEST(ShowpackTest, LaysOutTheWorkedExampleExactly) {
 
   std::string expected = player;
   std::string table;
-  AppendRecord(table, ShowRecordType::ShowName, 0, 0, std::string("Worked example") + '\0');
+  AppendRecord(table, kShowName, 0, 0, std::string("Worked example") + '\0');
   for (size_t i = 0; i < sizes.size(); ++i) {
     std::string picture = Picture(sizes[i], int(i));
     args.push_back(dir / ("p" + std::to_string(i) + ".jpg"));
     WriteFileBytes(args.back(), picture);
     expected.resize(starts[i], '\0');
     expected += picture;
-    AppendRecord(table, ShowRecordType::Image, starts[i], uint32_t(starts[i] + sizes[i]), "");
+    AppendRecord(table, kImage, starts[i], uint32_t(starts[i] + sizes[i]), "");
   }
   ASSERT_EQ(starts[0] + sizes[0], 0x306B3u);
   ASSERT_EQ(expected.size(), 0xEDA41u);
-  AppendRecord(table, ShowRecordType::Sound, 0, 0, sound);
+  AppendRecord(table, kSound, 0, 0, sound);
   AppendTerminator(table);
   expected.resize(0xEDA50, '\0');
   expected += table;
@@ -428,7 +430,7 @@ TEST(ShowpackTest, CorruptPackagesGetThePlayersMessage) {
 
   std::string flipped = package;
   // The name's second payload byte: the checksum weighs the first by zero.
-  flipped[table + kRecordHeaderSize + 1] ^= 0x01;
+  flipped[table + kHeaderBytes + 1] ^= 0x01;
   WriteFileBytes(dir / "flipped.scr", flipped);
   std::string badTrailer = package;
   badTrailer[badTrailer.size() - 1] ^= 0x40;
@@ -456,10 +458,10 @@ TEST(ShowpackTest, ReportsPicturesThatAreNotInTheFile) {
   const std::string picture = Picture(400, 0);
   std::string file = picture;
   const uint32_t table = uint32_t(file.size());
-  AppendRecord(file, ShowRecordType::Image, 0, 400, "");
-  AppendRecord(file, ShowRecordType::Image, 40, 40, "");
-  AppendRecord(file, ShowRecordType::Image, 0, 100000, "");
-  AppendRecord(file, ShowRecordType(9), 0, 0, "later");
+  AppendRecord(file, kImage, 0, 400, "");
+  AppendRecord(file, kImage, 40, 40, "");
+  AppendRecord(file, kImage, 0, 100000, "");
+  AppendRecord(file, 9, 0, 0, "later");
   AppendTerminator(file);
   AppendTrailer(file, table);
   WriteFileBytes(dir / "odd.scr", file);

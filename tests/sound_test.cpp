@@ -30,11 +30,6 @@ bool HaveAudioDevice() {
   return waveOutGetNumDevs() > 0;
 }
 
-TEST(PlaySoundTest, PurgeWithNothingPlayingSucceeds) {
-  EXPECT_TRUE(PlaySoundA(nullptr, nullptr, kPurge));
-  EXPECT_TRUE(PlaySoundA(nullptr, nullptr, kPurge));
-}
-
 // Only images that fail on their first twelve bytes: Wine looks for a missing
 // chunk past the end of the RIFF image, and would read beyond the buffer.
 TEST(PlaySoundTest, ImagesOtherThanRiffWaveFailWhenPlayedSynchronously) {
@@ -48,16 +43,6 @@ TEST(PlaySoundTest, ImagesOtherThanRiffWaveFailWhenPlayedSynchronously) {
     auto copy = HeapImage(image);
     EXPECT_FALSE(PlaySoundA(copy.get(), nullptr, SND_SYNC | SND_MEMORY | SND_NODEFAULT));
   }
-}
-
-TEST(PlaySoundTest, PurgeLetsTheCallerFreeTheImageAtOnce) {
-  auto image = HeapImage(Tone(1.0));
-  PlaySoundA(image.get(), nullptr, kPlayAsync);
-  std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  EXPECT_TRUE(PlaySoundA(nullptr, nullptr, kPurge));
-  image.reset();
-  // A sound still reading the image would now read freed memory.
-  std::this_thread::sleep_for(std::chrono::milliseconds(200));
 }
 
 TEST(PlaySoundTest, NoStopFailsWhileASoundPlays) {

@@ -1,15 +1,20 @@
 // What the Linux layer gives the host beyond the window calls: the version,
 // characters of the command line, libraries loaded at run time, the
-// saver-running state; and how the Linux command line, xscreensaver's
-// included, becomes the screen saver's argument or a refusal.
+// saver-running state, the wait cursor over a bitmap load; and how the Linux command line,
+// xscreensaver's included, becomes the screen saver's argument or a refusal.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "host/xscreensaver_start.h"
+#include "image/packed_dib.h"
 #include "platform/win32.h"
 #include "tests/support/child_process.h"
 
@@ -58,6 +63,37 @@ TEST(HostCallsTest, TheSaverRunningStateIsKeptAndItsPreviousValueGiven) {
   EXPECT_TRUE(SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, 0, &previous, 0));
   EXPECT_EQ(previous, 1u);
   EXPECT_TRUE(SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, 0, nullptr, 0));
+}
+
+// A bitmap that arrives through a pipe holds the loader in its reads, so the
+// cursor can be looked at while the load goes on.
+TEST(HostCallsTest, TheWaitCursorShowsWhileABitmapLoads) {
+  // One blue pixel: file header, 40-byte information header, one padded row.
+  // Pixel offset 0: the pixels follow the header, and a pipe cannot seek.
+  std::string bmp = std::string("BM") + std::string("\x3A\0\0\0", 4) + std::string(8, '\0') +
+                    std::string("\x28\0\0\0\1\0\0\0\1\0\0\0\1\0\x18\0", 16) +
+                    std::string(24, '\0') + std::string("\xFF\0\0\0", 4);
+  ScratchDir dir;
+  const std::string pipe = dir / "picture.bmp";
+  ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+  const HCURSOR wait = LoadCursorA(nullptr, IDC_WAIT);
+  HCURSOR during = nullptr;
+  std::thread writer([&] {
+    int fd = open(pipe.c_str(), O_WRONLY);  // waits for the loader to open it
+    EXPECT_EQ(write(fd, bmp.data(), 2), 2);
+    for (int i = 0; i < 200 && GetCursor() != wait; ++i)
+      usleep(10000);
+    during = GetCursor();
+    EXPECT_EQ(write(fd, bmp.data() + 2, bmp.size() - 2), ssize_t(bmp.size() - 2));
+    close(fd);
+  });
+  SetCursor(nullptr);
+  PackedDib dib = LoadPackedDib(pipe.c_str());
+  writer.join();
+  EXPECT_EQ(during, wait);
+  EXPECT_NE(dib, nullptr);
+  EXPECT_EQ(GetCursor(), LoadCursorA(nullptr, IDC_ARROW));
+  FreePackedDib(dib);
 }
 
 // The argument SaverMain gets, or the start's refusal.

@@ -1,0 +1,68 @@
+// Show package pieces written byte by byte from the format's description,
+// sharing nothing with the player's reader or the show packer: a constant
+// that drifts on either side makes the tests that use these fail.
+//
+// Record header (24 bytes, little-endian): 0x2A marker, type, 2 reserved,
+// start, end, signed length, 16-bit checksum of the plain payload, 2 reserved,
+// 4-byte payload slot. The payload follows, every byte XORed with 0x5C. The
+// checksum XORs (i mod 255) * byte over the payload. The trailer is the table
+// offset twice.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace package_bytes {
+
+// Record types as stored.
+enum : uint8_t {
+  kEnd = 0,
+  kShowName = 1,
+  kShowTitle = 2,
+  kCreditLine = 3,
+  kInfoLine = 4,
+  kReadmeText = 6,
+  kImage = 64,
+  kSound = 65,
+};
+
+constexpr size_t kHeaderBytes = 24;
+
+inline void PutLittleEndian(std::string& out, uint32_t value, int bytes) {
+  for (int i = 0; i < bytes; ++i)
+    out.push_back(char((value >> (8 * i)) & 0xFF));
+}
+
+inline uint16_t Checksum(const std::string& plain) {
+  uint16_t c = 0;
+  for (size_t i = 0; i < plain.size(); ++i)
+    c ^= uint16_t((i % 255) * uint8_t(plain[i]));
+  return c;
+}
+
+inline void AppendRecord(std::string& out, uint8_t type, uint32_t start, uint32_t end,
+                         const std::string& payload) {
+  out.push_back('*');
+  out.push_back(char(type));
+  out.append(2, '\0');
+  PutLittleEndian(out, start, 4);
+  PutLittleEndian(out, end, 4);
+  PutLittleEndian(out, uint32_t(payload.size()), 4);
+  PutLittleEndian(out, Checksum(payload), 2);
+  out.append(2, '\0');
+  out.append(4, '\0');  // the payload slot
+  for (char c : payload)
+    out.push_back(char(uint8_t(c) ^ 0x5C));
+}
+
+inline void AppendTerminator(std::string& out) {
+  out.push_back('*');
+  out.append(kHeaderBytes - 1, '\0');
+}
+
+inline void AppendTrailer(std::string& out, uint32_t tableOffset) {
+  PutLittleEndian(out, tableOffset, 4);
+  PutLittleEndian(out, tableOffset, 4);
+}
+
+}  // namespace package_bytes
