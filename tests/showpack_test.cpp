@@ -599,6 +599,36 @@ TEST(ShowpackTest, PortraitPhotoIsPackedUpright) {
   }
 }
 
+// Intel byte order, as many cameras write it, and orientation 8: a quarter
+// turn anticlockwise.
+TEST(ShowpackTest, LittleEndianExifIsTurnedToo) {
+  ScratchDir dir;
+  JpegPicture picture;
+  picture.width = 64;
+  picture.height = 48;
+  const std::string tiff = std::string("II*\0\x08\0\0\0\x01\0", 10) +
+                           std::string("\x12\x01\x03\0\x01\0\0\0\x08\0\0\0", 12) +
+                           std::string(4, '\0');
+  picture.markers.push_back({0xE1, std::string("Exif\0\0", 6) + tiff});
+  // Red on the left, blue on the right.
+  WriteJpeg(dir / "left-red.jpg", picture, [](int, unsigned char* samples) {
+    for (int x = 0; x < 64; ++x, samples += 3) {
+      samples[0] = x < 32 ? 255 : 0;
+      samples[1] = 0;
+      samples[2] = x < 32 ? 0 : 255;
+    }
+  });
+  ChildResult created = Showpack({"create", "-o", dir / "show.scr", dir / "left-red.jpg"});
+  const std::string packed = PackedPicture(dir, created, "show.scr");
+  EXPECT_EQ(created.err, "");
+  EXPECT_TRUE(Contains(packed, std::string("\x12\x01\x03\0\x01\0\0\0\x01\0", 10)));
+  DecodedJpeg upright = DecodePacked(dir, packed);
+  ASSERT_EQ(upright.width, 48);
+  ASSERT_EQ(upright.height, 64);
+  EXPECT_TRUE(PixelNear(upright, 24, 10, 0, 0, 255));
+  EXPECT_TRUE(PixelNear(upright, 24, 54, 255, 0, 0));
+}
+
 // --max-size shrinks what is larger, upright size against upright size,
 // keeping the shape, and leaves smaller pictures as they are.
 TEST(ShowpackTest, MaxSizeShrinksLargerPicturesToFit) {

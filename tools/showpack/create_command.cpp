@@ -242,6 +242,14 @@ std::string HumanSize(uint64_t bytes) {
   return text;
 }
 
+// What was done to a picture on its way in.
+struct PictureNote {
+  std::string text;
+  // Not asked for on the command line (a conversion, a turn encoded anew):
+  // said even without a terminal.
+  bool unasked;
+};
+
 struct PackTotals {
   uint64_t read = 0, packed = 0;
   size_t turned = 0, shrunk = 0, converted = 0;
@@ -251,7 +259,7 @@ struct PackTotals {
 // when the player could not show it, turned upright and shrunk as asked.
 // Returns the bytes to pack and adds to the notes what was done to them.
 std::string PreparePicture(const std::string& path, const std::string& original,
-                           const CreateOptions& options, std::vector<std::string>& notes,
+                           const CreateOptions& options, std::vector<PictureNote>& notes,
                            PackTotals& totals) {
   PictureCheck check = CheckPicture(original);
   if (check.outcome == PictureCheck::Outcome::Refused) {
@@ -263,7 +271,7 @@ std::string PreparePicture(const std::string& path, const std::string& original,
   std::string jpeg = original;
   if (check.outcome == PictureCheck::Outcome::Converted) {
     jpeg = std::move(check.convertedJpeg);
-    notes.push_back(check.note);
+    notes.push_back({check.note, true});
     ++totals.converted;
   }
   ReshapeRequest request;
@@ -280,29 +288,26 @@ std::string PreparePicture(const std::string& path, const std::string& original,
     return jpeg;
   }
   if (!reshaped.changed) return jpeg;
-  notes.push_back(reshaped.note);
-  if (request.orientation != 1) ++totals.turned;
-  if (reshaped.note.find("shrunk") != std::string::npos) ++totals.shrunk;
+  notes.push_back({reshaped.note, reshaped.turned && !reshaped.lossless && !reshaped.shrunk});
+  totals.turned += reshaped.turned;
+  totals.shrunk += reshaped.shrunk;
   return std::move(reshaped.jpeg);
 }
 
 void ReportPicture(size_t index, size_t count, const std::string& path, uint64_t before,
-                   uint64_t after, const std::vector<std::string>& notes, bool terminal) {
+                   uint64_t after, const std::vector<PictureNote>& notes, bool terminal) {
   if (terminal) {
     // "[ 37/240] IMG_0037.jpg  12.4 MB -> 1.1 MB  turned upright (lossless)"
     const int width = int(std::to_string(count).size());
     std::string line = fs::path(path).filename().string() + "  " + HumanSize(before) + " " +
                        kProgressArrow + " " + HumanSize(after);
-    for (const std::string& note : notes)
-      line += "  " + note;
+    for (const PictureNote& note : notes)
+      line += "  " + note.text;
     std::fprintf(stderr, "[%*zu/%zu] %s\n", width, index + 1, count, line.c_str());
     return;
   }
-  // Without a terminal, only what the user did not ask for: a conversion, or a
-  // turn that had to encode the picture anew.
-  for (const std::string& note : notes) {
-    if (note.rfind("converted", 0) == 0 || note.find("re-encoded") != std::string::npos)
-      std::fprintf(stderr, "showpack: %s: %s\n", path.c_str(), note.c_str());
+  for (const PictureNote& note : notes) {
+    if (note.unasked) std::fprintf(stderr, "showpack: %s: %s\n", path.c_str(), note.text.c_str());
   }
 }
 
@@ -371,7 +376,7 @@ int RunCreate(ArgumentList& args) {
   for (size_t i = 0; i < options.pictures.size(); ++i) {
     const std::string& path = options.pictures[i];
     const uint64_t start = i == 0 ? plan.prefixSize : NextPictureStart(position);
-    std::vector<std::string> notes;
+    std::vector<PictureNote> notes;
     std::string jpeg =
         PreparePicture(path, ReadWhole(path, plan.pictureSizes[i]), options, notes, totals);
     if (start + jpeg.size() >= kPackageOffsetLimit)

@@ -287,6 +287,7 @@ Reshaped ReshapePicture(const std::string& jpeg, const ReshapeRequest& request) 
   if (orientation != 1) {
     if (!shrinks && TurnLosslessly(jpeg, orientation, &reshaped.jpeg)) {
       MarkUpright(reshaped.jpeg);
+      reshaped.turned = reshaped.lossless = true;
       reshaped.note = "turned upright (lossless)";
       return reshaped;
     }
@@ -319,6 +320,8 @@ Reshaped ReshapePicture(const std::string& jpeg, const ReshapeRequest& request) 
     reshaped.note = "too large to decode whole in the memory there is";
     return reshaped;
   }
+  reshaped.turned = orientation != 1;
+  reshaped.shrunk = shrinks;
   reshaped.note = turnNote;
   if (shrinks) {
     reshaped.note += "shrunk from " + std::to_string(uprightWidth) + "x" +

@@ -14,7 +14,10 @@ struct ReshapeRequest {
 
 struct Reshaped {
   bool changed = false;  // false: the picture goes in as it was
-  std::string jpeg;      // changed: the new picture
+  bool turned = false;
+  bool lossless = false;  // turned without encoding anew
+  bool shrunk = false;
+  std::string jpeg;  // changed: the new picture
   // changed: what was done, e.g. "turned upright (lossless)"; failed: why.
   std::string note;
   bool failed = false;
