@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "host/passwords.h"
 #include "host/host_state.h"
+#include "host/passwords.h"
 #include "host/saver_window.h"
 #include "platform/win32.h"
 #include "show/show_cycle.h"
