@@ -24,6 +24,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "platform/linux/unsupported.h"
 #include "platform/linux/win32_api.h"
@@ -128,8 +129,13 @@ int WINAPI MessageBoxA(HWND, LPCSTR text, LPCSTR caption, UINT type) {
   box.numbuttons = set.count;
   box.buttons = data;
   int pressed = 0;
-  if (SDL_ShowMessageBox(&box, &pressed) != 0)
-    return Answered(caption, set.unanswered, "the box could not be shown");
+  // SDL puts the box up from a child process, which now and then fails before
+  // the box is shown when the display is busy; a second try is cheap, and a
+  // question left unasked would be taken as No.
+  if (SDL_ShowMessageBox(&box, &pressed) != 0 && SDL_ShowMessageBox(&box, &pressed) != 0) {
+    const std::string reason = std::string("the box could not be shown: ") + SDL_GetError();
+    return Answered(caption, set.unanswered, reason.c_str());
+  }
   // SDL gives -1 for a box closed by its window's close button.
   if (pressed <= 0) return Answered(caption, set.unanswered, "closed without a button");
   return Answered(caption, pressed, nullptr);
