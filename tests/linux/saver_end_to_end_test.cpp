@@ -221,13 +221,18 @@ class SaverEndToEndTest : public ::testing::Test {
     if (std::getenv("DISPLAY") == nullptr) GTEST_SKIP() << "needs an X display";
     build_ = ThePlayerBuild();
     ASSERT_TRUE(fs::exists(build_.player)) << build_.player;
-    for (const char* name : {"TMPDIR", "TMP", "TEMP"}) {
+    for (const char* name : {"TMPDIR", "TMP", "TEMP", "XDG_RUNTIME_DIR"}) {
       const char* value = std::getenv(name);
       savedTmp_.push_back({name, value != nullptr ? value : ""});
     }
     fs::create_directories(scratch_ / "tmp");
     // The players' temporary files go where the test can see them.
     UseTempFolder(scratch_ / "tmp");
+    // Without a runtime folder the sound server's client library makes one in
+    // TMPDIR, which is no file of the player's.
+    fs::create_directories(scratch_ / "run");
+    fs::permissions(scratch_ / "run", fs::perms::owner_all);
+    SetEnv("XDG_RUNTIME_DIR", scratch_ / "run");
     display_ = XOpenDisplay(nullptr);
     ASSERT_NE(display_, nullptr);
     screen_ = {DisplayWidth(display_, DefaultScreen(display_)),
