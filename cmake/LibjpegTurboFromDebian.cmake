@@ -7,7 +7,24 @@ set(_jpeg_install ${_jpeg_root}/install)
 set(_jpeg_lib ${_jpeg_install}/lib/libjpeg.a)
 set(_turbojpeg_lib ${_jpeg_install}/lib/libturbojpeg.a)
 
-if(NOT EXISTS ${_jpeg_lib} OR NOT EXISTS ${_turbojpeg_lib})
+# The decoder's speed on Windows comes from libjpeg-turbo's SIMD code, which
+# its build leaves out with only a status line when nasm is missing or
+# unusable. Its nasm-built routines exist only then; jsimd_none.c's stand-ins
+# carry no such names.
+set(_jpeg_simd_symbol jsimd_idct_islow_sse2)
+function(lumivane_jpeg_has_simd library result)
+  set(${result} FALSE PARENT_SCOPE)
+  if(EXISTS ${library})
+    execute_process(COMMAND ${CMAKE_NM} --defined-only ${library}
+                    OUTPUT_VARIABLE _symbols ERROR_QUIET RESULT_VARIABLE _rc)
+    if(_rc EQUAL 0 AND _symbols MATCHES "[ _]${_jpeg_simd_symbol}\n")
+      set(${result} TRUE PARENT_SCOPE)
+    endif()
+  endif()
+endfunction()
+
+lumivane_jpeg_has_simd(${_jpeg_lib} _jpeg_simd)
+if(NOT _jpeg_simd OR NOT EXISTS ${_turbojpeg_lib})
   message(STATUS "Building libjpeg-turbo for Windows from Debian's source package")
   file(MAKE_DIRECTORY ${_jpeg_root}/source)
   file(GLOB _jpeg_sources LIST_DIRECTORIES true ${_jpeg_root}/source/libjpeg-turbo-*)
@@ -27,7 +44,7 @@ if(NOT EXISTS ${_jpeg_lib} OR NOT EXISTS ${_turbojpeg_lib})
             -DCMAKE_TOOLCHAIN_FILE=${CMAKE_TOOLCHAIN_FILE}
             -DCMAKE_BUILD_TYPE=Release
             -DCMAKE_INSTALL_PREFIX=${_jpeg_install}
-            -DENABLE_SHARED=0 -DENABLE_STATIC=1 -DWITH_SIMD=0
+            -DENABLE_SHARED=0 -DENABLE_STATIC=1 -DWITH_SIMD=1
             -DWITH_TURBOJPEG=1
             -DWITH_JPEG8=0
     OUTPUT_QUIET RESULT_VARIABLE _rc)
@@ -37,6 +54,11 @@ if(NOT EXISTS ${_jpeg_lib} OR NOT EXISTS ${_turbojpeg_lib})
   endif()
   if(NOT _rc EQUAL 0 OR NOT EXISTS ${_jpeg_lib} OR NOT EXISTS ${_turbojpeg_lib})
     message(FATAL_ERROR "building libjpeg-turbo for Windows failed")
+  endif()
+  lumivane_jpeg_has_simd(${_jpeg_lib} _jpeg_simd)
+  if(NOT _jpeg_simd)
+    message(FATAL_ERROR "libjpeg-turbo for Windows was built without its SIMD code "
+                        "(${_jpeg_simd_symbol} is missing from ${_jpeg_lib}); is nasm installed?")
   endif()
 endif()
 

@@ -1,6 +1,9 @@
 #include "image/bmp_writer.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <cstdlib>
+#include <cstring>
 
 #include <jerror.h>
 
@@ -9,6 +12,8 @@ namespace {
 constexpr uint32_t kFileHeaderBytes = 14;
 constexpr uint32_t kInfoHeaderBytes = 40;
 constexpr uint32_t kColorMapBytes = 256 * 4;
+// Rows asked of the decoder at a time: more than it ever gives at once.
+constexpr JDIMENSION kBufferRows = 16;
 
 // Nothing is written before the finish step, so that a picture the decoder
 // gives up on leaves an empty file behind.
@@ -35,13 +40,15 @@ uint32_t PixelsPerMetre(j_decompress_ptr cinfo, UINT16 density) {
   return cinfo->density_unit == 2 ? uint32_t(density) * 100 : 0;
 }
 
-// The next row of the whole image, with the row in the buffer still to be put
-// into it.
-JSAMPROW NextStoredRow(j_decompress_ptr cinfo, BmpWriter* writer) {
-  JSAMPARRAY rows = (*cinfo->mem->access_virt_sarray)(
-      reinterpret_cast<j_common_ptr>(cinfo), writer->wholeImage, writer->currentRow, 1, TRUE);
-  writer->currentRow += 1;
-  return rows[0];
+// Points the buffer at the places of the rows from currentRow on: row r of the
+// picture, counted from the top, is row height - 1 - r of the file.
+void AimBuffer(j_decompress_ptr cinfo, BmpWriter* writer) {
+  JDIMENSION rows = std::min(kBufferRows, cinfo->output_height - writer->currentRow);
+  for (JDIMENSION i = 0; i < rows; ++i) {
+    size_t fileRow = size_t(cinfo->output_height) - 1 - (writer->currentRow + i);
+    writer->buffer[i] = writer->wholeImage + fileRow * writer->rowWidth;
+  }
+  writer->bufferHeight = std::max<JDIMENSION>(rows, 1);
 }
 
 }  // namespace
@@ -52,11 +59,11 @@ BmpWriter* CreateBmpWriter(j_decompress_ptr cinfo) {
       static_cast<BmpWriter*>((*cinfo->mem->alloc_small)(common, JPOOL_IMAGE, sizeof(BmpWriter)));
   writer->start = StartBmpFile;
   writer->finish = FinishBmpFile;
-  if (cinfo->out_color_space == JCS_GRAYSCALE) {
-    writer->storeRows = StoreGrayRow;
-  } else if (cinfo->out_color_space == JCS_RGB) {
-    writer->storeRows = StoreRgbRow;
-  } else {
+  writer->storeRows = StorePlacedRows;
+  writer->wholeImage = nullptr;
+  if (cinfo->out_color_space == JCS_RGB) {
+    cinfo->out_color_space = JCS_EXT_BGR;
+  } else if (cinfo->out_color_space != JCS_GRAYSCALE) {
     ERREXIT(cinfo, kUnsupportedColorSpace);
   }
   writer->output = nullptr;
@@ -64,46 +71,36 @@ BmpWriter* CreateBmpWriter(j_decompress_ptr cinfo) {
   writer->dataWidth = cinfo->output_width * JDIMENSION(cinfo->output_components);
   writer->rowWidth = (writer->dataWidth + 3) & ~JDIMENSION(3);
   writer->padBytes = writer->rowWidth - writer->dataWidth;
-  if (HeaderBytes(cinfo) + uint64_t(writer->rowWidth) * cinfo->output_height > UINT32_MAX)
-    ERREXIT(cinfo, kPictureTooLarge);
+  const uint64_t pixelBytes = uint64_t(writer->rowWidth) * cinfo->output_height;
+  if (HeaderBytes(cinfo) + pixelBytes > UINT32_MAX) ERREXIT(cinfo, kPictureTooLarge);
   writer->currentRow = 0;
-  writer->wholeImage = (*cinfo->mem->request_virt_sarray)(
-      common, JPOOL_IMAGE, FALSE, writer->rowWidth, cinfo->output_height, 1);
-  writer->bufferHeight = 1;
-  writer->buffer = (*cinfo->mem->alloc_sarray)(common, JPOOL_IMAGE, writer->rowWidth, 1);
+  writer->buffer = static_cast<JSAMPARRAY>(
+      (*cinfo->mem->alloc_small)(common, JPOOL_IMAGE, kBufferRows * sizeof(JSAMPROW)));
+  // Not from libjpeg's pools, whose single blocks stop short of a gigabyte.
+  writer->wholeImage = static_cast<JSAMPLE*>(std::malloc(std::max<size_t>(size_t(pixelBytes), 1)));
+  if (writer->wholeImage == nullptr) ERREXIT1(cinfo, JERR_OUT_OF_MEMORY, 0);
+  AimBuffer(cinfo, writer);
   return writer;
 }
 
-// The buffer holds one row, so every call brings exactly one.
-void StoreRgbRow(j_decompress_ptr cinfo, BmpWriter* writer, JDIMENSION) {
-  // The rows never overlap; saying so lets the compiler keep the loop tight.
-  JSAMPLE* __restrict out = NextStoredRow(cinfo, writer);
-  const JSAMPLE* __restrict in = writer->buffer[0];
-  for (JDIMENSION x = 0; x < cinfo->output_width; ++x, in += 3, out += 3) {
-    out[0] = in[2];
-    out[1] = in[1];
-    out[2] = in[0];
-  }
-  for (JDIMENSION i = 0; i < writer->padBytes; ++i)
-    *out++ = 0;
+void ReleaseBmpWriter(BmpWriter* writer) {
+  if (writer == nullptr) return;
+  std::free(writer->wholeImage);
+  writer->wholeImage = nullptr;
 }
 
-void StoreGrayRow(j_decompress_ptr cinfo, BmpWriter* writer, JDIMENSION) {
-  JSAMPROW out = NextStoredRow(cinfo, writer);
-  JSAMPROW in = writer->buffer[0];
-  for (JDIMENSION x = 0; x < cinfo->output_width; ++x)
-    *out++ = *in++;
-  for (JDIMENSION i = 0; i < writer->padBytes; ++i)
-    *out++ = 0;
+void StorePlacedRows(j_decompress_ptr cinfo, BmpWriter* writer, JDIMENSION rowsSupplied) {
+  if (writer->padBytes != 0) {
+    for (JDIMENSION i = 0; i < rowsSupplied; ++i)
+      std::memset(writer->buffer[i] + writer->dataWidth, 0, writer->padBytes);
+  }
+  writer->currentRow += rowsSupplied;
+  if (writer->currentRow < cinfo->output_height) AimBuffer(cinfo, writer);
 }
 
 void FinishBmpFile(j_decompress_ptr cinfo, BmpWriter* writer) {
   WriteBmpHeaders(cinfo, writer);
-  for (JDIMENSION row = cinfo->output_height; row-- > 0;) {
-    JSAMPARRAY rows = (*cinfo->mem->access_virt_sarray)(reinterpret_cast<j_common_ptr>(cinfo),
-                                                        writer->wholeImage, row, 1, FALSE);
-    fwrite(rows[0], 1, writer->rowWidth, writer->output);
-  }
+  fwrite(writer->wholeImage, 1, size_t(writer->rowWidth) * cinfo->output_height, writer->output);
   fflush(writer->output);
   if (ferror(writer->output)) ERREXIT(cinfo, JERR_FILE_WRITE);
 }

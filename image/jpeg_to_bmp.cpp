@@ -18,8 +18,6 @@ constexpr int kFirstAddonMessage = 1000;
 constexpr int kLastAddonMessage = 1043;
 const char* const kAddonMessages[kLastAddonMessage - kFirstAddonMessage + 1] = {};
 
-constexpr size_t kOutputBufferBytes = size_t(1) << 20;
-
 // libjpeg's standard error manager, except that a fatal error returns to the
 // converter instead of ending the process: a show may hold any file.
 struct ConverterErrors {
@@ -59,9 +57,11 @@ int32_t ConvertJpegToBmp(const char* jpegPath, const char* bmpPath) {
   ConverterErrors errors;
   FILE* volatile input = nullptr;
   FILE* volatile output = nullptr;
+  BmpWriter* volatile writer = nullptr;
   cinfo.err = jpeg_std_error(&errors.standard);
   errors.standard.error_exit = GiveUpOnPicture;
   if (setjmp(errors.giveUp) != 0) {
+    ReleaseBmpWriter(writer);
     jpeg_destroy_decompress(&cinfo);
     if (input != nullptr) fclose(input);
     if (output != nullptr) fclose(output);
@@ -86,13 +86,10 @@ int32_t ConvertJpegToBmp(const char* jpegPath, const char* bmpPath) {
     fclose(input);
     return kBmpNotOpened;
   }
-  // Whole rows of a large picture would otherwise go out in a few thousand
-  // small writes; the file's bytes are the same either way.
-  setvbuf(output, nullptr, _IOFBF, kOutputBufferBytes);
   jpeg_stdio_src(&cinfo, input);
   jpeg_read_header(&cinfo, TRUE);
 
-  BmpWriter* writer = CreateBmpWriter(&cinfo);
+  writer = CreateBmpWriter(&cinfo);
   writer->output = output;
   jpeg_start_decompress(&cinfo);
   (*writer->start)(&cinfo, writer);
@@ -101,6 +98,7 @@ int32_t ConvertJpegToBmp(const char* jpegPath, const char* bmpPath) {
     (*writer->storeRows)(&cinfo, writer, rows);
   }
   (*writer->finish)(&cinfo, writer);
+  ReleaseBmpWriter(writer);
 
   jpeg_finish_decompress(&cinfo);
   jpeg_destroy_decompress(&cinfo);

@@ -56,6 +56,7 @@
 #include <new>
 #include <vector>
 
+#include "platform/linux/changed_area.h"
 #include "platform/linux/gdi_target.h"
 #include "platform/linux/handle_table.h"
 #include "platform/linux/unsupported.h"
@@ -170,10 +171,12 @@ bool GdiDrawingTarget(HDC dc, const char* call, GdiTarget* target) {
   target->clip = RECT{0, 0, bitmap->width, bitmap->height};
   target->stretchMode = context->stretchMode;
   target->monochrome = context->bitmap == Stock().defaultBitmap;
+  target->window = nullptr;
   return true;
 }
 
 void GdiWindowDestroyed(HWND window) {
+  ForgetChangedArea(window);
   for (auto it = windowContexts.begin(); it != windowContexts.end(); ++it) {
     if (it->first == window) {
       contexts.Remove(it->second);
@@ -286,6 +289,7 @@ int WINAPI FillRect(HDC dc, const RECT* rect, HBRUSH brush) {
     uint32_t* row = target.pixels + size_t(y) * target.width;
     std::fill(row + area.left, row + area.right, found->color);
   }
+  TargetDrawn(target, area);
   return 1;
 }
 
@@ -320,6 +324,7 @@ BOOL WINAPI BitBlt(HDC dest, int x, int y, int width, int height, HDC source, in
     for (LONG row = area.top; row < area.bottom; ++row)
       copyRow(row);
   }
+  TargetDrawn(to, area);
   return TRUE;
 }
 

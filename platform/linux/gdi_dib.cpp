@@ -38,6 +38,7 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/linux/changed_area.h"
 #include "platform/linux/gdi_target.h"
 #include "platform/linux/unsupported.h"
 #include "platform/linux/win32_api.h"
@@ -215,6 +216,10 @@ int WINAPI SetDIBitsToDevice(HDC dc, int destX, int destY, DWORD width, DWORD he
     DecodeRow(dib, dib.bits + size_t(stored) * dib.stride, firstX, endX - firstX,
               TargetRow(target, shiftY - r) + firstX + shiftX);
   }
+  if (firstRow < endRow && firstX < endX) {
+    TargetDrawn(target, RECT{LONG(firstX + shiftX), LONG(shiftY - (endRow - 1)),
+                             LONG(endX + shiftX), LONG(shiftY - firstRow + 1)});
+  }
   return result;
 }
 
@@ -273,5 +278,6 @@ int WINAPI StretchDIBits(HDC dc, int destX, int destY, int destWidth, int destHe
     previous = out;
     sampled = fromTop;
   }
+  TargetDrawn(target, RECT{LONG(firstX), LONG(firstY), LONG(endX), LONG(endY)});
   return result;
 }

@@ -18,6 +18,12 @@ struct GdiTarget {
   // its pixel, but it reads back as white only where white was drawn, black
   // elsewhere (see MonochromePixel).
   bool monochrome;
+  // For a window DC: the window whose pixels these are (the root, which has
+  // pixels of its own), where the DC's origin lies in them, and their height.
+  // NULL for a memory DC.
+  HWND window;
+  POINT origin;
+  int32_t height;
 };
 
 // What a monochrome pixel holds: white (the background colour) stays white,
@@ -29,5 +35,6 @@ inline uint32_t MonochromePixel(uint32_t pixel) {
 // Fills target for a drawing call; false when dc is no device context, in
 // which case the call fails as on Windows. The screen's DC cannot be drawn on
 // here and is reported as unsupported for call. A window DC's window counts as
-// drawn on, so that its pixels reach the screen.
+// drawn on, so that its pixels reach the screen; each call that writes into it
+// reports the rectangle it wrote (TargetDrawn, changed_area.h).
 bool GdiDrawingTarget(HDC dc, const char* call, GdiTarget* target);

@@ -11,7 +11,10 @@
 //                 32-bit value.
 //   KillTimer     TRUE when it stopped a timer, which also takes back the
 //                 timer's WM_TIMER if it waits; FALSE otherwise.
-//   Sleep         brings what was drawn to the screen first; Sleep(0) yields.
+//   Sleep         brings what was drawn to the screen first, within the pause:
+//                 it ends the given time after it was called, as on Windows,
+//                 where the screen is updated while the program sleeps.
+//                 Sleep(0) yields.
 //   GetTickCount  milliseconds of the monotonic clock, wrapping at 2^32.
 // A timer is not a posted message: once due, it stands ready for one WM_TIMER
 // until that is taken, and its next period starts then. So however long the
@@ -108,13 +111,21 @@ BOOL WINAPI KillTimer(HWND window, UINT_PTR id) {
 }
 
 void WINAPI Sleep(DWORD milliseconds) {
+  timespec end;
+  clock_gettime(CLOCK_MONOTONIC, &end);
   PresentWindows();
   if (milliseconds == 0) {
     sched_yield();
     return;
   }
-  timespec left = {time_t(milliseconds / 1000), long(milliseconds % 1000) * 1000000};
-  while (nanosleep(&left, &left) != 0 && errno == EINTR) {
+  end.tv_sec += time_t(milliseconds / 1000);
+  end.tv_nsec += long(milliseconds % 1000) * 1000000;
+  if (end.tv_nsec >= 1000000000) {
+    end.tv_sec += 1;
+    end.tv_nsec -= 1000000000;
+  }
+  // clock_nanosleep reports its error by its result, not errno.
+  while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &end, nullptr) == EINTR) {
   }
 }
 

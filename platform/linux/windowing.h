@@ -108,7 +108,8 @@ bool X11PointerPosition(POINT* point);
 bool X11WarpPointer(int x, int y);
 // A child inside another program's window; 0 when it cannot be made.
 unsigned long X11CreateChild(HWND parent, const RECT& rect, bool visible);
-void X11PresentChild(unsigned long child, const uint32_t* pixels, int width, int height);
+// Shows area of the child's pixels, rows of width pixels.
+void X11PresentChild(unsigned long child, const uint32_t* pixels, int width, const RECT& area);
 void X11DestroyChild(unsigned long child);
 bool X11HasChildren();
 // Handles what the X server said about our children: exposure and the

@@ -61,7 +61,8 @@
 //                    disabled windows get no input (message_queue.cpp).
 // What is drawn reaches the screen when PresentWindows runs (Sleep, and a
 // message loop with nothing to do) and while drawing goes on, at most one
-// frame time after the drawing before (WindowDrawn).
+// frame time after the drawing before (WindowDrawn). Only what changed since
+// the last time is copied (changed_area.h).
 // Not implemented: overlapped windows and any other style, owned pop-ups,
 //   menus, class and window extra bytes, moving, resizing and showing windows
 //   after creation, WM_SIZE, WM_MOVE and the activation and focus messages
@@ -79,6 +80,7 @@
 #include <vector>
 
 #include "platform/linux/ansi_text.h"
+#include "platform/linux/changed_area.h"
 #include "platform/linux/unsupported.h"
 #include "platform/linux/window_table.h"
 #include "platform/linux/windowing.h"
@@ -109,6 +111,8 @@ struct Window {
   bool xWindowGone = false;
   bool fullScreen = false;
   bool changed = false;
+  // The window surface last presented on; a new one has to be filled whole.
+  SDL_Surface* surface = nullptr;
   std::vector<uint32_t> pixels;  // 0x00RRGGBB, as GDI bitmaps
 };
 
@@ -214,7 +218,7 @@ bool OpenTopLevel(Window* window, DWORD exStyle) {
   return true;
 }
 
-void PresentSdl(Window* window) {
+void PresentSdl(HWND handle, Window* window) {
   SDL_Surface* surface = SDL_GetWindowSurface(window->sdl);
   if (surface == nullptr) return;
   // A full-screen surface covers the desktop, where the window has its place.
@@ -222,30 +226,44 @@ void PresentSdl(Window* window) {
   int originY = window->fullScreen ? window->rect.top : 0;
   int width = window->rect.right - window->rect.left;
   int height = window->rect.bottom - window->rect.top;
-  SDL_Rect shown = {std::max(originX, 0), std::max(originY, 0), 0, 0};
-  shown.w = std::min(originX + width, surface->w) - shown.x;
-  shown.h = std::min(originY + height, surface->h) - shown.y;
+  bool newSurface = surface != window->surface;
+  window->surface = surface;
+  if (newSurface) WholeWindowChanged(handle);
+  std::vector<RECT> changed = TakeChangedArea(handle, width, height);
   if (SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) != 0) return;
-  if (shown.w < surface->w || shown.h < surface->h) SDL_FillRect(surface, nullptr, 0);
-  if (shown.w > 0 && shown.h > 0) {
+  if (newSurface) SDL_FillRect(surface, nullptr, 0);
+  std::vector<SDL_Rect> shown;
+  for (const RECT& area : changed) {
+    SDL_Rect rect = {std::max(originX + int(area.left), 0), std::max(originY + int(area.top), 0), 0,
+                     0};
+    rect.w = std::min(originX + int(area.right), surface->w) - rect.x;
+    rect.h = std::min(originY + int(area.bottom), surface->h) - rect.y;
+    if (rect.w <= 0 || rect.h <= 0) continue;
     const uint32_t* from =
-        window->pixels.data() + size_t(shown.y - originY) * width + (shown.x - originX);
-    auto* to = static_cast<uint8_t*>(surface->pixels) + size_t(shown.y) * surface->pitch +
-               size_t(shown.x) * surface->format->BytesPerPixel;
-    SDL_ConvertPixels(shown.w, shown.h, SDL_PIXELFORMAT_RGB888, from, width * 4,
+        window->pixels.data() + size_t(rect.y - originY) * width + (rect.x - originX);
+    auto* to = static_cast<uint8_t*>(surface->pixels) + size_t(rect.y) * surface->pitch +
+               size_t(rect.x) * surface->format->BytesPerPixel;
+    SDL_ConvertPixels(rect.w, rect.h, SDL_PIXELFORMAT_RGB888, from, width * 4,
                       surface->format->format, to, surface->pitch);
+    shown.push_back(rect);
   }
   if (SDL_MUSTLOCK(surface)) SDL_UnlockSurface(surface);
-  SDL_UpdateWindowSurface(window->sdl);
+  if (newSurface) {
+    SDL_UpdateWindowSurface(window->sdl);
+  } else if (!shown.empty()) {
+    SDL_UpdateWindowSurfaceRects(window->sdl, shown.data(), int(shown.size()));
+  }
 }
 
-void Present(Window* window) {
+void Present(HWND handle, Window* window) {
   window->changed = false;
   if (window->sdl != nullptr) {
-    PresentSdl(window);
+    PresentSdl(handle, window);
   } else if (window->xWindow != 0 && !window->xWindowGone) {
-    X11PresentChild(window->xWindow, window->pixels.data(), window->rect.right - window->rect.left,
-                    window->rect.bottom - window->rect.top);
+    LONG width = window->rect.right - window->rect.left;
+    LONG height = window->rect.bottom - window->rect.top;
+    for (const RECT& area : TakeChangedArea(handle, width, height))
+      X11PresentChild(window->xWindow, window->pixels.data(), width, area);
   }
 }
 
@@ -379,7 +397,8 @@ bool WindowDrawingArea(HWND handle, GdiTarget* target) {
   if (window == nullptr) return false;
   LONG x;
   LONG y;
-  Window* root = Find(RootOf(handle, &x, &y));
+  HWND rootHandle = RootOf(handle, &x, &y);
+  Window* root = Find(rootHandle);
   LONG rootWidth = root->rect.right - root->rect.left;
   LONG rootHeight = root->rect.bottom - root->rect.top;
   // Children lie at or right of and below their parent's origin, so the clip
@@ -387,6 +406,9 @@ bool WindowDrawingArea(HWND handle, GdiTarget* target) {
   LONG right = std::min(window->rect.right - window->rect.left, rootWidth - x);
   LONG bottom = std::min(window->rect.bottom - window->rect.top, rootHeight - y);
   target->width = rootWidth;
+  target->window = rootHandle;
+  target->origin = POINT{x, y};
+  target->height = rootHeight;
   if (right <= 0 || bottom <= 0) {
     target->pixels = root->pixels.data();
     target->clip = RECT{0, 0, 0, 0};
@@ -405,8 +427,8 @@ void WindowDrawn(HWND window) {
 
 void PresentWindows() {
   lastPresent = MonotonicMilliseconds();
-  ForEachWindow([](HWND, Window* window) {
-    if (window->changed) Present(window);
+  ForEachWindow([](HWND handle, Window* window) {
+    if (window->changed) Present(handle, window);
   });
 }
 
@@ -432,6 +454,7 @@ HWND WindowOfSdlWindow(Uint32 sdlWindowId) {
 
 void WindowExposed(HWND window) {
   Find(window)->changed = true;
+  WholeWindowChanged(window);
   ForEachWindow([&](HWND handle, Window* found) {
     if (WindowWithin(handle, window)) found->needsPaint = true;
   });

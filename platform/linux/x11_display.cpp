@@ -349,11 +349,13 @@ unsigned long X11CreateChild(HWND parent, const RECT& rect, bool visible) {
   return window;
 }
 
-void X11PresentChild(unsigned long window, const uint32_t* pixels, int width, int height) {
+void X11PresentChild(unsigned long window, const uint32_t* pixels, int width, const RECT& area) {
   Child* child = FindChild(window);
-  if (child == nullptr || width <= 0 || height <= 0) return;
+  int areaWidth = area.right - area.left;
+  int height = area.bottom - area.top;
+  if (child == nullptr || areaWidth <= 0 || height <= 0) return;
   XImage* image = XCreateImage(display, child->visual, unsigned(child->depth), ZPixmap, 0, nullptr,
-                               unsigned(width), unsigned(height), 32, 0);
+                               unsigned(areaWidth), unsigned(height), 32, 0);
   if (image == nullptr) return;
   image->data = static_cast<char*>(std::malloc(size_t(image->bytes_per_line) * height));
   if (image->data == nullptr) {
@@ -365,18 +367,18 @@ void X11PresentChild(unsigned long window, const uint32_t* pixels, int width, in
                     visual->red_mask == 0xFF0000 && visual->green_mask == 0xFF00 &&
                     visual->blue_mask == 0xFF;
   for (int y = 0; y < height; ++y) {
-    const uint32_t* row = pixels + size_t(y) * width;
+    const uint32_t* row = pixels + size_t(area.top + y) * width + area.left;
     if (sameLayout) {
-      std::memcpy(image->data + size_t(y) * image->bytes_per_line, row, size_t(width) * 4);
+      std::memcpy(image->data + size_t(y) * image->bytes_per_line, row, size_t(areaWidth) * 4);
     } else {
-      for (int x = 0; x < width; ++x)
+      for (int x = 0; x < areaWidth; ++x)
         XPutPixel(image, x, y, PixelOf(row[x], visual));
     }
   }
   {
     Trap trap(display);
-    XPutImage(display, child->window, child->gc, image, 0, 0, 0, 0, unsigned(width),
-              unsigned(height));
+    XPutImage(display, child->window, child->gc, image, 0, 0, area.left, area.top,
+              unsigned(areaWidth), unsigned(height));
   }
   XDestroyImage(image);
 }

@@ -496,3 +496,53 @@ TEST(OffscreenTest, WithoutAWindowASignalEndsTheProgramAsUsual) {
 }
 
 }  // namespace
+
+// Only what was drawn since the last time reaches the screen then: every
+// drawing call must say where it drew, in the window's place among its
+// parent's pixels. Drawn after a whole first picture, each piece must show.
+TEST_F(DisplayTest, EveryDrawingCallReachesTheScreenWhereItDrew) {
+  ForeignWindow parent(40, 30, 200, 150);
+  HWND child = CreateWindowExA(0, kClassName, "Preview", WS_CHILD | WS_VISIBLE, 0, 0, 200, 150,
+                               parent.handle(), nullptr, GetModuleHandleA(nullptr), nullptr);
+  ASSERT_NE(child, nullptr);
+  HWND inner = CreateWindowExA(0, kClassName, "Inner", WS_CHILD | WS_VISIBLE, 120, 90, 60, 40,
+                               child, nullptr, GetModuleHandleA(nullptr), nullptr);
+  ASSERT_NE(inner, nullptr);
+  ASSERT_TRUE(PumpUntil([] { return Find(WM_PAINT) != nullptr; }));
+  FillWindow(child, 200, 150, 0x2090D0);
+  ASSERT_TRUE(PumpUntil([&] { return parent.Shows(100, 75, 0x2090D0); }));
+
+  HDC dc = GetDC(child);
+  HGDIOBJ white = SelectObject(dc, GetStockObject(BLACK_BRUSH));
+  SelectObject(dc, white);
+  RECT square = {10, 10, 30, 30};
+  FillRect(dc, &square, static_cast<HBRUSH>(white));
+
+  uint32_t green[4] = {0x00C000, 0x00C000, 0x00C000, 0x00C000};
+  BITMAPINFO info = {};
+  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  info.bmiHeader.biWidth = 2;
+  info.bmiHeader.biHeight = 2;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  StretchDIBits(dc, 60, 20, 30, 30, 0, 0, 2, 2, green, &info, DIB_RGB_COLORS, SRCCOPY);
+
+  HDC memory = CreateCompatibleDC(dc);
+  HBITMAP bitmap = CreateCompatibleBitmap(dc, 200, 150);
+  HGDIOBJ previous = SelectObject(memory, bitmap);
+  BitBlt(dc, 20, 100, 25, 25, memory, 20, 100, SRCCOPY);  // black, as a new bitmap is
+  SelectObject(memory, previous);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(child, dc);
+
+  FillWindow(inner, 60, 40, 0xD09020);
+
+  EXPECT_TRUE(PumpUntil([&] {
+    return parent.Shows(20, 20, 0xFFFFFF) && parent.Shows(75, 35, 0x00C000) &&
+           parent.Shows(32, 112, 0x000000) && parent.Shows(150, 110, 0xD09020);
+  }));
+  EXPECT_TRUE(parent.Shows(100, 75, 0x2090D0));
+  DestroyWindow(child);
+}
