@@ -8,6 +8,8 @@
 
 #include <filesystem>
 #include <memory>
+#include <regex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -142,6 +144,23 @@ TEST_F(ReleasePackageTest, PackageHoldsTheInstalledFilesUnderUsr) {
     EXPECT_EQ(page_text.err, "") << path;
     EXPECT_THAT(page_text.out, HasSubstr("SYNOPSIS")) << path;
   }
+}
+
+TEST_F(ReleasePackageTest, ShowpackManualPageNamesEveryCommandAndOption) {
+  // The manual page is written by hand, so it is checked against the help
+  // that the program itself prints.
+  ChildResult help = RunChild({Unpacked("bin/showpack"), "--help"});
+  ASSERT_EQ(help.exitCode, 0);
+  ChildResult page = RunChild({"/usr/bin/man", "-l", Unpacked("share/man/man1/showpack.1.gz")});
+  ASSERT_EQ(page.exitCode, 0) << page.err;
+  std::regex word("showpack [a-z]+|--[a-z][a-z-]*");
+  std::set<std::string> names;
+  for (auto it = std::sregex_iterator(help.out.begin(), help.out.end(), word);
+       it != std::sregex_iterator(); ++it)
+    names.insert(it->str());
+  EXPECT_GT(names.size(), 10u);
+  for (const std::string& name : names)
+    EXPECT_THAT(page.out, HasSubstr(name));
 }
 
 TEST_F(ReleasePackageTest, PackagedProgramsRun) {
