@@ -33,28 +33,31 @@ endif()")
 else()
   install(TARGETS lumivane showpack lumivane-install-saver
           RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-  # The demo show is a program too: a copy of the player with a show appended.
-  # The build's Demo carries the player's debugging information, five times
-  # the size of the rest; the installed one is made again from the demo's
-  # pictures and sounds on a stripped copy. Stripping the show itself would
-  # cut off the show, which lies outside the program's sections.
+  # The demo show is a program too, on the PATH as lumivane-demo: a copy of
+  # the player with a show appended, and the one program that plays out of
+  # the box (the bare player holds no show). The build's Demo carries the
+  # player's debugging information, five times the size of the rest; the
+  # installed one is made again from the demo's pictures and sounds on a
+  # stripped copy. Stripping the show itself would cut off the show, which
+  # lies outside the program's sections.
   find_package(Python3 REQUIRED COMPONENTS Interpreter)
   set(_release ${CMAKE_BINARY_DIR}/release)
-  add_custom_command(OUTPUT ${_release}/Demo
+  add_custom_command(OUTPUT ${_release}/lumivane-demo
     COMMAND ${CMAKE_COMMAND} -E make_directory ${_release}
     COMMAND ${CMAKE_STRIP} -o ${_release}/lumivane $<TARGET_FILE:lumivane>
     COMMAND ${Python3_EXECUTABLE} ${PROJECT_SOURCE_DIR}/tools/demo_show/make_demo_show.py pack
-            ${CMAKE_BINARY_DIR}/tools/demo_show/media ${_release}/Demo ${_release}/lumivane
-            $<TARGET_FILE:showpack>
+            ${CMAKE_BINARY_DIR}/tools/demo_show/media ${_release}/lumivane-demo
+            ${_release}/lumivane $<TARGET_FILE:showpack>
     DEPENDS demo lumivane showpack ${PROJECT_SOURCE_DIR}/tools/demo_show/make_demo_show.py
     COMMENT "Appending the demo show to a stripped player" VERBATIM)
-  add_custom_target(release_demo ALL DEPENDS ${_release}/Demo)
-  install(PROGRAMS ${_release}/Demo DESTINATION ${CMAKE_INSTALL_DATADIR}/lumivane)
-  install(FILES ${PROJECT_SOURCE_DIR}/resources/lumivane.xml
+  add_custom_target(release_demo ALL DEPENDS ${_release}/lumivane-demo)
+  install(PROGRAMS ${_release}/lumivane-demo DESTINATION ${CMAKE_INSTALL_BINDIR})
+  # xscreensaver finds a display mode's description by its program's name.
+  install(FILES ${PROJECT_SOURCE_DIR}/resources/lumivane-demo.xml
           DESTINATION ${CMAKE_INSTALL_DATADIR}/xscreensaver/config)
 
   # Manual pages, compressed as Debian keeps them.
-  set(_man_pages lumivane.1 showpack.1 lumivane-install-saver.1)
+  set(_man_pages lumivane.1 lumivane-demo.1 showpack.1 lumivane-install-saver.1)
   set(_man_dir ${CMAKE_BINARY_DIR}/man)
   set(_compressed_pages)
   foreach(_page IN LISTS _man_pages)
@@ -91,7 +94,8 @@ in a window or as an xscreensaver display mode, with a settings dialog for
 each show; showpack, which makes shows from JPEG pictures and WAV sounds
 and lists or unpacks existing ones, Windows shows included;
 lumivane-install-saver, which makes a show the xscreensaver display mode;
-and a demo show, /usr/share/lumivane/Demo.")
+and a demo show ready to play, lumivane-demo, with its description for
+xscreensaver's settings.")
 endif()
 
 include(CPack)

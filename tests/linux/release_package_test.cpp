@@ -8,12 +8,16 @@
 
 #include <filesystem>
 #include <memory>
+#include <regex>
+#include <set>
 #include <string>
+#include <vector>
 
 #include "tests/support/child_process.h"
 #include "tests/support/jpeg_maker.h"
 
 using ::testing::AllOf;
+using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using ::testing::MatchesRegex;
 using ::testing::Not;
@@ -23,8 +27,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const char* const kPrograms[] = {"lumivane", "showpack", "lumivane-install-saver"};
-const char* const kManPages[] = {"lumivane.1", "showpack.1", "lumivane-install-saver.1"};
+const char* const kPrograms[] = {"lumivane", "lumivane-demo", "showpack", "lumivane-install-saver"};
+const char* const kManPages[] = {"lumivane.1", "lumivane-demo.1", "showpack.1",
+                                 "lumivane-install-saver.1"};
 
 bool IsExecutableFile(const std::string& path) {
   struct stat info;
@@ -84,7 +89,6 @@ std::string ReleasePackageTest::fields_;
 TEST_F(ReleasePackageTest, InstallPutsEveryFileWhereItBelongs) {
   for (const char* program : kPrograms)
     EXPECT_TRUE(IsExecutableFile(Installed(std::string("bin/") + program))) << program;
-  EXPECT_TRUE(IsExecutableFile(Installed("share/lumivane/Demo")));
   for (const char* page : kManPages) {
     std::string path = Installed(std::string("share/man/man1/") + page + ".gz");
     ChildResult test = RunChild({"/bin/gzip", "-t", path});
@@ -92,16 +96,21 @@ TEST_F(ReleasePackageTest, InstallPutsEveryFileWhereItBelongs) {
   }
   EXPECT_TRUE(fs::exists(Installed("share/doc/lumivane/README.md")));
 
-  // xscreensaver finds the description by the name of the program it starts.
-  std::string xml = ReadFileBytes(Installed("share/xscreensaver/config/lumivane.xml"));
-  EXPECT_EQ(xml, ReadFileBytes(LUMIVANE_SOURCE_DIR "/resources/lumivane.xml"));
-  EXPECT_THAT(xml, AllOf(HasSubstr("<screensaver name=\"lumivane\""),
+  // xscreensaver finds a description by the file name of the program it
+  // starts: the demo show's, since the bare player plays nothing.
+  std::vector<std::string> descriptions;
+  for (const auto& entry : fs::directory_iterator(Installed("share/xscreensaver/config")))
+    descriptions.push_back(entry.path().filename().string());
+  EXPECT_THAT(descriptions, ElementsAre("lumivane-demo.xml"));
+  std::string xml = ReadFileBytes(Installed("share/xscreensaver/config/lumivane-demo.xml"));
+  EXPECT_EQ(xml, ReadFileBytes(LUMIVANE_SOURCE_DIR "/resources/lumivane-demo.xml"));
+  EXPECT_THAT(xml, AllOf(HasSubstr("<screensaver name=\"lumivane-demo\""),
                          HasSubstr("<command arg=\"--root\"/>")));
+  EXPECT_FALSE(fs::exists(Installed("share/lumivane")));
 }
 
 TEST_F(ReleasePackageTest, InstalledDemoShowIsWhole) {
-  ChildResult list =
-      RunChild({Installed("bin/showpack"), "list", Installed("share/lumivane/Demo")});
+  ChildResult list = RunChild({Installed("bin/showpack"), "list", Installed("bin/lumivane-demo")});
   EXPECT_EQ(list.exitCode, 0) << list.err;
   EXPECT_THAT(list.out, HasSubstr("\npictures: 12\n"));
   EXPECT_THAT(list.out, HasSubstr("\nsounds: 2\n"));
@@ -126,8 +135,7 @@ TEST_F(ReleasePackageTest, PackageSaysWhatItIsAndDependsOnItsLibraries) {
 TEST_F(ReleasePackageTest, PackageHoldsTheInstalledFilesUnderUsr) {
   for (const char* program : kPrograms)
     EXPECT_TRUE(IsExecutableFile(Unpacked(std::string("bin/") + program))) << program;
-  EXPECT_TRUE(IsExecutableFile(Unpacked("share/lumivane/Demo")));
-  EXPECT_TRUE(fs::exists(Unpacked("share/xscreensaver/config/lumivane.xml")));
+  EXPECT_TRUE(fs::exists(Unpacked("share/xscreensaver/config/lumivane-demo.xml")));
   for (const char* page : kManPages) {
     std::string path = Unpacked(std::string("share/man/man1/") + page + ".gz");
     // man reads the page without a warning from groff.
@@ -138,12 +146,29 @@ TEST_F(ReleasePackageTest, PackageHoldsTheInstalledFilesUnderUsr) {
   }
 }
 
+TEST_F(ReleasePackageTest, ShowpackManualPageNamesEveryCommandAndOption) {
+  // The manual page is written by hand, so it is checked against the help
+  // that the program itself prints.
+  ChildResult help = RunChild({Unpacked("bin/showpack"), "--help"});
+  ASSERT_EQ(help.exitCode, 0);
+  ChildResult page = RunChild({"/usr/bin/man", "-l", Unpacked("share/man/man1/showpack.1.gz")});
+  ASSERT_EQ(page.exitCode, 0) << page.err;
+  std::regex word("showpack [a-z]+|--[a-z][a-z-]*");
+  std::set<std::string> names;
+  for (auto it = std::sregex_iterator(help.out.begin(), help.out.end(), word);
+       it != std::sregex_iterator(); ++it)
+    names.insert(it->str());
+  EXPECT_GT(names.size(), 10u);
+  for (const std::string& name : names)
+    EXPECT_THAT(page.out, HasSubstr(name));
+}
+
 TEST_F(ReleasePackageTest, PackagedProgramsRun) {
   ChildResult help = RunChild({Unpacked("bin/showpack"), "--help"});
   EXPECT_EQ(help.exitCode, 0);
   EXPECT_THAT(help.out, HasSubstr("showpack create"));
 
-  ChildResult list = RunChild({Unpacked("bin/showpack"), "list", Unpacked("share/lumivane/Demo")});
+  ChildResult list = RunChild({Unpacked("bin/showpack"), "list", Unpacked("bin/lumivane-demo")});
   EXPECT_EQ(list.exitCode, 0) << list.err;
   EXPECT_THAT(list.out, HasSubstr("\npictures: 12\n"));
 
@@ -173,11 +198,29 @@ TEST_F(ReleasePackageTest, PackagedPlayerMakesAndPlaysANewShow) {
   // two seconds, where a show it cannot read would have ended at once.
   SetEnv("SDL_VIDEODRIVER", "offscreen");
   SetEnv("SDL_AUDIODRIVER", "dummy");
-  for (const std::string& program : {show, Unpacked("share/lumivane/Demo")}) {
+  for (const std::string& program : {show, Unpacked("bin/lumivane-demo")}) {
     ChildResult play = RunChild({"/usr/bin/timeout", "2", program, "/s"});
     EXPECT_EQ(play.exitCode, 124) << program << ": " << play.err;
     EXPECT_THAT(play.err, Not(HasSubstr("Error"))) << program;
   }
+  UnsetEnv("SDL_VIDEODRIVER");
+  UnsetEnv("SDL_AUDIODRIVER");
+}
+
+TEST_F(ReleasePackageTest, InstalledDemoPlaysAsXscreensaverStartsIt) {
+  // xscreensaver runs its programs' command lines through a shell, with the
+  // PATH of the session: "lumivane-demo --root", here without a window of
+  // its own to draw into, plays full screen on SDL's offscreen driver until
+  // it is stopped.
+  SetEnv("SDL_VIDEODRIVER", "offscreen");
+  SetEnv("SDL_AUDIODRIVER", "dummy");
+  UnsetEnv("XSCREENSAVER_WINDOW");
+  const std::string path = Installed("bin") + ":/usr/bin:/bin";
+  ChildResult play = RunChild({"/usr/bin/env", "PATH=" + path, "/usr/bin/timeout", "2", "/bin/sh",
+                               "-c", "exec lumivane-demo --root"});
+  EXPECT_EQ(play.exitCode, 124) << play.err;
+  EXPECT_THAT(play.err, Not(HasSubstr("Error")));
+  EXPECT_THAT(play.err, Not(HasSubstr("Corrupted")));
   UnsetEnv("SDL_VIDEODRIVER");
   UnsetEnv("SDL_AUDIODRIVER");
 }
