@@ -22,8 +22,8 @@
 
 #include "platform/win32.h"
 #include "tests/support/child_process.h"
+#include "tests/support/package_bytes.h"
 #include "tests/support/show_settings.h"
-#include "tools/showpack/package_writer.h"
 #if !defined(_WIN32)
 #include <sys/stat.h>
 
@@ -36,11 +36,9 @@ using ::testing::Not;
 
 namespace fs = std::filesystem;
 
-namespace {
+using namespace package_bytes;
 
-std::string Text(const std::string& s) {
-  return s + std::string(1, '\0');
-}
+namespace {
 
 std::string SystemDirectory() {
   char folder[MAX_PATH] = {};
@@ -133,10 +131,10 @@ class InstallOfferTest : public ::testing::Test {
 
   std::string Package() {
     std::string t;
-    AppendRecord(t, ShowRecordType::ShowName, 0, 0, Text(show_));
-    AppendRecord(t, ShowRecordType::ShowTitle, 0, 0, Text("Install title"));
-    if (!readme_.empty()) AppendRecord(t, ShowRecordType::ReadmeText, 0, 0, Text(readme_));
-    AppendRecord(t, ShowRecordType::Image, 1, 2, "");
+    AppendRecord(t, kShowName, 0, 0, Text(show_));
+    AppendRecord(t, kShowTitle, 0, 0, Text("Install title"));
+    if (!readme_.empty()) AppendRecord(t, kReadmeText, 0, 0, Text(readme_));
+    AppendRecord(t, kImage, 1, 2, "");
     AppendTerminator(t);
     AppendTrailer(t, uint32_t(probe_.size()));
     return probe_ + t;

@@ -11,17 +11,15 @@
 
 #include "platform/win32.h"
 #include "tests/support/child_process.h"
+#include "tests/support/package_bytes.h"
 #include "tests/support/show_settings.h"
-#include "tools/showpack/package_writer.h"
 
 using ::testing::HasSubstr;
 using ::testing::Not;
 
-namespace {
+using namespace package_bytes;
 
-std::string Text(const std::string& s) {
-  return s + std::string(1, '\0');
-}
+namespace {
 
 std::string Line(const ChildResult& r, const std::string& name) {
   size_t at = r.out.find(name + "=");
@@ -59,11 +57,11 @@ class SettingsDialogTest : public ::testing::Test {
 
   ChildResult Run(const std::string& steps, const ShowTextsForTest& texts = {}) {
     std::string t;
-    AppendRecord(t, ShowRecordType::ShowName, 0, 0, Text(show_));
-    AppendRecord(t, ShowRecordType::ShowTitle, 0, 0, Text(texts.title));
-    AppendRecord(t, ShowRecordType::CreditLine, 0, 0, Text(texts.credit));
-    AppendRecord(t, ShowRecordType::InfoLine, 0, 0, Text(texts.info));
-    if (texts.withSound) AppendRecord(t, ShowRecordType::Sound, 0, 0, std::string(64, 's'));
+    AppendRecord(t, kShowName, 0, 0, Text(show_));
+    AppendRecord(t, kShowTitle, 0, 0, Text(texts.title));
+    AppendRecord(t, kCreditLine, 0, 0, Text(texts.credit));
+    AppendRecord(t, kInfoLine, 0, 0, Text(texts.info));
+    if (texts.withSound) AppendRecord(t, kSound, 0, 0, std::string(64, 's'));
     AppendTerminator(t);
     AppendTrailer(t, uint32_t(probe_.size()));
     std::string path = dir_ / "dialog.scr";

@@ -20,10 +20,6 @@ using namespace package_bytes;
 
 namespace {
 
-std::string Text(const std::string& s) {
-  return s + std::string(1, '\0');
-}
-
 std::string ProbeLine(const ChildResult& r, const std::string& name) {
   size_t at = r.out.find(name + "=");
   if (at == std::string::npos) return "<missing>";

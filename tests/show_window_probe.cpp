@@ -6,7 +6,7 @@
 //   tick last=<picture index> timer=<picture timer value>
 //   sound last=<sound index>
 //   destroyed records=<count> file=<open|closed>
-//   end ticks=<picture ticks>
+//   end ticks=<picture ticks> ms=<milliseconds from the start to the last tick>
 //
 // Arguments: the picture ticks to wait for, the time limit in milliseconds,
 // and optionally "stopped", which kills the picture timer after the first
@@ -56,7 +56,7 @@ int main(int argc, char** argv) {
   std::fflush(stdout);
 
   int paints = 0, ticks = 0;
-  DWORD begin = GetTickCount();
+  DWORD begin = GetTickCount(), lastTick = begin;
   while (ticks < wantedTicks && GetTickCount() - begin < limit) {
     MSG msg;
     if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -74,6 +74,7 @@ int main(int argc, char** argv) {
       }
     } else if (msg.message == WM_TIMER && msg.wParam == PictureTimer) {
       ++ticks;
+      lastTick = GetTickCount();
       std::printf("tick last=%d timer=%u\n", int(LastPictureIndex), unsigned(pictureTimerValue));
     } else if (msg.message == WM_TIMER && msg.wParam == SoundTimer) {
       std::printf("sound last=%d\n", int(LastSoundIndex));
@@ -83,7 +84,7 @@ int main(int argc, char** argv) {
   DestroyWindow(window);
   std::printf("destroyed records=%d file=%s\n", int(showState.recordCount),
               packageFile != nullptr ? "open" : "closed");
-  std::printf("end ticks=%d\n", ticks);
+  std::printf("end ticks=%d ms=%lu\n", ticks, static_cast<unsigned long>(lastTick - begin));
   std::fflush(stdout);
   return 0;
 }

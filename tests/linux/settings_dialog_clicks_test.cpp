@@ -12,12 +12,14 @@
 
 #include "platform/win32.h"
 #include "tests/support/child_process.h"
+#include "tests/support/package_bytes.h"
 #include "tests/support/show_settings.h"
-#include "tools/showpack/package_writer.h"
 
 using ::testing::HasSubstr;
 
 namespace fs = std::filesystem;
+
+using namespace package_bytes;
 
 namespace {
 
@@ -49,10 +51,6 @@ const char kOkButton[] = "231,150";
 const char kCancelButton[] = "231,168";
 const char kReadmeButton[] = "231,186";
 
-std::string Text(const std::string& s) {
-  return s + std::string(1, '\0');
-}
-
 class SettingsDialogClicksTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -79,9 +77,9 @@ class SettingsDialogClicksTest : public ::testing::Test {
     show_ = UniqueShowName("ClickTest");
     std::string player = ReadFileBytes(ProgramDir() + "../lumivane");
     std::string t;
-    AppendRecord(t, ShowRecordType::ShowName, 0, 0, Text(show_));
-    AppendRecord(t, ShowRecordType::ShowTitle, 0, 0, Text(show_ + " title"));
-    AppendRecord(t, ShowRecordType::ReadmeText, 0, 0, Text("Read me\n"));
+    AppendRecord(t, kShowName, 0, 0, Text(show_));
+    AppendRecord(t, kShowTitle, 0, 0, Text(show_ + " title"));
+    AppendRecord(t, kReadmeText, 0, 0, Text("Read me\n"));
     AppendTerminator(t);
     AppendTrailer(t, uint32_t(player.size()));
     program_ = dir_ / "Show.scr";

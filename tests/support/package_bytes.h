@@ -28,6 +28,11 @@ enum : uint8_t {
 
 constexpr size_t kHeaderBytes = 24;
 
+// A text payload: the characters and their ending NUL.
+inline std::string Text(const std::string& s) {
+  return s + std::string(1, '\0');
+}
+
 inline void PutLittleEndian(std::string& out, uint32_t value, int bytes) {
   for (int i = 0; i < bytes; ++i)
     out.push_back(char((value >> (8 * i)) & 0xFF));
