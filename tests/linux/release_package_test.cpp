@@ -184,10 +184,10 @@ TEST_F(ReleasePackageTest, PackagedProgramsRun) {
 TEST_F(ReleasePackageTest, PackagedPlayerMakesAndPlaysANewShow) {
   // The packaged player is stripped: a show appended to it must still load.
   std::string picture = *scratch_ / "picture.jpg";
-  JpegPicture spec;
-  spec.width = 64;
-  spec.height = 48;
-  WriteJpeg(picture, spec, PhotoLikeRows(spec.width, spec.height, spec.components));
+  JpegPicture shape;
+  shape.width = 64;
+  shape.height = 48;
+  WriteJpeg(picture, shape, PhotoLikeRows(shape.width, shape.height, shape.components));
   std::string show = *scratch_ / "Show";
   ChildResult create = RunChild({Unpacked("bin/showpack"), "create", "-o", show, "--player",
                                  Unpacked("bin/lumivane"), "--name", "Show", picture});
