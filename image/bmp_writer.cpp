@@ -1,8 +1,8 @@
 #include "image/bmp_writer.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 
 #include <jerror.h>
@@ -14,10 +14,6 @@ constexpr uint32_t kInfoHeaderBytes = 40;
 constexpr uint32_t kColorMapBytes = 256 * 4;
 // Rows asked of the decoder at a time: more than it ever gives at once.
 constexpr JDIMENSION kBufferRows = 16;
-
-// Nothing is written before the finish step, so that a picture the decoder
-// gives up on leaves an empty file behind.
-void StartBmpFile(j_decompress_ptr, BmpWriter*) {}
 
 void PutLittle16(unsigned char* at, uint32_t value) {
   at[0] = static_cast<unsigned char>(value);
@@ -40,14 +36,12 @@ uint32_t PixelsPerMetre(j_decompress_ptr cinfo, UINT16 density) {
   return cinfo->density_unit == 2 ? uint32_t(density) * 100 : 0;
 }
 
-// Points the buffer at the places of the rows from currentRow on: row r of the
-// picture, counted from the top, is row height - 1 - r of the file.
+// Row i of the next rows goes to the band's slot kBufferRows - 1 - i, so that
+// however many rows the decoder gives, they end the band in the file's order.
 void AimBuffer(j_decompress_ptr cinfo, BmpWriter* writer) {
   JDIMENSION rows = std::min(kBufferRows, cinfo->output_height - writer->currentRow);
-  for (JDIMENSION i = 0; i < rows; ++i) {
-    size_t fileRow = size_t(cinfo->output_height) - 1 - (writer->currentRow + i);
-    writer->buffer[i] = writer->wholeImage + fileRow * writer->rowWidth;
-  }
+  for (JDIMENSION i = 0; i < rows; ++i)
+    writer->buffer[i] = writer->band + size_t(kBufferRows - 1 - i) * writer->rowWidth;
   writer->bufferHeight = std::max<JDIMENSION>(rows, 1);
 }
 
@@ -60,7 +54,6 @@ BmpWriter* CreateBmpWriter(j_decompress_ptr cinfo) {
   writer->start = StartBmpFile;
   writer->finish = FinishBmpFile;
   writer->storeRows = StorePlacedRows;
-  writer->wholeImage = nullptr;
   if (cinfo->out_color_space == JCS_RGB) {
     cinfo->out_color_space = JCS_EXT_BGR;
   } else if (cinfo->out_color_space != JCS_GRAYSCALE) {
@@ -76,31 +69,38 @@ BmpWriter* CreateBmpWriter(j_decompress_ptr cinfo) {
   writer->currentRow = 0;
   writer->buffer = static_cast<JSAMPARRAY>(
       (*cinfo->mem->alloc_small)(common, JPOOL_IMAGE, kBufferRows * sizeof(JSAMPROW)));
-  // Not from libjpeg's pools, whose single blocks stop short of a gigabyte.
-  writer->wholeImage = static_cast<JSAMPLE*>(std::malloc(std::max<size_t>(size_t(pixelBytes), 1)));
-  if (writer->wholeImage == nullptr) ERREXIT1(cinfo, JERR_OUT_OF_MEMORY, 0);
+  writer->band = static_cast<JSAMPLE*>(
+      (*cinfo->mem->alloc_large)(common, JPOOL_IMAGE, size_t(kBufferRows) * writer->rowWidth));
   AimBuffer(cinfo, writer);
   return writer;
 }
 
-void ReleaseBmpWriter(BmpWriter* writer) {
-  if (writer == nullptr) return;
-  std::free(writer->wholeImage);
-  writer->wholeImage = nullptr;
+void StartBmpFile(j_decompress_ptr cinfo, BmpWriter* writer) {
+  WriteBmpHeaders(cinfo, writer);
 }
 
 void StorePlacedRows(j_decompress_ptr cinfo, BmpWriter* writer, JDIMENSION rowsSupplied) {
+  if (rowsSupplied == 0) return;
   if (writer->padBytes != 0) {
     for (JDIMENSION i = 0; i < rowsSupplied; ++i)
       std::memset(writer->buffer[i] + writer->dataWidth, 0, writer->padBytes);
+  }
+  // Rows currentRow .. currentRow + rowsSupplied - 1, counted from the top, are
+  // the file's rows from height - currentRow - rowsSupplied on; the last of
+  // them lies first in the band.
+  const uint64_t firstFileRow = uint64_t(cinfo->output_height) - writer->currentRow - rowsSupplied;
+  const uint64_t offset = HeaderBytes(cinfo) + firstFileRow * writer->rowWidth;
+  const size_t bytes = size_t(rowsSupplied) * writer->rowWidth;
+  // A stream position is a long, which on some systems stops at 2 GB.
+  if (offset > uint64_t(LONG_MAX) || fseek(writer->output, long(offset), SEEK_SET) != 0 ||
+      fwrite(writer->buffer[rowsSupplied - 1], 1, bytes, writer->output) != bytes) {
+    ERREXIT(cinfo, JERR_FILE_WRITE);
   }
   writer->currentRow += rowsSupplied;
   if (writer->currentRow < cinfo->output_height) AimBuffer(cinfo, writer);
 }
 
 void FinishBmpFile(j_decompress_ptr cinfo, BmpWriter* writer) {
-  WriteBmpHeaders(cinfo, writer);
-  fwrite(writer->wholeImage, 1, size_t(writer->rowWidth) * cinfo->output_height, writer->output);
   fflush(writer->output);
   if (ferror(writer->output)) ERREXIT(cinfo, JERR_FILE_WRITE);
 }

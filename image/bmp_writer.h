@@ -1,7 +1,8 @@
-// The output side of the JPEG-to-BMP conversion: the decoder puts each row
-// straight at its place in a block that holds the picture as the BMP file
-// does (bottom row first, blue, green, red, padded rows), and the finish step
-// writes that block at the end, because BMP stores the last row first.
+// The output side of the JPEG-to-BMP conversion. BMP stores the last row
+// first, so each band of rows the decoder gives is written straight to its
+// final place in the file: the decoder puts the rows, in the file's form
+// (blue, green, red, padded), into a small band bottom row first, and the band
+// goes out in one write. The picture is never held whole.
 #pragma once
 
 #include <cstdio>
@@ -20,41 +21,39 @@ struct BmpWriter;
 typedef void (*BmpWriterStep)(j_decompress_ptr cinfo, BmpWriter* writer);
 typedef void (*BmpRowStorer)(j_decompress_ptr cinfo, BmpWriter* writer, JDIMENSION rowsSupplied);
 
-// Lives in the decompressor's JPOOL_IMAGE pool, so it goes with the picture;
-// its whole image does not (ReleaseBmpWriter).
+// Lives in the decompressor's JPOOL_IMAGE pool, with its band, so both go
+// with the picture.
 struct BmpWriter {
   BmpWriterStep start;
   BmpRowStorer storeRows;
   BmpWriterStep finish;
   FILE* output;
-  // Where jpeg_read_scanlines puts the next rows: their places in the whole
-  // image.
+  // Where jpeg_read_scanlines puts the next rows: the band's slots from its
+  // last one upwards, so that the rows lie in the file's order.
   JSAMPARRAY buffer;
   JDIMENSION bufferHeight;
-  // The pixel rows of the file, rowWidth bytes apart.
-  JSAMPLE* wholeImage;
+  // bufferHeight rows of rowWidth bytes.
+  JSAMPLE* band;
   JDIMENSION dataWidth;  // bytes of pixels in a row
   JDIMENSION rowWidth;   // the same rounded up to a multiple of 4
   JDIMENSION padBytes;
   JDIMENSION currentRow;  // the next row of the picture to come, top first
 };
 
-// Chooses the row storer for the output colour space and allocates the whole
-// picture's storage; to be called between jpeg_read_header and
-// jpeg_start_decompress. Any colour space but greyscale and RGB is fatal. RGB
-// pictures are decoded as blue, green, red (libjpeg-turbo's JCS_EXT_BGR): the
+// Chooses the row storer for the output colour space and allocates the band;
+// to be called between jpeg_read_header and jpeg_start_decompress. Any colour space but greyscale
+// and RGB is fatal. RGB pictures are decoded as blue, green, red (libjpeg-turbo's JCS_EXT_BGR): the
 // same samples in the file's order, with no pass of our own to reorder them.
 BmpWriter* CreateBmpWriter(j_decompress_ptr cinfo);
-// Frees the whole image, also after a fatal error; nothing for NULL.
-void ReleaseBmpWriter(BmpWriter* writer);
+// Writes the headers, so that the rows can follow at their places.
+void StartBmpFile(j_decompress_ptr cinfo, BmpWriter* writer);
 
-// The rows just decoded are in place, in the file's form for colour and grey
-// pictures alike: zero their pad bytes and point the buffer at the places of
-// the rows to come.
+// The rows just decoded lie in the band in the file's form, for colour and
+// grey pictures alike: zero their pad bytes and write them at their place in
+// the file. A write error is fatal (JERR_FILE_WRITE).
 void StorePlacedRows(j_decompress_ptr cinfo, BmpWriter* writer, JDIMENSION rowsSupplied);
 
-// Writes the headers and the whole image in one piece. A write error is fatal
-// (JERR_FILE_WRITE).
+// Flushes the file; an error on the stream is fatal (JERR_FILE_WRITE).
 void FinishBmpFile(j_decompress_ptr cinfo, BmpWriter* writer);
 // The 14-byte file header, the 40-byte information header and, for 8-bit
 // pictures, the grey colour map.

@@ -57,14 +57,16 @@ int32_t ConvertJpegToBmp(const char* jpegPath, const char* bmpPath) {
   ConverterErrors errors;
   FILE* volatile input = nullptr;
   FILE* volatile output = nullptr;
-  BmpWriter* volatile writer = nullptr;
   cinfo.err = jpeg_std_error(&errors.standard);
   errors.standard.error_exit = GiveUpOnPicture;
   if (setjmp(errors.giveUp) != 0) {
-    ReleaseBmpWriter(writer);
     jpeg_destroy_decompress(&cinfo);
     if (input != nullptr) fclose(input);
-    if (output != nullptr) fclose(output);
+    // Rows already written are no picture: the file is left empty.
+    if (output != nullptr) {
+      fclose(output);
+      if (FILE* emptied = fopen(bmpPath, "wb")) fclose(emptied);
+    }
     return kJpegUndecodable;
   }
   jpeg_create_decompress(&cinfo);
@@ -89,7 +91,7 @@ int32_t ConvertJpegToBmp(const char* jpegPath, const char* bmpPath) {
   jpeg_stdio_src(&cinfo, input);
   jpeg_read_header(&cinfo, TRUE);
 
-  writer = CreateBmpWriter(&cinfo);
+  BmpWriter* writer = CreateBmpWriter(&cinfo);
   writer->output = output;
   jpeg_start_decompress(&cinfo);
   (*writer->start)(&cinfo, writer);
@@ -98,7 +100,6 @@ int32_t ConvertJpegToBmp(const char* jpegPath, const char* bmpPath) {
     (*writer->storeRows)(&cinfo, writer, rows);
   }
   (*writer->finish)(&cinfo, writer);
-  ReleaseBmpWriter(writer);
 
   jpeg_finish_decompress(&cinfo);
   jpeg_destroy_decompress(&cinfo);
