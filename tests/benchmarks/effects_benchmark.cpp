@@ -117,8 +117,12 @@ void TimePictureChange(HWND window, int repetitions) {
   LoadOnePictureShow(dir);
   if (packageFile == nullptr) return;
   showState.settings.UseEff = 0;
-  double change = BestMilliseconds(repetitions, [&] { ShowNextPicture(window); });
-  double decode = BestMilliseconds(repetitions, [&] { DecodeJpeg(dir / "picture.jpg"); });
+  // Taken in turns, so that both see the same load on a shared machine.
+  double change = 1e30, decode = 1e30;
+  for (int k = 0; k < repetitions; ++k) {
+    change = std::min(change, BestMilliseconds(1, [&] { ShowNextPicture(window); }));
+    decode = std::min(decode, BestMilliseconds(1, [&] { DecodeJpeg(dir / "picture.jpg"); }));
+  }
   std::printf("4000x3000 picture change without a transition\n");
   std::printf("  libjpeg decode   %8.1f ms\n", decode);
   std::printf("  picture change   %8.1f ms   %.2f x decode (target <= 1.60)\n", change,
