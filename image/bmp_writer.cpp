@@ -12,8 +12,9 @@ namespace {
 constexpr uint32_t kFileHeaderBytes = 14;
 constexpr uint32_t kInfoHeaderBytes = 40;
 constexpr uint32_t kColorMapBytes = 256 * 4;
-// Rows asked of the decoder at a time: more than it ever gives at once.
-constexpr JDIMENSION kBufferRows = 16;
+// Rows gathered before they are written: the decoder often gives only one or
+// two at a time, and each write has its cost.
+constexpr JDIMENSION kBandRows = 16;
 
 void PutLittle16(unsigned char* at, uint32_t value) {
   at[0] = static_cast<unsigned char>(value);
@@ -36,13 +37,31 @@ uint32_t PixelsPerMetre(j_decompress_ptr cinfo, UINT16 density) {
   return cinfo->density_unit == 2 ? uint32_t(density) * 100 : 0;
 }
 
-// Row i of the next rows goes to the band's slot kBufferRows - 1 - i, so that
-// however many rows the decoder gives, they end the band in the file's order.
+// The band fills from its last slot upwards, so that the rows it holds lie in
+// the file's order at its end, however many the decoder gives at a time.
 void AimBuffer(j_decompress_ptr cinfo, BmpWriter* writer) {
-  JDIMENSION rows = std::min(kBufferRows, cinfo->output_height - writer->currentRow);
-  for (JDIMENSION i = 0; i < rows; ++i)
-    writer->buffer[i] = writer->band + size_t(kBufferRows - 1 - i) * writer->rowWidth;
+  JDIMENSION rows =
+      std::min(kBandRows - writer->bandRows, cinfo->output_height - writer->currentRow);
+  for (JDIMENSION i = 0; i < rows; ++i) {
+    writer->buffer[i] =
+        writer->band + size_t(kBandRows - 1 - writer->bandRows - i) * writer->rowWidth;
+  }
   writer->bufferHeight = std::max<JDIMENSION>(rows, 1);
+}
+
+// Writes the band's rows at their place: the rows above currentRow, counted
+// from the top, are the file's rows from height - currentRow on.
+void WriteBand(j_decompress_ptr cinfo, BmpWriter* writer) {
+  const uint64_t firstFileRow = uint64_t(cinfo->output_height) - writer->currentRow;
+  const uint64_t offset = HeaderBytes(cinfo) + firstFileRow * writer->rowWidth;
+  const size_t bytes = size_t(writer->bandRows) * writer->rowWidth;
+  const JSAMPLE* rows = writer->band + size_t(kBandRows - writer->bandRows) * writer->rowWidth;
+  // A stream position is a long, which on some systems stops at 2 GB.
+  if (offset > uint64_t(LONG_MAX) || fseek(writer->output, long(offset), SEEK_SET) != 0 ||
+      fwrite(rows, 1, bytes, writer->output) != bytes) {
+    ERREXIT(cinfo, JERR_FILE_WRITE);
+  }
+  writer->bandRows = 0;
 }
 
 }  // namespace
@@ -67,10 +86,11 @@ BmpWriter* CreateBmpWriter(j_decompress_ptr cinfo) {
   const uint64_t pixelBytes = uint64_t(writer->rowWidth) * cinfo->output_height;
   if (HeaderBytes(cinfo) + pixelBytes > UINT32_MAX) ERREXIT(cinfo, kPictureTooLarge);
   writer->currentRow = 0;
+  writer->bandRows = 0;
   writer->buffer = static_cast<JSAMPARRAY>(
-      (*cinfo->mem->alloc_small)(common, JPOOL_IMAGE, kBufferRows * sizeof(JSAMPROW)));
+      (*cinfo->mem->alloc_small)(common, JPOOL_IMAGE, kBandRows * sizeof(JSAMPROW)));
   writer->band = static_cast<JSAMPLE*>(
-      (*cinfo->mem->alloc_large)(common, JPOOL_IMAGE, size_t(kBufferRows) * writer->rowWidth));
+      (*cinfo->mem->alloc_large)(common, JPOOL_IMAGE, size_t(kBandRows) * writer->rowWidth));
   AimBuffer(cinfo, writer);
   return writer;
 }
@@ -85,18 +105,10 @@ void StorePlacedRows(j_decompress_ptr cinfo, BmpWriter* writer, JDIMENSION rowsS
     for (JDIMENSION i = 0; i < rowsSupplied; ++i)
       std::memset(writer->buffer[i] + writer->dataWidth, 0, writer->padBytes);
   }
-  // Rows currentRow .. currentRow + rowsSupplied - 1, counted from the top, are
-  // the file's rows from height - currentRow - rowsSupplied on; the last of
-  // them lies first in the band.
-  const uint64_t firstFileRow = uint64_t(cinfo->output_height) - writer->currentRow - rowsSupplied;
-  const uint64_t offset = HeaderBytes(cinfo) + firstFileRow * writer->rowWidth;
-  const size_t bytes = size_t(rowsSupplied) * writer->rowWidth;
-  // A stream position is a long, which on some systems stops at 2 GB.
-  if (offset > uint64_t(LONG_MAX) || fseek(writer->output, long(offset), SEEK_SET) != 0 ||
-      fwrite(writer->buffer[rowsSupplied - 1], 1, bytes, writer->output) != bytes) {
-    ERREXIT(cinfo, JERR_FILE_WRITE);
-  }
   writer->currentRow += rowsSupplied;
+  writer->bandRows += rowsSupplied;
+  if (writer->bandRows == kBandRows || writer->currentRow == cinfo->output_height)
+    WriteBand(cinfo, writer);
   if (writer->currentRow < cinfo->output_height) AimBuffer(cinfo, writer);
 }
 

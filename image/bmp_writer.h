@@ -1,8 +1,8 @@
 // The output side of the JPEG-to-BMP conversion. BMP stores the last row
-// first, so each band of rows the decoder gives is written straight to its
-// final place in the file: the decoder puts the rows, in the file's form
-// (blue, green, red, padded), into a small band bottom row first, and the band
-// goes out in one write. The picture is never held whole.
+// first, so rows are written straight to their final place in the file: the
+// decoder puts them, in the file's form (blue, green, red, padded), into a
+// band of a few rows, bottom row first, and each full band goes out in one
+// write. The picture is never held whole.
 #pragma once
 
 #include <cstdio>
@@ -32,8 +32,10 @@ struct BmpWriter {
   // last one upwards, so that the rows lie in the file's order.
   JSAMPARRAY buffer;
   JDIMENSION bufferHeight;
-  // bufferHeight rows of rowWidth bytes.
+  // The rows on their way to the file, rowWidth bytes apart; the last
+  // bandRows of its slots are filled.
   JSAMPLE* band;
+  JDIMENSION bandRows;
   JDIMENSION dataWidth;  // bytes of pixels in a row
   JDIMENSION rowWidth;   // the same rounded up to a multiple of 4
   JDIMENSION padBytes;
@@ -49,8 +51,9 @@ BmpWriter* CreateBmpWriter(j_decompress_ptr cinfo);
 void StartBmpFile(j_decompress_ptr cinfo, BmpWriter* writer);
 
 // The rows just decoded lie in the band in the file's form, for colour and
-// grey pictures alike: zero their pad bytes and write them at their place in
-// the file. A write error is fatal (JERR_FILE_WRITE).
+// grey pictures alike: zero their pad bytes, and write the band at its place
+// in the file when it is full or the picture complete. A write error is fatal
+// (JERR_FILE_WRITE).
 void StorePlacedRows(j_decompress_ptr cinfo, BmpWriter* writer, JDIMENSION rowsSupplied);
 
 // Flushes the file; an error on the stream is fatal (JERR_FILE_WRITE).

@@ -88,6 +88,8 @@ int32_t ConvertJpegToBmp(const char* jpegPath, const char* bmpPath) {
     fclose(input);
     return kBmpNotOpened;
   }
+  // The writer writes whole bands of rows; a stream buffer would only split them.
+  setvbuf(output, nullptr, _IONBF, 0);
   jpeg_stdio_src(&cinfo, input);
   jpeg_read_header(&cinfo, TRUE);
 
