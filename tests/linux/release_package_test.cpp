@@ -114,12 +114,11 @@ TEST_F(ReleasePackageTest, PackageSaysWhatItIsAndDependsOnItsLibraries) {
                              Not(HasSubstr("Homepage:"))));
   EXPECT_THAT(fields_, MatchesRegex("(.|\n)*Maintainer: [^\n]+ <[^\n]+@[^\n]+>\n(.|\n)*"));
   // The libraries' package names, from dpkg-shlibdeps.
-  EXPECT_THAT(fields_, MatchesRegex("(.|\n)*\nDepends: [^\n]*libsdl2-2.0-0[^\n]*\n(.|\n)*"));
-  EXPECT_THAT(fields_, MatchesRegex("(.|\n)*\nDepends: [^\n]*libgtk-3-0[^\n]*\n(.|\n)*"));
-  EXPECT_THAT(fields_, MatchesRegex("(.|\n)*\nDepends: [^\n]*libx11-6[^\n]*\n(.|\n)*"));
-  EXPECT_THAT(
-      fields_,
-      MatchesRegex("(.|\n)*\nDepends: [^\n]*libjpeg62-turbo \\(>= [^)]+\\)[^\n]*\n(.|\n)*"));
+  for (const char* library :
+       {"libsdl2-2.0-0", "libgtk-3-0", "libx11-6", "libjpeg62-turbo \\(>= [^)]+\\)"}) {
+    EXPECT_THAT(fields_, MatchesRegex(std::string("(.|\n)*\nDepends: [^\n]*") + library +
+                                      "[^\n]*\n(.|\n)*"));
+  }
 }
 
 // The manual pages read without a warning from groff; showpack's, written by
@@ -146,9 +145,6 @@ TEST_F(ReleasePackageTest, ManualPagesAreCleanAndComplete) {
 }
 
 TEST_F(ReleasePackageTest, PackagedProgramsRun) {
-  ChildResult usage = RunChild({Unpacked("bin/lumivane"), "/p"});
-  EXPECT_EQ(usage.exitCode, 255);
-  EXPECT_THAT(usage.err, StartsWith("lumivane: \"/p\" names no window"));
   ChildResult installer = RunChild({Unpacked("bin/lumivane-install-saver")});
   EXPECT_EQ(installer.exitCode, 2);
   EXPECT_THAT(installer.err, StartsWith("usage: lumivane-install-saver PATH"));
