@@ -173,115 +173,101 @@ TEST(ShowpackTest, LaysOutAShowToTheByteAndGivesItBack) {
 }
 
 // Each refused input: exit code 2, a message naming the culprit (with
-// libjpeg's reason for a picture), no output and no temporary file left behind.
+// libjpeg's reason for a picture), no output and no temporary file left
+// behind. 1023 records are the most a table holds.
 TEST(ShowpackTest, CreateRefusesWhatThePlayerCouldNotShow) {
   ScratchDir dir;
-  const std::string good = dir / "good.jpg", out = dir / "out.scr";
-  WriteFileBytes(good, Picture(3000, 0));
-  WriteFileBytes(dir / "gif.jpg", "GIF89a");
-  WriteFileBytes(dir / "notes.jpg", "Pictures of the coast.\n");
-  WriteFileBytes(dir / "empty.jpg", "");
+  // Relative names keep 1024 of them within Windows' command line limit.
+  const fs::path saved = fs::current_path();
+  fs::current_path(dir.path());
+  WriteFileBytes("good.jpg", Picture(3000, 0));
+  WriteFileBytes("gif.jpg", "GIF89a");
+  WriteFileBytes("notes.jpg", "Pictures of the coast.\n");
+  WriteFileBytes("empty.jpg", "");
   JpegPicture twoComponents;
   twoComponents.components = 2;
-  WriteJpeg(dir / "two.jpg", twoComponents, SolidRows(16, std::string("\x10\x80", 2)));
-  WriteFileBytes(dir / "cut-in-header.jpg", ReadFileBytes(RealJpeg("rgb.jpg")).substr(0, 100));
-  WriteFileBytes(dir / "avi.wav", std::string("RIFF\x08\0\0\0AVI LIST", 16));
+  WriteJpeg("two.jpg", twoComponents, SolidRows(16, std::string("\x10\x80", 2)));
+  WriteFileBytes("cut-in-header.jpg", ReadFileBytes(RealJpeg("rgb.jpg")).substr(0, 100));
+  WriteFileBytes("avi.wav", std::string("RIFF\x08\0\0\0AVI LIST", 16));
   // A download cut off: the header says 8,000,000 bytes, 1,000 came.
-  WriteFileBytes(dir / "cut.wav", Sound(8000000, 0).substr(0, 1000));
-  const std::string format = Chunk("fmt ", FormatBody(1, 1, 11025, 8));
-  WriteFileBytes(dir / "nodata.wav", RiffWave(format + Chunk("LIST", "INFO")));
-  WriteFileBytes(dir / "mp3.wav", RiffWave(Chunk("fmt ", FormatBody(0x55, 1, 11025, 16)) +
-                                           Chunk("data", std::string(100, 'x'))));
+  WriteFileBytes("cut.wav", Sound(8000000, 0).substr(0, 1000));
+  WriteFileBytes("nodata.wav",
+                 RiffWave(Chunk("fmt ", FormatBody(1, 1, 11025, 8)) + Chunk("LIST", "INFO")));
+  WriteFileBytes("mp3.wav", RiffWave(Chunk("fmt ", FormatBody(0x55, 1, 11025, 16)) +
+                                     Chunk("data", std::string(100, 'x'))));
   // A player this big pushes the file's end to exactly 2^31.
-  WriteFileBytes(dir / "huge", "");
-  fs::resize_file(dir / "huge", (uint64_t(1) << 31) - 4096);
-  fs::create_directories(dir / "sounds-only");
-  WriteFileBytes(dir / "sounds-only/Sea.wav", Sound(300, 1));
+  WriteFileBytes("huge", "");
+  fs::resize_file("huge", (uint64_t(1) << 31) - 4096);
+  fs::create_directories("sounds-only");
+  WriteFileBytes("sounds-only/Sea.wav", Sound(300, 1));
 
   const std::pair<std::vector<std::string>, std::string> refusals[] = {
       {{}, "no pictures"},
-      {{dir / "gif.jpg"}, "gif.jpg: cannot be decoded: Not a JPEG file: starts with 0x47 0x49"},
-      {{dir / "notes.jpg"}, "notes.jpg: cannot be decoded: Not a JPEG file: starts with 0x50 0x69"},
-      {{good, dir / "empty.jpg"}, "empty.jpg: cannot be decoded: Empty input file"},
-      {{dir / "cut-in-header.jpg", good},
+      {{"gif.jpg"}, "gif.jpg: cannot be decoded: Not a JPEG file: starts with 0x47 0x49"},
+      {{"notes.jpg"}, "notes.jpg: cannot be decoded: Not a JPEG file: starts with 0x50 0x69"},
+      {{"good.jpg", "empty.jpg"}, "empty.jpg: cannot be decoded: Empty input file"},
+      {{"cut-in-header.jpg"},
        "cut-in-header.jpg: cannot be decoded: JPEG datastream contains no image"},
-      {{dir / "two.jpg"},
+      {{"two.jpg"},
        "two.jpg: cannot be decoded: a picture of 2 colour components, which the player cannot "
        "show"},
-      {{good, RealJpeg("testorig12.jpg")},
+      {{RealJpeg("testorig12.jpg")},
        "testorig12.jpg: cannot be decoded: Unsupported JPEG data precision 12"},
-      {{"--sound", dir / "avi.wav", good}, "avi.wav"},
-      {{"--sound", dir / "cut.wav", good}, "cut.wav: cut short"},
-      {{"--sound", dir / "nodata.wav", good}, "nodata.wav: no \"data\" chunk"},
-      {{"--sound", dir / "mp3.wav", good}, "mp3.wav: an unknown sound format (tag 0x0055)"},
-      {{"--title", std::string(128, 't'), good}, "--title"},
-      {{good, dir / "missing.jpg"}, "missing.jpg"},
-      {{"--readme", dir / "missing.txt", good}, "missing.txt"},
-      {{"--player", dir / "huge", good}, "2147483648"},
-      {{dir / "sounds-only"}, "no JPEG pictures"},
-      {{"--sounds-from-folder", good}, "needs a folder"},
-      {{"--max-size", "0x10", good}, "--max-size"},
-      {{"--max-size", "10x", good}, "--max-size"},
-      {{"--max-size", "1920x1080x3", good}, "--max-size"},
+      {{"--sound", "avi.wav", "good.jpg"}, "avi.wav"},
+      {{"--sound", "cut.wav", "good.jpg"}, "cut.wav: cut short"},
+      {{"--sound", "nodata.wav", "good.jpg"}, "nodata.wav: no \"data\" chunk"},
+      {{"--sound", "mp3.wav", "good.jpg"}, "mp3.wav: an unknown sound format (tag 0x0055)"},
+      {{"--title", std::string(128, 't'), "good.jpg"}, "--title"},
+      {{"good.jpg", "missing.jpg"}, "missing.jpg"},
+      {{"--readme", "missing.txt", "good.jpg"}, "missing.txt"},
+      {{"--player", "huge", "good.jpg"}, "2147483648"},
+      {{"sounds-only"}, "no JPEG pictures"},
+      {{"--sounds-from-folder", "good.jpg"}, "needs a folder"},
+      {{"--max-size", "0x10", "good.jpg"}, "--max-size"},
+      {{"--max-size", "10x", "good.jpg"}, "--max-size"},
+      {{"--max-size", "1920x1080x3", "good.jpg"}, "--max-size"},
+      {std::vector<std::string>(1024, "good.jpg"), "1024 records"},
   };
   for (const auto& [refused, named] : refusals) {
-    std::vector<std::string> args = {"create", "-o", out};
+    std::vector<std::string> args = {"create", "-o", "out.scr"};
     args.insert(args.end(), refused.begin(), refused.end());
-    SCOPED_TRACE(named);
     ChildResult result = Showpack(args);
-    EXPECT_EQ(result.exitCode, 2);
+    EXPECT_EQ(result.exitCode, 2) << named;
     EXPECT_EQ(result.err.rfind("showpack", 0), 0u) << result.err;
     EXPECT_TRUE(Contains(result.err, named)) << result.err;
-    EXPECT_FALSE(fs::exists(out));
+    EXPECT_FALSE(fs::exists("out.scr")) << named;
   }
 
-  WriteFileBytes(out, "older");
-  ChildResult kept = Showpack({"create", "-o", out, good});
-  EXPECT_EQ(kept.exitCode, 2);
-  EXPECT_TRUE(Contains(kept.err, out)) << kept.err;
-  EXPECT_EQ(ReadFileBytes(out), "older");
-  EXPECT_EQ(Showpack({"create", "-o", out, "--force", good}).exitCode, 0);
-  EXPECT_EQ(ReadFileBytes(out).size(), 4096u);
-  for (const auto& entry : fs::directory_iterator(dir.path()))
-    EXPECT_FALSE(Contains(entry.path().filename().string(), "showpack")) << entry.path();
-}
-
-// 1023 records are the most a table holds; the player reads them all.
-TEST(ShowpackTest, CreateTakesAtMost1023Records) {
-  ScratchDir dir;
-  WriteFileBytes(dir / "p.jpg", Picture(400, 0));
-  // Relative names keep the command line within Windows' limit.
-  const fs::path saved = fs::current_path();
-  fs::current_path(dir.path());
-  std::vector<std::string> full = {"create", "-o",       "full.scr", "--name", "n", "--title",
-                                   "t",      "--credit", "c",        "--info", "i"};
-  full.insert(full.end(), 1019, "p.jpg");
-  ChildResult created = Showpack(full);
-  ChildResult listed = Showpack({"list", "full.scr"});
-  std::vector<std::string> tooMany = {"create", "-o", "over.scr"};
-  tooMany.insert(tooMany.end(), 1024, "p.jpg");
-  ChildResult refused = Showpack(tooMany);
-  const bool overWritten = fs::exists("over.scr");
-  fs::current_path(saved);
-
-  EXPECT_EQ(created.exitCode, 0) << created.err;
+  std::vector<std::string> full = {"create", "-o",       "out.scr", "--name", "n", "--title",
+                                   "t",      "--credit", "c",       "--info", "i"};
+  full.insert(full.end(), 1019, "good.jpg");
+  EXPECT_EQ(Showpack(full).exitCode, 0);
+  ChildResult listed = Showpack({"list", "out.scr"});
   EXPECT_TRUE(Contains(listed.out, "1022 Image")) << listed.out.substr(0, 400);
   EXPECT_TRUE(Contains(listed.out, "pictures: 1019"));
-  EXPECT_EQ(refused.exitCode, 2);
-  EXPECT_TRUE(Contains(refused.err, "1024 records")) << refused.err;
-  EXPECT_FALSE(overWritten);
+  // An existing file is replaced only when forced.
+  WriteFileBytes("out.scr", "older");
+  ChildResult kept = Showpack({"create", "-o", "out.scr", "good.jpg"});
+  EXPECT_EQ(kept.exitCode, 2);
+  EXPECT_TRUE(Contains(kept.err, "out.scr")) << kept.err;
+  EXPECT_EQ(ReadFileBytes("out.scr"), "older");
+  EXPECT_EQ(Showpack({"create", "-o", "out.scr", "--force", "good.jpg"}).exitCode, 0);
+  EXPECT_EQ(ReadFileBytes("out.scr").size(), 4096u);
+  for (const auto& entry : fs::directory_iterator("."))
+    EXPECT_FALSE(Contains(entry.path().filename().string(), "showpack")) << entry.path();
+  fs::current_path(saved);
 }
 
 // A table the tool would never write, after a picture at 0 and a GIF at
 // 0x1A0: a name, pictures that decode, do not, have an empty extent or run
 // past the file's end, a record of a type the player skips, a sound and the
-// same sound cut short.
-std::string OddShow() {
-  const std::string good = Picture(400, 0);
-  std::string file = good;
+// same sound cut short. Damaged, it gets the player's own message and exit
+// code 1; as it is, what the player would skip is reported.
+TEST(ShowpackTest, ReportsWhatThePlayerWouldRefuseOrSkip) {
+  ScratchDir dir;
+  std::string file = Picture(400, 0);
   file.resize(0x1A0, '\0');
   file += "GIF89a, not a JPEG";
-  const uint32_t table = uint32_t(file.size());
   AppendRecord(file, kShowName, 0, 0, Text("Damaged"));
   AppendRecord(file, kImage, 0, 400, "");
   AppendRecord(file, kImage, 0x1A0, 0x1B2, "");
@@ -291,14 +277,31 @@ std::string OddShow() {
   AppendRecord(file, kSound, 0, 0, Sound(200, 1));
   AppendRecord(file, kSound, 0, 0, Sound(200, 1).substr(0, 150));
   AppendTerminator(file);
-  AppendTrailer(file, table);
-  return file;
-}
-
-TEST(ShowpackTest, ListExtractAndCheckReportWhatThePlayerWouldSkip) {
-  ScratchDir dir;
+  AppendTrailer(file, 0x1B2);
   const std::string show = dir / "odd.scr";
-  WriteFileBytes(show, OddShow());
+  WriteFileBytes(show, file);
+  std::string flipped = file;
+  // The name's second payload byte: the checksum weighs the first by zero.
+  flipped[0x1B2 + kHeaderBytes + 1] ^= 0x01;
+  WriteFileBytes(dir / "flipped.scr", flipped);
+  file.back() ^= 0x40;
+  WriteFileBytes(dir / "trailer.scr", file);
+
+  for (const auto& [name, message] :
+       {std::pair<std::string, std::string>{"flipped.scr", "Corrupted scr file (OPC)!"},
+        {"trailer.scr", "Corrupted scr file (pointer)!"}}) {
+    for (const char* command : {"list", "extract", "check"}) {
+      SCOPED_TRACE(name + " " + command);
+      std::vector<std::string> args = {command, dir / name};
+      if (command == std::string("extract")) args.push_back(dir / "out");
+      ChildResult result = Showpack(args);
+      EXPECT_EQ(result.exitCode, 1);
+      EXPECT_TRUE(Contains(result.err, message)) << result.err;
+    }
+    EXPECT_FALSE(fs::exists(dir / "out"));
+  }
+  for (const char* command : {"list", "check"})
+    EXPECT_EQ(Showpack({command, dir / "missing.scr"}).exitCode, 2) << command;
 
   ChildResult listed = Showpack({"list", show});
   EXPECT_EQ(listed.exitCode, 0);
@@ -306,14 +309,12 @@ TEST(ShowpackTest, ListExtractAndCheckReportWhatThePlayerWouldSkip) {
   EXPECT_TRUE(Contains(listed.out, "pictures: 4"));
   EXPECT_TRUE(Contains(listed.err, "picture 3: its extent is empty")) << listed.err;
   EXPECT_TRUE(Contains(listed.err, "picture 4: its extent lies past the end")) << listed.err;
-
   ChildResult extracted = Showpack({"extract", show, dir / "out"});
   EXPECT_EQ(extracted.exitCode, 1);
   EXPECT_TRUE(Contains(extracted.err, "picture 4")) << extracted.err;
   EXPECT_EQ(ReadFileBytes(dir / "out/picture-001.jpg"), Picture(400, 0));
   EXPECT_FALSE(fs::exists(dir / "out/picture-004.jpg"));
   EXPECT_TRUE(fs::exists(dir / "out/show.txt"));
-
   ChildResult checked = Showpack({"check", show});
   EXPECT_EQ(checked.exitCode, 1);
   for (const char* line :
@@ -325,33 +326,6 @@ TEST(ShowpackTest, ListExtractAndCheckReportWhatThePlayerWouldSkip) {
     EXPECT_TRUE(Contains(checked.out, line)) << line << " missing from\n" << checked.out;
   EXPECT_FALSE(Contains(checked.out, "picture 1 "));
   EXPECT_FALSE(Contains(checked.out, "sound 1 "));
-}
-
-// A damaged package gets the player's own message and exit code 1; a missing one 2.
-TEST(ShowpackTest, CorruptPackagesGetThePlayersMessage) {
-  ScratchDir dir;
-  std::string flipped = OddShow(), badTrailer = flipped;
-  // The name's second payload byte: the checksum weighs the first by zero.
-  flipped[0x1B2 + kHeaderBytes + 1] ^= 0x01;
-  WriteFileBytes(dir / "flipped.scr", flipped);
-  badTrailer.back() ^= 0x40;
-  WriteFileBytes(dir / "trailer.scr", badTrailer);
-
-  for (const auto& [file, message] :
-       {std::pair<std::string, std::string>{"flipped.scr", "Corrupted scr file (OPC)!"},
-        {"trailer.scr", "Corrupted scr file (pointer)!"}}) {
-    for (const char* command : {"list", "extract", "check"}) {
-      SCOPED_TRACE(file + " " + command);
-      std::vector<std::string> args = {command, dir / file};
-      if (command == std::string("extract")) args.push_back(dir / "out");
-      ChildResult result = Showpack(args);
-      EXPECT_EQ(result.exitCode, 1);
-      EXPECT_TRUE(Contains(result.err, message)) << result.err;
-    }
-    EXPECT_FALSE(fs::exists(dir / "out"));
-  }
-  for (const char* command : {"list", "check"})
-    EXPECT_EQ(Showpack({command, dir / "missing.scr"}).exitCode, 2) << command;
 }
 
 // A folder as a camera leaves it: pictures with extensions in any case, in
