@@ -7,7 +7,6 @@
 #include <sys/stat.h>
 
 #include <filesystem>
-#include <memory>
 #include <regex>
 #include <set>
 #include <string>
@@ -32,57 +31,30 @@ bool IsExecutableFile(const std::string& path) {
   return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && (info.st_mode & S_IXOTH);
 }
 
-class ReleasePackageTest : public ::testing::Test {
- protected:
-  static void SetUpTestSuite() {
-    scratch_ = std::make_unique<ScratchDir>();
-    // Nothing that the tools or the programs keep may reach a real home.
-    for (const char* folder : {"home", "config", "data", "cache", "tmp"})
-      fs::create_directories(*scratch_ / folder);
-    SetEnv("HOME", *scratch_ / "home");
-    SetEnv("XDG_CONFIG_HOME", *scratch_ / "config");
-    SetEnv("XDG_DATA_HOME", *scratch_ / "data");
-    SetEnv("XDG_CACHE_HOME", *scratch_ / "cache");
-    SetEnv("TMPDIR", *scratch_ / "tmp");
-
-    install_ = RunChild(
-        {LUMIVANE_CMAKE, "--install", LUMIVANE_BUILD_DIR, "--prefix", *scratch_ / "prefix"});
-    package_ = RunChild({LUMIVANE_CPACK, "-G", "DEB", "--config",
-                         std::string(LUMIVANE_BUILD_DIR) + "/CPackConfig.cmake", "-B",
-                         *scratch_ / "package"});
-    for (const auto& entry : fs::directory_iterator(*scratch_ / "package"))
-      if (entry.path().extension() == ".deb") deb_ = entry.path().string();
-    if (!deb_.empty()) {
-      fields_ = RunChild({"/usr/bin/dpkg-deb", "--field", deb_}).out;
-      RunChild({"/usr/bin/dpkg-deb", "-x", deb_, *scratch_ / "root"});
-    }
+TEST(ReleasePackageTest, WhatTheInstallAndTheDebianPackageGiveAUser) {
+  ScratchDir scratch;
+  // Nothing that the tools or the programs keep may reach a real home.
+  for (const char* folder :
+       {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "TMPDIR"}) {
+    fs::create_directories(scratch / folder);
+    SetEnv(folder, scratch / folder);
   }
+  ChildResult install =
+      RunChild({LUMIVANE_CMAKE, "--install", LUMIVANE_BUILD_DIR, "--prefix", scratch / "prefix"});
+  ASSERT_EQ(install.exitCode, 0) << install.out << install.err;
+  ChildResult package =
+      RunChild({LUMIVANE_CPACK, "-G", "DEB", "--config",
+                std::string(LUMIVANE_BUILD_DIR) + "/CPackConfig.cmake", "-B", scratch / "package"});
+  ASSERT_EQ(package.exitCode, 0) << package.out << package.err;
+  std::string deb;
+  for (const auto& entry : fs::directory_iterator(scratch / "package"))
+    if (entry.path().extension() == ".deb") deb = entry.path().string();
+  ASSERT_NE(deb, "") << package.out;
+  const std::string fields = RunChild({"/usr/bin/dpkg-deb", "--field", deb}).out;
+  ASSERT_EQ(RunChild({"/usr/bin/dpkg-deb", "-x", deb, scratch / "root"}).exitCode, 0);
+  const std::string usr = scratch / "root/usr/";
 
-  static void TearDownTestSuite() { scratch_.reset(); }
-
-  void SetUp() override {
-    ASSERT_EQ(install_.exitCode, 0) << install_.out << install_.err;
-    ASSERT_EQ(package_.exitCode, 0) << package_.out << package_.err;
-    ASSERT_FALSE(deb_.empty()) << package_.out;
-  }
-
-  static std::string Unpacked(const std::string& path) { return *scratch_ / ("root/usr/" + path); }
-
-  static std::unique_ptr<ScratchDir> scratch_;
-  static ChildResult install_;
-  static ChildResult package_;
-  static std::string deb_;
-  static std::string fields_;
-};
-
-std::unique_ptr<ScratchDir> ReleasePackageTest::scratch_;
-ChildResult ReleasePackageTest::install_;
-ChildResult ReleasePackageTest::package_;
-std::string ReleasePackageTest::deb_;
-std::string ReleasePackageTest::fields_;
-
-TEST_F(ReleasePackageTest, InstallAndPackagePutEveryFileWhereItBelongs) {
-  for (const std::string& root : {*scratch_ / "prefix/", *scratch_ / "root/usr/"}) {
+  for (const std::string& root : {scratch / "prefix/", usr}) {
     SCOPED_TRACE(root);
     for (const char* program :
          {"lumivane", "lumivane-demo", "showpack", "lumivane-install-saver"}) {
@@ -106,34 +78,30 @@ TEST_F(ReleasePackageTest, InstallAndPackagePutEveryFileWhereItBelongs) {
     EXPECT_EQ(list.exitCode, 0) << list.err;
     EXPECT_THAT(list.out, HasSubstr("\npictures: 12\nsounds: 2\n"));
   }
-}
 
-TEST_F(ReleasePackageTest, PackageSaysWhatItIsAndDependsOnItsLibraries) {
-  EXPECT_THAT(fields_, AllOf(HasSubstr("Package: lumivane\n"), HasSubstr("Section: graphics\n"),
-                             HasSubstr("Description: picture slide-show screen saver\n "),
-                             Not(HasSubstr("Homepage:"))));
-  EXPECT_THAT(fields_, MatchesRegex("(.|\n)*Maintainer: [^\n]+ <[^\n]+@[^\n]+>\n(.|\n)*"));
+  EXPECT_THAT(fields, AllOf(HasSubstr("Package: lumivane\n"), HasSubstr("Section: graphics\n"),
+                            HasSubstr("Description: picture slide-show screen saver\n "),
+                            Not(HasSubstr("Homepage:"))));
+  EXPECT_THAT(fields, MatchesRegex("(.|\n)*Maintainer: [^\n]+ <[^\n]+@[^\n]+>\n(.|\n)*"));
   // The libraries' package names, from dpkg-shlibdeps.
   for (const char* library :
        {"libsdl2-2.0-0", "libgtk-3-0", "libx11-6", "libjpeg62-turbo \\(>= [^)]+\\)"}) {
-    EXPECT_THAT(fields_, MatchesRegex(std::string("(.|\n)*\nDepends: [^\n]*") + library +
-                                      "[^\n]*\n(.|\n)*"));
+    EXPECT_THAT(fields, MatchesRegex(std::string("(.|\n)*\nDepends: [^\n]*") + library +
+                                     "[^\n]*\n(.|\n)*"));
   }
-}
 
-// The manual pages read without a warning from groff; showpack's, written by
-// hand, names every command and option that its help prints.
-TEST_F(ReleasePackageTest, ManualPagesAreCleanAndComplete) {
+  // The manual pages read without a warning from groff; showpack's, written by
+  // hand, names every command and option that its help prints.
   for (const char* page : {"lumivane", "lumivane-demo", "showpack", "lumivane-install-saver"}) {
-    ChildResult text = RunChild({"/usr/bin/man", "--warnings", "-l",
-                                 Unpacked(std::string("share/man/man1/") + page + ".1.gz")});
+    ChildResult text =
+        RunChild({"/usr/bin/man", "--warnings", "-l", usr + "share/man/man1/" + page + ".1.gz"});
     EXPECT_EQ(text.exitCode, 0) << page;
     EXPECT_EQ(text.err, "") << page;
     EXPECT_THAT(text.out, HasSubstr("SYNOPSIS")) << page;
   }
-  ChildResult help = RunChild({Unpacked("bin/showpack"), "--help"});
+  ChildResult help = RunChild({usr + "bin/showpack", "--help"});
   ASSERT_EQ(help.exitCode, 0);
-  ChildResult page = RunChild({"/usr/bin/man", "-l", Unpacked("share/man/man1/showpack.1.gz")});
+  ChildResult page = RunChild({"/usr/bin/man", "-l", usr + "share/man/man1/showpack.1.gz"});
   std::regex word("showpack [a-z]+|--[a-z][a-z-]*");
   std::set<std::string> names;
   for (auto it = std::sregex_iterator(help.out.begin(), help.out.end(), word);
@@ -142,21 +110,19 @@ TEST_F(ReleasePackageTest, ManualPagesAreCleanAndComplete) {
   EXPECT_GT(names.size(), 10u);
   for (const std::string& name : names)
     EXPECT_THAT(page.out, HasSubstr(name));
-}
 
-TEST_F(ReleasePackageTest, PackagedProgramsRun) {
-  ChildResult installer = RunChild({Unpacked("bin/lumivane-install-saver")});
+  ChildResult installer = RunChild({usr + "bin/lumivane-install-saver"});
   EXPECT_EQ(installer.exitCode, 2);
   EXPECT_THAT(installer.err, StartsWith("usage: lumivane-install-saver PATH"));
 
   // A show appended to the stripped player still loads.
-  const std::string picture = *scratch_ / "picture.jpg", show = *scratch_ / "Show";
+  const std::string picture = scratch / "picture.jpg", show = scratch / "Show";
   JpegPicture shape;
   shape.width = 64;
   shape.height = 48;
   WriteJpeg(picture, shape, PhotoLikeRows(shape.width, shape.height, shape.components));
-  ChildResult create = RunChild({Unpacked("bin/showpack"), "create", "-o", show, "--player",
-                                 Unpacked("bin/lumivane"), "--name", "Show", picture});
+  ChildResult create = RunChild({usr + "bin/showpack", "create", "-o", show, "--player",
+                                 usr + "bin/lumivane", "--name", "Show", picture});
   ASSERT_EQ(create.exitCode, 0) << create.err;
   EXPECT_TRUE(IsExecutableFile(show));
 
@@ -167,7 +133,7 @@ TEST_F(ReleasePackageTest, PackagedProgramsRun) {
   const std::vector<std::string> player = {
       "/usr/bin/env",          "-u",
       "XSCREENSAVER_WINDOW",   "SDL_VIDEODRIVER=offscreen",
-      "SDL_AUDIODRIVER=dummy", "PATH=" + Unpacked("bin") + ":/usr/bin:/bin",
+      "SDL_AUDIODRIVER=dummy", "PATH=" + usr + "bin" + ":/usr/bin:/bin",
       "/usr/bin/timeout",      "2"};
   for (const std::vector<std::string>& command :
        {std::vector<std::string>{show, "/s"}, {"/bin/sh", "-c", "exec lumivane-demo --root"}}) {
