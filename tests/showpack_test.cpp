@@ -318,9 +318,9 @@ TEST(ShowpackTest, ReportsWhatThePlayerWouldRefuseOrSkip) {
   ChildResult checked = Showpack({"check", show});
   EXPECT_EQ(checked.exitCode, 1);
   for (const char* line :
-       {"picture 2 (0x000001A0-0x000001B2): skipped: the player cannot decode it\n",
-        "picture 3 (0x00000028-0x00000028): skipped: its extent is empty\n",
-        "picture 4 (0x00015F90-0x00016120): skipped: its extent lies past the end of the file\n",
+       {"picture 2 (0x000001A0-0x000001B2): skipped: the player cannot decode it",
+        "picture 3 (0x00000028-0x00000028): skipped: its extent is empty",
+        "picture 4 (0x00015F90-0x00016120): skipped: its extent lies past the end of the file",
         "sound 2 (150 bytes): skipped: ",
         "pictures: 4, sounds: 2; 3 pictures and 1 sounds would be skipped"})
     EXPECT_TRUE(Contains(checked.out, line)) << line << " missing from\n" << checked.out;
