@@ -498,9 +498,9 @@ TEST(ShowpackTest, MaxSizeShrinksLargerPicturesToFit) {
   large.height = 480;
   WriteJpeg(dir / "large.jpg", large, PhotoLikeRows(640, 480, 3));
   JpegPicture small;
-  small.width = 100;
+  small.width = 320;  // as wide as allowed
   small.height = 50;
-  WriteJpeg(dir / "small.jpg", small, SolidRows(100, "\x20\x80\xE0"));
+  WriteJpeg(dir / "small.jpg", small, SolidRows(320, "\x20\x80\xE0"));
   // Shrinking encodes anew anyway: the turn goes unremarked.
   ExpectPacked({"--max-size", "320x320"},
                {{dir / "large.jpg", "", 320, 240},
