@@ -182,9 +182,13 @@ std::string InstallerArgument(const char* line) {
   return path;
 }
 
+// rundll32 finds the entry with GetProcAddress, whose names must match in
+// case; the file name need not.
 bool IsInstallerCommand(const std::vector<std::string>& args) {
+  const size_t entry = std::strlen("desk.cpl,");
   return args.size() >= 2 && strcasecmp(args[0].c_str(), "rundll32.exe") == 0 &&
-         strcasecmp(args[1].c_str(), kInstallerCommand) == 0;
+         strncasecmp(args[1].c_str(), kInstallerCommand, entry) == 0 &&
+         args[1].compare(entry, std::string::npos, kInstallerCommand + entry) == 0;
 }
 
 }  // namespace

@@ -30,14 +30,10 @@ TEST(ShowpackProgressTest, ALinePerPictureOnATerminalOnly) {
   ChildResult onTerminal = RunChild({"/usr/bin/script", "-qec", command, "/dev/null"});
   ASSERT_EQ(onTerminal.exitCode, 0) << onTerminal.out;
   // script passes the terminal's output on, stderr included, with CR LF.
-  const std::string& shown = onTerminal.out;
-  EXPECT_TRUE(Contains(shown, "[1/3] IMG_9.jpg  ")) << shown;
-  EXPECT_TRUE(Contains(shown, "[2/3] IMG_10.jpg  ")) << shown;
-  EXPECT_TRUE(Contains(shown, " \u2192 ")) << shown;
-  EXPECT_TRUE(Contains(shown, "shrunk from 1200x900 to 600x450 at quality 90")) << shown;
-  EXPECT_TRUE(Contains(shown, "[3/3] IMG_11.jpg  ")) << shown;
-  EXPECT_TRUE(Contains(shown, "turned upright (lossless)")) << shown;
-  EXPECT_TRUE(Contains(shown, "pictures: 3, sounds: 0;")) << shown;
+  for (const char* part : {"[1/3] IMG_9.jpg  ", "[2/3] IMG_10.jpg  ", " \u2192 ",
+                           "shrunk from 1200x900 to 600x450 at quality 90", "[3/3] IMG_11.jpg  ",
+                           "turned upright (lossless)", "pictures: 3, sounds: 0;"})
+    EXPECT_TRUE(Contains(onTerminal.out, part)) << part << " missing from\n" << onTerminal.out;
 
   ChildResult piped = RunChild({"/bin/sh", "-c", command + " --force"});
   ASSERT_EQ(piped.exitCode, 0) << piped.err;
