@@ -1,9 +1,10 @@
 // One full-screen saver-like window and its message loop, for tests that
-// reach it from another process. Prints "ready <handle> <found>" once the
-// window exists (found: 1 when FindWindowA in this process finds it), then
+// reach it from another process. Prints "ready <handle> <found> <pid>" once
+// the window exists (found: 1 when FindWindowA in this process finds it), then
 // "close" and "destroy" as those messages arrive, and exits with the quit
 // message's code. With "--gone" as third argument, it destroys its window
 // first and then waits, windowless, for ten seconds.
+#include <unistd.h>
 #include <cstdio>
 #include <cstring>
 
@@ -38,13 +39,13 @@ int main(int argc, char** argv) {
   bool found = FindWindowA(argv[1], argv[2]) == window;
   if (argc > 3 && std::strcmp(argv[3], "--gone") == 0) {
     DestroyWindow(window);
-    std::printf("ready 0 %d\n", found);
+    std::printf("ready 0 %d %d\n", found, int(getpid()));
     std::fflush(stdout);
     Sleep(10000);
     return 5;
   }
-  std::printf("ready %lu %d\n", static_cast<unsigned long>(reinterpret_cast<uintptr_t>(window)),
-              found);
+  std::printf("ready %lu %d %d\n", static_cast<unsigned long>(reinterpret_cast<uintptr_t>(window)),
+              found, int(getpid()));
   std::fflush(stdout);
   MSG msg;
   while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
