@@ -25,12 +25,14 @@ std::vector<Logged> logged;
 LRESULT createResult = 0;
 bool validatePaint = true;
 CREATESTRUCTA createSeen;
+std::string createName;  // the structure's copy is gone once creation ends
 RECT clientDuringCreate;
 
 LRESULT CALLBACK RecordingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   logged.push_back(Logged{window, message, wParam});
   if (message == WM_CREATE) {
     createSeen = *reinterpret_cast<const CREATESTRUCTA*>(lParam);
+    createName = createSeen.lpszName;
     GetClientRect(window, &clientDuringCreate);
     return createResult;
   }
@@ -116,7 +118,7 @@ TEST_F(WindowTest, CreationAndDestructionSendTheirMessagesInOrder) {
   EXPECT_EQ((std::vector<int>{createSeen.x, createSeen.y, createSeen.cx, createSeen.cy}),
             (std::vector<int>{10, 20, 160, 120}));
   EXPECT_TRUE(DWORD(createSeen.style) & WS_POPUP);
-  EXPECT_STREQ(createSeen.lpszName, "window test");
+  EXPECT_EQ(createName, "window test");
   EXPECT_EQ(clientDuringCreate.right * 1000 + clientDuringCreate.bottom, 160120);
   EXPECT_EQ(Client(window), "0 0 160 120");
   HWND child = Create(WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 4, 6, 30, 20, window);

@@ -1,11 +1,12 @@
-// Input from a person on the GTK dialog, made by xdotool on the X display: a
-// click on a check box and on OK, and Escape, reach the dialog procedure as
-// WM_COMMAND; a screenshot taken meanwhile shows the dialog drawn.
+// Input from a person on the GTK dialog, made by xdotool on the X display:
+// keys and a click reach the dialog procedure as WM_COMMAND; a screenshot
+// taken meanwhile shows the dialog drawn.
 #include <gtest/gtest.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -18,21 +19,19 @@ extern char** environ;
 
 namespace {
 
-struct Command {
-  int id;
-  int code;
-  bool fromControl;  // lParam is the control with that id
-};
+// A WM_COMMAND as the procedure saw it; fromControl: lParam is the control with that id.
+std::string Command(int id, int code, bool fromControl) {
+  return std::to_string(id) + "/" + std::to_string(code) + (fromControl ? " from the control" : "");
+}
 
 // The test's plan and what the procedure saw.
 struct PersonRun {
   std::string title;
-  std::string shot;  // where the screenshot goes; none when empty
-  // Points to click, in dialog units of the client area, in order.
-  std::vector<POINT> clicks;
-  std::vector<std::string> keys;  // xdotool's names, typed after the clicks
-  std::vector<Command> commands;
-  UINT resizeCheckAtOk = BST_UNCHECKED;
+  std::string shot;  // where the screenshot goes
+  // xdotool's key names, or points to click in dialog units of the client area.
+  std::vector<std::string> steps;
+  std::vector<std::string> commands;
+  UINT resizeCheckAtCancel = BST_UNCHECKED;
   std::string listTextAtCancel;
   pid_t person = 0;  // the xdotool script
 };
@@ -43,22 +42,24 @@ std::string Quoted(const std::string& text) {
 }
 
 // Starts xdotool in the background: it waits for the dialog's X window,
-// takes the screenshot, then clicks and types. When the dialog is still there
+// takes the screenshot, then types and clicks. When the dialog is still there
 // five seconds later, because input went astray, it presses Escape.
 void StartPerson(HWND dialog) {
   std::string title = Quoted("^" + run.title + "$");
   std::string script = "w=$(timeout 20 xdotool search --sync --onlyvisible --name " + title +
-                       " | head -n 1); [ -n \"$w\" ] || exit 1; sleep 0.5; ";
-  if (!run.shot.empty()) script += "import -window \"$w\" " + Quoted(run.shot) + "; ";
-  for (POINT point : run.clicks) {
-    RECT place = {point.x, point.y, point.x, point.y};
+                       " | head -n 1); [ -n \"$w\" ] || exit 1; sleep 0.5; import -window \"$w\" " +
+                       Quoted(run.shot) + "; ";
+  for (const std::string& step : run.steps) {
+    int x, y;
+    if (std::sscanf(step.c_str(), "%d,%d", &x, &y) != 2) {
+      script += "xdotool windowfocus --sync \"$w\" key " + step + "; sleep 0.2; ";
+      continue;
+    }
+    RECT place = {x, y, x, y};
     MapDialogRect(dialog, &place);
     script += "xdotool mousemove --window \"$w\" " + std::to_string(place.left) + " " +
               std::to_string(place.top) + " click 1; sleep 0.3; ";
   }
-  if (!run.keys.empty()) script += "xdotool windowfocus --sync \"$w\"; ";
-  for (const std::string& key : run.keys)
-    script += "xdotool key " + key + "; sleep 0.2; ";
   script += "for i in $(seq 50); do xdotool search --name " + title +
             " >/dev/null || exit 0; sleep 0.1; done; ";
   script += "xdotool windowfocus --sync \"$w\" key Escape";
@@ -84,15 +85,14 @@ INT_PTR CALLBACK PersonProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
     case WM_COMMAND: {
       int id = LOWORD(wParam);
       run.commands.push_back(
-          {id, HIWORD(wParam),
-           lParam != 0 && reinterpret_cast<HWND>(lParam) == GetDlgItem(dialog, id)});
-      if (id == IDC_OK) run.resizeCheckAtOk = IsDlgButtonChecked(dialog, IDC_RESIZE);
+          Command(id, HIWORD(wParam), lParam != 0 && HWND(lParam) == GetDlgItem(dialog, id)));
       if (id == IDCANCEL) {
         char text[8] = "";
         SendMessageA(GetDlgItem(dialog, IDC_REDRAW_SPEED), WM_GETTEXT, sizeof text, LPARAM(text));
         run.listTextAtCancel = text;
+        run.resizeCheckAtCancel = IsDlgButtonChecked(dialog, IDC_RESIZE);
+        EndDialog(dialog, id);
       }
-      if (id == IDC_OK || id == IDCANCEL) EndDialog(dialog, id);
       return TRUE;
     }
     default:
@@ -100,44 +100,31 @@ INT_PTR CALLBACK PersonProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
   }
 }
 
-class DialogInputTest : public testing::Test {
- protected:
-  void SetUp() override {
-    const char* display = std::getenv("DISPLAY");
-    if (display == nullptr || *display == '\0' ||
-        std::system("command -v xdotool >/dev/null") != 0 ||
-        std::system("command -v import >/dev/null") != 0) {
-      GTEST_SKIP() << "needs an X display, xdotool and ImageMagick";
-    }
-    run = PersonRun();
-    static int count = 0;
-    run.title = "Dialog input test " + std::to_string(getpid()) + "." + std::to_string(++count);
+// The first list has the focus: Down chooses its next entry, which the
+// procedure hears of. Enter away from a push button asks for IDOK, which the
+// template has no control for; the procedure decides, and this one stays open.
+// A click on the Resize box's text ticks it; Escape asks to cancel.
+TEST(DialogInputTest, KeysAndClicksReachTheProcedureAndTheDialogIsDrawn) {
+  const char* display = std::getenv("DISPLAY");
+  if (display == nullptr || *display == '\0' || std::system("command -v xdotool >/dev/null") != 0 ||
+      std::system("command -v import >/dev/null") != 0) {
+    GTEST_SKIP() << "needs an X display, xdotool and ImageMagick";
   }
-
-  // Runs the dialog, and waits for the script to end, so that it cannot
-  // reach the next test's dialog.
-  INT_PTR RunDialog() {
-    INT_PTR result = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_SETTINGS),
-                                     nullptr, PersonProc, 0);
-    if (run.person > 0) waitpid(run.person, nullptr, 0);
-    return result;
-  }
-};
-
-TEST_F(DialogInputTest, ClicksReachTheProcedureAndTheDialogIsDrawn) {
   ScratchDir dir;
+  run.title = "Dialog input test " + std::to_string(getpid());
   run.shot = dir / "dialog.png";
-  run.clicks = {{14 + 30, 41 + 5}, {211 + 20, 143 + 7}};  // Resize's text, then OK's middle
-  EXPECT_EQ(RunDialog(), IDC_OK);
-
-  ASSERT_EQ(run.commands.size(), 2u);
-  EXPECT_EQ(run.commands[0].id, IDC_RESIZE);
-  EXPECT_EQ(run.commands[0].code, BN_CLICKED);
-  EXPECT_TRUE(run.commands[0].fromControl);
-  EXPECT_EQ(run.commands[1].id, IDC_OK);
-  EXPECT_EQ(run.commands[1].code, BN_CLICKED);
-  EXPECT_TRUE(run.commands[1].fromControl);
-  EXPECT_EQ(run.resizeCheckAtOk, BST_CHECKED);
+  run.steps = {"Down", "Return", "44,46", "Escape"};
+  EXPECT_EQ(DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_SETTINGS), nullptr,
+                            PersonProc, 0),
+            IDCANCEL);
+  // The script ends before the next test can start a dialog of its own.
+  waitpid(run.person, nullptr, 0);
+  EXPECT_EQ(run.commands,
+            (std::vector<std::string>{
+                Command(IDC_REDRAW_SPEED, CBN_SELCHANGE, true), Command(IDOK, BN_CLICKED, false),
+                Command(IDC_RESIZE, BN_CLICKED, true), Command(IDCANCEL, BN_CLICKED, false)}));
+  EXPECT_EQ(run.listTextAtCancel, "16");
+  EXPECT_EQ(run.resizeCheckAtCancel, BST_CHECKED);
 
   // Drawn: text and frames in many shades, and the cog's pure blue hub from
   // icon 102.
@@ -148,53 +135,19 @@ TEST_F(DialogInputTest, ClicksReachTheProcedureAndTheDialogIsDrawn) {
   EXPECT_GT(std::atoi(blue.out.c_str()), 0);
 }
 
-TEST_F(DialogInputTest, EscapeAsksToCancel) {
-  run.keys = {"Escape"};
-  EXPECT_EQ(RunDialog(), IDCANCEL);
-  ASSERT_EQ(run.commands.size(), 1u);
-  EXPECT_EQ(run.commands[0].id, IDCANCEL);
-  // The template has no control with IDCANCEL's id.
-  EXPECT_FALSE(run.commands[0].fromControl);
-}
-
-// The first list has the focus: Down chooses its next entry, which the
-// procedure hears of. Enter away from a push button asks for IDOK, which the
-// template has no control for; the procedure decides, and this one stays open
-// for Escape.
-TEST_F(DialogInputTest, KeysChooseInTheListAndAskForOk) {
-  run.keys = {"Down", "Return", "Escape"};
-  EXPECT_EQ(RunDialog(), IDCANCEL);
-  ASSERT_EQ(run.commands.size(), 3u);
-  EXPECT_EQ(run.commands[0].id, IDC_REDRAW_SPEED);
-  EXPECT_EQ(run.commands[0].code, CBN_SELCHANGE);
-  EXPECT_TRUE(run.commands[0].fromControl);
-  EXPECT_EQ(run.commands[1].id, IDOK);
-  EXPECT_EQ(run.commands[1].code, BN_CLICKED);
-  EXPECT_FALSE(run.commands[1].fromControl);
-  EXPECT_EQ(run.commands[2].id, IDCANCEL);
-  EXPECT_EQ(run.listTextAtCancel, "16");
-}
-
 // Without a display the dialog cannot be made: DialogBoxParamA answers -1.
-// GTK opens its display once per process, so a child of this program tries.
-TEST(DialogWithoutDisplayTest, DialogBoxParamAFails) {
-  if (std::getenv("DIALOG_INPUT_TEST_CHILD") != nullptr) {
-    EXPECT_EQ(DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_SETTINGS), nullptr,
-                              PersonProc, 0),
-              -1);
-    return;
-  }
-  const char* display = std::getenv("DISPLAY");
-  std::string saved = display != nullptr ? display : "";
-  UnsetEnv("DISPLAY");
-  UnsetEnv("WAYLAND_DISPLAY");
-  SetEnv("DIALOG_INPUT_TEST_CHILD", "1");
-  ChildResult child = RunChild({BuildProgram("dialog_input_test"),
-                                "--gtest_filter=DialogWithoutDisplayTest.DialogBoxParamAFails"});
-  UnsetEnv("DIALOG_INPUT_TEST_CHILD");
-  if (display != nullptr) SetEnv("DISPLAY", saved);
-  EXPECT_EQ(child.exitCode, 0) << child.out << child.err;
-  EXPECT_NE(child.out.find("[  PASSED  ] 1 test"), std::string::npos) << child.out;
+// GTK opens its display once per process, so a process of its own tries.
+TEST(DialogWithoutDisplayDeathTest, DialogBoxParamAFails) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        UnsetEnv("DISPLAY");
+        UnsetEnv("WAYLAND_DISPLAY");
+        std::exit(int(DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_SETTINGS),
+                                      nullptr, PersonProc, 0)) +
+                  1);
+      },
+      ::testing::ExitedWithCode(0), "");
 }
 
 }  // namespace

@@ -9,13 +9,11 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <functional>
 #include <sstream>
 #include <string>
@@ -80,21 +78,25 @@ HWND CreateIn(HWND parent, const char* title, DWORD style, int x, int y, int wid
                          GetModuleHandleA(nullptr), nullptr);
 }
 
+void RegisterLoggingClass() {
+  static bool registered = false;  // classes outlive repeated tests
+  if (registered) return;
+  registered = true;
+  WNDCLASSA windowClass = {};
+  windowClass.style = CS_DBLCLKS;
+  windowClass.lpfnWndProc = LoggingProc;
+  windowClass.hInstance = GetModuleHandleA(nullptr);
+  windowClass.hIcon = LoadIconA(windowClass.hInstance, MAKEINTRESOURCEA(IDI_PROGRAM));
+  windowClass.lpszClassName = kClassName;
+  ASSERT_NE(RegisterClassA(&windowClass), 0);
+}
+
 class DisplayTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     if (!HaveDisplay()) return;
     UnsetEnv("SDL_VIDEODRIVER");
-    static bool registered = false;
-    if (registered) return;
-    registered = true;
-    WNDCLASSA windowClass = {};
-    windowClass.style = CS_DBLCLKS;
-    windowClass.lpfnWndProc = LoggingProc;
-    windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.hIcon = LoadIconA(windowClass.hInstance, MAKEINTRESOURCEA(IDI_PROGRAM));
-    windowClass.lpszClassName = kClassName;
-    ASSERT_NE(RegisterClassA(&windowClass), 0);
+    RegisterLoggingClass();
   }
   void SetUp() override {
     if (!HaveDisplay()) GTEST_SKIP() << "needs an X display and xdotool";
@@ -416,92 +418,36 @@ TEST_F(DisplayTest, EveryDrawingCallReachesTheScreenWhereItDrew) {
   DestroyWindow(child);
 }
 
-// The probe program in a process of its own (with no display at all when
-// `offscreen`); its first line's words: "ready", its handle, whether it found
-// itself, its process id.
-struct Probe {
-  Probe(const std::string& args, bool offscreen)
-      : out(popen(("exec timeout -s KILL 20 " +
-                   std::string(offscreen ? "env -u DISPLAY SDL_VIDEODRIVER=offscreen " : "") +
-                   BuildProgram("window_probe") + " " + args)
-                      .c_str(),
-                  "r")) {}
-  ~Probe() {
-    if (out != nullptr) pclose(out);
-  }
-  std::string Line() {
-    char line[128] = "";
-    if (out == nullptr || std::fgets(line, sizeof line, out) == nullptr) return "";
-    return std::string(line, std::strcspn(line, "\n"));
-  }
-  // The wait status once the probe ended.
-  int End() {
-    int status = pclose(out);
-    out = nullptr;
-    return status;
-  }
-  FILE* out;
-};
-
-struct Ready {
-  std::string word;
-  unsigned long handle = 0;
-  int found = 0, pid = 0;
-};
-
-Ready ReadyLine(Probe& probe) {
-  Ready ready;
-  std::istringstream(probe.Line()) >> ready.word >> ready.handle >> ready.found >> ready.pid;
-  if (ready.pid <= 0) ready.word = "no process id";  // kill() must not reach our own group
-  return ready;
-}
-
-TEST_F(DisplayTest, AnotherProgramsWindowIsFoundAndItsSignalClosesIt) {
-  Probe probe("LumivaneProbeClass 'Probe Saver'", false);
-  Ready ready = ReadyLine(probe);
-  ASSERT_EQ(ready.word, "ready");
-  EXPECT_EQ(ready.found, 1);
-  HWND found = FindWindowA("lumivaneprobeclass", "Probe Saver");
-  ASSERT_NE(found, nullptr);
-  // Not a handle of ours: the X window's id.
-  EXPECT_LT(reinterpret_cast<uintptr_t>(found), uintptr_t(1) << 29);
-  EXPECT_NE(reinterpret_cast<uintptr_t>(found), ready.handle);
-  EXPECT_EQ(FindWindowA("LumivaneProbeClass", "Another Title"), nullptr);
-  EXPECT_TRUE(IsWindow(found));
-  RECT client;
-  ASSERT_TRUE(GetClientRect(found, &client));
-  EXPECT_EQ(client.right, GetSystemMetrics(SM_CXSCREEN));
-  EXPECT_EQ(client.bottom, GetSystemMetrics(SM_CYSCREEN));
-  EXPECT_TRUE(SetForegroundWindow(found));
-  EXPECT_FALSE(PostMessageA(found, WM_CLOSE, 0, 0));  // messages do not cross processes
-
-  kill(ready.pid, SIGTERM);
-  EXPECT_EQ(probe.Line(), "close");
-  EXPECT_EQ(probe.Line(), "destroy");
-  EXPECT_EQ(probe.End(), 0);
-  EXPECT_TRUE(PumpUntil([&] { return !IsWindow(found); }));
-}
-
-TEST(OffscreenTest, WindowsWorkAndInterruptingClosesThem) {
-  Probe probe("LumivaneProbeClass 'Offscreen Saver'", true);
-  Ready ready = ReadyLine(probe);
-  ASSERT_EQ(ready.word, "ready");
-  EXPECT_EQ(ready.found, 1);
-  kill(ready.pid, SIGINT);
-  EXPECT_EQ(probe.Line(), "close");
-  EXPECT_EQ(probe.Line(), "destroy");
-  EXPECT_EQ(probe.End(), 0);
-}
-
-TEST(OffscreenTest, WithoutAWindowASignalEndsTheProgramAsUsual) {
-  Probe probe("LumivaneProbeClass 'Gone Saver' --gone", true);
-  EXPECT_EQ(probe.Line(), "destroy");
-  Ready ready = ReadyLine(probe);
-  ASSERT_EQ(ready.word, "ready");
-  kill(ready.pid, SIGTERM);
-  int status = probe.End();
-  ASSERT_TRUE(WIFSIGNALED(status));
-  EXPECT_EQ(WTERMSIG(status), SIGTERM);
+// In a process of its own with no display at all: SIGINT (as SIGTERM) comes
+// as the window's close, and with no window left the signal ends the program.
+TEST(OffscreenDeathTest, SignalsCloseTheWindowsOrEndTheProgram) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  auto open = [] {
+    UnsetEnv("DISPLAY");
+    SetEnv("SDL_VIDEODRIVER", "offscreen");
+    RegisterLoggingClass();
+    return CreateIn(nullptr, "Offscreen Saver", WS_POPUP | WS_VISIBLE, 0, 0, 64, 48);
+  };
+  EXPECT_EXIT(
+      {
+        HWND window = open();
+        bool found = FindWindowA(kClassName, "Offscreen Saver") == window;
+        raise(SIGINT);
+        PumpUntil([] { return Find(WM_DESTROY) != nullptr; });
+        const Logged* close = Find(WM_CLOSE);
+        std::fprintf(stderr, "found %d, %s\n", found,
+                     close != nullptr && Find(WM_DESTROY) > close ? "closed" : "open");
+        std::exit(0);
+      },
+      ::testing::ExitedWithCode(0), "found 1, closed");
+  EXPECT_EXIT(
+      {
+        DestroyWindow(open());
+        raise(SIGTERM);
+        Sleep(2000);
+        std::exit(5);
+      },
+      ::testing::KilledBySignal(SIGTERM), "");
 }
 
 }  // namespace
