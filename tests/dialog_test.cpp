@@ -31,13 +31,9 @@ LRESULT Send(HWND dialog, int id, UINT message, WPARAM wParam, LPARAM lParam = 0
 }
 
 // What the procedure saw, for the test to check once the dialog is gone.
-struct Seen {
-  int initCalls = 0, postedCommands = 0, cancels = 0;
-  bool destroyed = false;
-  HWND owner = nullptr;
-  BOOL ownerEnabledDuring = TRUE;
-};
-Seen seen;
+std::string events;
+HWND owner = nullptr;
+BOOL ownerEnabledDuring = TRUE;
 constexpr int kPostedCommand = 4321;
 constexpr LPARAM kInitParam = 0x1234;
 
@@ -45,7 +41,7 @@ void WorkControls(HWND dialog, WPARAM firstTabStop, LPARAM initParam) {
   EXPECT_EQ(initParam, kInitParam);
   EXPECT_EQ(GetDlgItem(dialog, 4242), nullptr);
   EXPECT_EQ(reinterpret_cast<HWND>(firstTabStop), GetDlgItem(dialog, IDC_REDRAW_SPEED));
-  seen.ownerEnabledDuring = IsWindowEnabled(seen.owner);
+  ownerEnabledDuring = IsWindowEnabled(owner);
   // The template's texts, the sign in the ANSI code page.
   EXPECT_EQ(TextOf(dialog) + "|" + TextOf(dialog, IDC_CREDIT_SIGN) + "|" +
                 TextOf(dialog, IDC_RESIZE) + "|" + TextOf(dialog, IDC_SHOW_TITLE) + "|" +
@@ -108,28 +104,28 @@ void WorkControls(HWND dialog, WPARAM firstTabStop, LPARAM initParam) {
 INT_PTR CALLBACK WorkingProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_INITDIALOG:
-      ++seen.initCalls;
+      events += "init ";
       WorkControls(dialog, wParam, lParam);
       return TRUE;
     case WM_COMMAND:
       if (LOWORD(wParam) == IDCANCEL) {
-        ++seen.cancels;
+        events += "cancel ";
         EXPECT_EQ(lParam, 0);  // the template has no control with that id
         EXPECT_TRUE(EndDialog(dialog, 77));
         return TRUE;
       }
       if (LOWORD(wParam) != kPostedCommand) return FALSE;
-      ++seen.postedCommands;
+      events += "posted ";
       EXPECT_EQ(HIWORD(wParam), BN_CLICKED);
       EXPECT_EQ(Send(dialog, IDC_PRODUCT, BM_GETIMAGE, IMAGE_ICON), LRESULT(ProgramIcon()));
       // What the dialog showed stays until it ends.
       EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_MUTE), BST_CHECKED);
       // Closing, as by the close box, comes back as a posted IDCANCEL.
       SendMessageA(dialog, WM_CLOSE, 0, 0);
-      EXPECT_EQ(seen.cancels, 0);
+      EXPECT_EQ(events, "init posted ");
       return TRUE;
     case WM_DESTROY:
-      seen.destroyed = true;
+      events += "destroy";
       return FALSE;
     default:
       return FALSE;
@@ -155,17 +151,14 @@ TEST_F(DialogTest, SettingsTemplateRunsWithEveryControlAndDisablesItsOwner) {
   windowClass.hIcon = ProgramIcon();
   windowClass.lpszClassName = "DialogTestOwner";
   ASSERT_NE(RegisterClassA(&windowClass), 0);
-  HWND owner = CreateWindowExA(0, "DialogTestOwner", "Owner", WS_POPUP, 0, 0, 40, 30, nullptr,
-                               nullptr, Instance(), nullptr);
+  owner = CreateWindowExA(0, "DialogTestOwner", "Owner", WS_POPUP, 0, 0, 40, 30, nullptr, nullptr,
+                          Instance(), nullptr);
   ASSERT_NE(owner, nullptr);
-  seen = Seen();
-  seen.owner = owner;
   EXPECT_EQ(
       DialogBoxParamA(Instance(), MAKEINTRESOURCEA(IDD_SETTINGS), owner, WorkingProc, kInitParam),
       77);
-  EXPECT_EQ(seen.initCalls * 100 + seen.postedCommands * 10 + seen.cancels, 111);
-  EXPECT_TRUE(seen.destroyed);
-  EXPECT_FALSE(seen.ownerEnabledDuring);
+  EXPECT_EQ(events, "init posted cancel destroy");
+  EXPECT_FALSE(ownerEnabledDuring);
   EXPECT_TRUE(IsWindowEnabled(owner));
   DestroyWindow(owner);
 }

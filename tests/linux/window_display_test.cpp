@@ -136,7 +136,7 @@ TEST_F(DisplayTest, KeysComeAsKeyMessagesWithTheirCharacters) {
   // Released, was down.
   EXPECT_TRUE(Find(WM_KEYUP)->wParam == 'A' && DWORD(Find(WM_KEYUP)->lParam) == 0xC01E0001u);
 
-  // With Alt held, keys are system keys; the last letter is a letter too.
+  // With Alt held, keys are system keys.
   logged.clear();
   Xdotool({"key", "alt+z"});
   ASSERT_TRUE(PumpUntil([] { return Find(WM_SYSKEYUP) != nullptr || Find(WM_KEYUP) != nullptr; }));
