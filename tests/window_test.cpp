@@ -278,8 +278,8 @@ TEST_F(WindowTest, FindWindowMatchesTopLevelWindowsByClassAndTitleInAnyCase) {
   EXPECT_EQ(FindWindowA(kClassName, "LUMIVANEFINDWINDOWTITLE"), window);
   EXPECT_EQ(FindWindowA(kClassName, "LumivaneFindWindowOther"), nullptr);
   EXPECT_EQ(FindWindowA("LumivaneNoSuchClass", title), nullptr);
-  EXPECT_EQ(FindWindowA(kClassName, "LumivaneFindWindowChild"),
-            nullptr);  // children are not searched
+  // Children are not searched.
+  EXPECT_EQ(FindWindowA(kClassName, "LumivaneFindWindowChild"), nullptr);
 
   // Texts go through messages; a short buffer takes what fits and the terminator.
   char text[64] = "unchanged";
