@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <regex>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -298,19 +299,16 @@ TEST_F(WindowTest, FindWindowMatchesTopLevelWindowsByClassAndTitleInAnyCase) {
 TEST_F(WindowTest, TranslateMessagePostsTheCharacterOfATypingKey) {
   HWND window = Create(WS_POPUP, 0, 0, 30, 30);
   Drain();
-  struct Key {
-    WPARAM vk;
-    UINT scan;
-    char typed;
-  };
   MSG msg;
-  for (Key key : {Key{'A', 0x1E, 'a'}, Key{'7', 0x08, '7'}, Key{VK_RETURN, 0x1C, '\r'}}) {
-    MSG down = {window, WM_KEYDOWN, key.vk, LPARAM(1 | key.scan << 16), GetTickCount(), {0, 0}};
+  // Virtual key, scan code, character.
+  for (auto [vk, scan, typed] : {std::tuple<WPARAM, UINT, WPARAM>{'A', 0x1E, 'a'},
+                                 {'7', 0x08, '7'},
+                                 {VK_RETURN, 0x1C, '\r'}}) {
+    MSG down = {window, WM_KEYDOWN, vk, LPARAM(1 | scan << 16), GetTickCount(), {0, 0}};
     EXPECT_TRUE(TranslateMessage(&down));
-    ASSERT_TRUE(PeekMessageA(&msg, window, 0, 0, PM_REMOVE)) << key.typed;
-    EXPECT_EQ(msg.message, WM_CHAR);
-    EXPECT_EQ(msg.wParam, WPARAM(static_cast<unsigned char>(key.typed)));
-    EXPECT_EQ(msg.lParam, down.lParam);
+    ASSERT_TRUE(PeekMessageA(&msg, window, 0, 0, PM_REMOVE)) << typed;
+    EXPECT_TRUE(msg.message == WM_CHAR && msg.wParam == typed && msg.lParam == down.lParam)
+        << typed;
   }
   MSG up = {window, WM_KEYUP, 'A', LPARAM(0xC01E0001), GetTickCount(), {0, 0}};
   EXPECT_TRUE(TranslateMessage(&up));
