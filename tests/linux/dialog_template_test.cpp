@@ -4,6 +4,7 @@
 // build links, so this checks both; the layer's resource reader finds them.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -13,44 +14,37 @@
 
 namespace {
 
-struct Control {
-  int id;
-  WORD classAtom;
-  DWORD style;
-  DWORD exStyle;
-  int x, y, cx, cy;
-  std::string text;  // Windows-1252; "#102" names an icon resource
+// Id, class atom, style, extended style, place, size and text (Windows-1252;
+// "#102" names an icon resource), in hexadecimal where Windows' headers are.
+const std::vector<std::string> kExpected = {
+    "1008 85 50210003 0 87,22 34x70 ",
+    "1016 85 50210003 0 211,22 34x70 ",
+    "1005 80 50010003 0 14,41 109x10 Resize images to fit to screen",
+    "1017 80 50010003 0 137,41 63x10 Shuffle images",
+    "1009 80 50010003 0 14,54 109x10 Use effects",
+    "1018 80 50010003 0 137,54 63x10 Mute sounds",
+    "2006 80 50010000 0 211,143 40x14 OK",
+    "2007 80 50010000 0 211,161 40x14 Cancel",
+    "1013 80 50010000 0 211,179 40x14 ReadMe",
+    "1014 80 50000f40 20 10,151 29x25 Button1",
+    "101 80 50000007 0 4,6 247x66 User Configuration",
+    "1004 82 5002000c 0 65,164 131x8 Line1",
+    "102 82 50020000 0 55,164 8x8 \xA9",
+    "1003 82 50020000 0 55,178 142x8 Line2",
+    "-1 82 50020000 0 13,25 70x8 Redraw Speed (sec.):",
+    "1015 82 50020000 0 55,150 142x8 Screen Saver",
+    "-1 80 50000007 0 45,136 161x57 ",
+    "-1 82 50000003 0 220,46 20x20 #102",
+    "-1 82 50020000 0 137,24 72x8 Sounds pause (sec.):",
 };
 
-constexpr DWORD kChild = WS_CHILD | WS_VISIBLE;
-constexpr WORD kButton = 0x80, kStatic = 0x82, kComboBox = 0x85;
-constexpr DWORD kList = kChild | CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP;
-constexpr DWORD kCheck = kChild | BS_AUTOCHECKBOX | WS_TABSTOP;
-constexpr DWORD kPush = kChild | BS_PUSHBUTTON | WS_TABSTOP;
-constexpr DWORD kText = kChild | SS_LEFT | WS_GROUP;
-
-const std::vector<Control> kExpected = {
-    {IDC_REDRAW_SPEED, kComboBox, kList, 0, 87, 22, 34, 70, ""},
-    {IDC_SOUND_SPEED, kComboBox, kList, 0, 211, 22, 34, 70, ""},
-    {IDC_RESIZE, kButton, kCheck, 0, 14, 41, 109, 10, "Resize images to fit to screen"},
-    {IDC_SHUFFLE, kButton, kCheck, 0, 137, 41, 63, 10, "Shuffle images"},
-    {IDC_USE_EFFECTS, kButton, kCheck, 0, 14, 54, 109, 10, "Use effects"},
-    {IDC_MUTE, kButton, kCheck, 0, 137, 54, 63, 10, "Mute sounds"},
-    {IDC_OK, kButton, kPush, 0, 211, 143, 40, 14, "OK"},
-    {IDC_CANCEL, kButton, kPush, 0, 211, 161, 40, 14, "Cancel"},
-    {IDC_README, kButton, kPush, 0, 211, 179, 40, 14, "ReadMe"},
-    {IDC_PRODUCT, kButton, kChild | BS_ICON | BS_CENTER | BS_VCENTER, WS_EX_TRANSPARENT, 10, 151,
-     29, 25, "Button1"},
-    {IDC_SETTINGS_GROUP, kButton, kChild | BS_GROUPBOX, 0, 4, 6, 247, 66, "User Configuration"},
-    {IDC_CREDIT_LINE, kStatic, kChild | SS_LEFTNOWORDWRAP | WS_GROUP, 0, 65, 164, 131, 8, "Line1"},
-    {IDC_CREDIT_SIGN, kStatic, kText, 0, 55, 164, 8, 8, "\xA9"},
-    {IDC_INFO_LINE, kStatic, kText, 0, 55, 178, 142, 8, "Line2"},
-    {-1, kStatic, kText, 0, 13, 25, 70, 8, "Redraw Speed (sec.):"},
-    {IDC_SHOW_TITLE, kStatic, kText, 0, 55, 150, 142, 8, "Screen Saver"},
-    {-1, kButton, kChild | BS_GROUPBOX, 0, 45, 136, 161, 57, ""},
-    {-1, kStatic, kChild | SS_ICON, 0, 220, 46, 20, 20, "#102"},
-    {-1, kStatic, kText, 0, 137, 24, 72, 8, "Sounds pause (sec.):"},
-};
+template <typename T>
+std::string Fields(int id, unsigned atom, const T& t, const std::string& text) {
+  char line[64];
+  std::snprintf(line, sizeof line, "%d %x %x %x %d,%d %dx%d ", id, atom, unsigned(t.style),
+                unsigned(t.exStyle), t.x, t.y, t.cx, t.cy);
+  return line + text;
+}
 
 TEST(DialogTemplateTest, SettingsTemplateHoldsTheDialogAsDesigned) {
   const BYTE* data = nullptr;
@@ -58,45 +52,20 @@ TEST(DialogTemplateTest, SettingsTemplateHoldsTheDialogAsDesigned) {
   ASSERT_TRUE(FindResourceBytes(5 /* RT_DIALOG */, MAKEINTRESOURCEA(IDD_SETTINGS), &data, &size));
   DialogTemplate dialog;
   ASSERT_EQ(ReadDialogTemplate(data, size, &dialog), DialogTemplateResult::kRead);
-  EXPECT_EQ(dialog.helpId, 0u);
-  EXPECT_EQ(dialog.exStyle, 0u);
-  EXPECT_EQ(dialog.style, 0x90C800C0u);
-  EXPECT_EQ(WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT,
-            0x90C800C0u);
-  EXPECT_EQ(dialog.x, 6);
-  EXPECT_EQ(dialog.y, 18);
-  EXPECT_EQ(dialog.cx, 256);
-  EXPECT_EQ(dialog.cy, 199);
-  // No menu, and the standard dialog class.
-  EXPECT_EQ(dialog.menuOrdinal, 0);
-  EXPECT_EQ(dialog.menuName, "");
-  EXPECT_EQ(dialog.classOrdinal, 0);
-  EXPECT_EQ(dialog.className, "");
-  EXPECT_EQ(dialog.caption, "Lumivane ");
-  EXPECT_EQ(dialog.pointSize, 8);
-  EXPECT_EQ(dialog.weight, 0);
-  EXPECT_EQ(dialog.italicAndCharSet, 0x0100);  // not italic, character set 1
-  EXPECT_EQ(dialog.face, "MS Shell Dlg");
-
+  // A popup with caption, system menu, modal frame and font; no menu, the standard class, 8
+  // points, not italic, character set 1.
+  EXPECT_EQ(Fields(0, 0, dialog, dialog.caption), "0 0 90c800c0 0 6,18 256x199 Lumivane ");
+  EXPECT_EQ(dialog.menuOrdinal + dialog.classOrdinal + dialog.helpId + dialog.weight, 0u);
+  EXPECT_EQ(dialog.menuName + dialog.className, "");
+  EXPECT_EQ(std::to_string(dialog.pointSize) + " " + std::to_string(dialog.italicAndCharSet) + " " +
+                dialog.face,
+            "8 256 MS Shell Dlg");
   ASSERT_EQ(dialog.controls.size(), kExpected.size());
   for (size_t i = 0; i < kExpected.size(); ++i) {
-    const Control& expected = kExpected[i];
-    const ControlTemplate& control = dialog.controls[i];
-    SCOPED_TRACE("control " + std::to_string(expected.id) + " " + expected.text);
-    EXPECT_EQ(control.helpId, 0u);
-    EXPECT_EQ(control.exStyle, expected.exStyle);
-    EXPECT_EQ(control.style, expected.style);
-    EXPECT_EQ(control.x, expected.x);
-    EXPECT_EQ(control.y, expected.y);
-    EXPECT_EQ(control.cx, expected.cx);
-    EXPECT_EQ(control.cy, expected.cy);
-    EXPECT_EQ(control.id, expected.id);
-    EXPECT_EQ(control.classAtom, expected.classAtom);
-    EXPECT_EQ(control.className, "");
-    std::string text =
-        control.textOrdinal != 0 ? "#" + std::to_string(control.textOrdinal) : control.text;
-    EXPECT_EQ(text, expected.text);
-    EXPECT_EQ(control.extraBytes, 0);  // no creation data
+    const ControlTemplate& c = dialog.controls[i];
+    std::string text = c.textOrdinal != 0 ? "#" + std::to_string(c.textOrdinal) : c.text;
+    EXPECT_EQ(Fields(c.id, c.classAtom, c, text), kExpected[i]);
+    EXPECT_EQ(c.helpId + c.className.size() + c.extraBytes, 0u) << i;  // no creation data
   }
   EXPECT_EQ(dialog.bytesRead, size);
 }
@@ -106,7 +75,7 @@ TEST(DialogTemplateTest, SettingsTemplateHoldsTheDialogAsDesigned) {
 TEST(DialogTemplateTest, CutTemplatesAreDamagedAndOldStyleOnesRecognised) {
   const BYTE* data = nullptr;
   size_t size = 0;
-  ASSERT_TRUE(FindResourceBytes(5 /* RT_DIALOG */, MAKEINTRESOURCEA(IDD_SETTINGS), &data, &size));
+  ASSERT_TRUE(FindResourceBytes(5, MAKEINTRESOURCEA(IDD_SETTINGS), &data, &size));
   for (size_t cut = 0; cut < size; ++cut) {
     // A copy of its own, so that the sanitizers see a read past the cut.
     std::vector<BYTE> part(data, data + cut);
@@ -143,22 +112,19 @@ TEST(DialogTemplateTest, TextsAreTurnedIntoTheAnsiCodePage) {
 // 4 bits per pixel and a mask.
 TEST(DialogTemplateTest, IconsAreOneSixteenColourImageEach) {
   for (int group : {IDI_PROGRAM, IDI_SETTINGS}) {
-    SCOPED_TRACE("icon " + std::to_string(group));
     const BYTE* data = nullptr;
     size_t size = 0;
-    ASSERT_TRUE(FindResourceBytes(14 /* RT_GROUP_ICON */, MAKEINTRESOURCEA(group), &data, &size));
+    ASSERT_TRUE(FindResourceBytes(14 /* RT_GROUP_ICON */, MAKEINTRESOURCEA(group), &data, &size))
+        << group;
     ASSERT_EQ(size, 6u + 14u);
-    EXPECT_EQ(data[4], 1);   // one image
-    EXPECT_EQ(data[6], 32);  // width
-    EXPECT_EQ(data[7], 32);  // height
-    EXPECT_EQ(data[8], 16);  // colours
-    EXPECT_EQ(data[12], 4);  // bits per pixel
+    // Images, width, height, colours, bits per pixel.
+    EXPECT_EQ((std::vector<int>{data[4], data[6], data[7], data[8], data[12]}),
+              (std::vector<int>{1, 32, 32, 16, 4}));
     WORD image = WORD(data[18] | data[19] << 8);
     ASSERT_TRUE(FindResourceBytes(3 /* RT_ICON */, MAKEINTRESOURCEA(image), &data, &size));
     // Header, 16 colours, 32 rows of 16 bytes and 32 mask rows of 4 bytes.
     EXPECT_EQ(size, 40u + 64u + 512u + 128u);
-    EXPECT_EQ(data[8], 64);  // height of colours and mask together
-    EXPECT_EQ(data[14], 4);
+    EXPECT_EQ(data[8] * 100 + data[14], 6404);  // height of colours and mask, bits per pixel
   }
 }
 

@@ -1,6 +1,7 @@
 // The player's settings mode on the X display, used as a person uses it: the
-// dialog of a show appended to the real player opens with "/c", xdotool
-// clicks its controls, and the stored settings are read back.
+// dialog of a show appended to the real player opens with "/c", xdotool types
+// and clicks in it, a screenshot shows it drawn, and the stored settings are
+// read back.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -11,11 +12,10 @@
 #include <thread>
 
 #include "platform/win32.h"
+#include "resources/resource_ids.h"
 #include "tests/support/child_process.h"
 #include "tests/support/package_bytes.h"
 #include "tests/support/show_settings.h"
-
-using ::testing::HasSubstr;
 
 namespace fs = std::filesystem;
 
@@ -23,42 +23,36 @@ using namespace package_bytes;
 
 namespace {
 
-// Finds the dialog by its caption ($LV_TITLE) and clicks each point of
-// $LV_POINTS, given in dialog units ("x,y x,y ..."), scaled by the window's
-// size against the template's 256 by 199 units. Gives up after ten seconds.
-const char kClickPoints[] = R"(
-for i in $(seq 100); do
-  line=$(xwininfo -root -tree | grep "\"$LV_TITLE\":" | head -n 1)
-  if [ -n "$line" ]; then
-    set -- $line
-    size=$(echo "$line" | grep -o '[0-9]*x[0-9]*+' | head -n 1)
-    w=${size%%x*}; h=${size#*x}; h=${h%+}
-    sleep 0.5
-    for p in $LV_POINTS; do
-      xdotool mousemove --window "$1" $((${p%,*} * w / 256)) $((${p#*,} * h / 199)) click 1 ||
-        exit 1
-      sleep 0.3
-    done
-    exit 0
-  fi
-  sleep 0.1
-done
-exit 1)";
+// Finds the dialog by its caption ($LV_TITLE) within ten seconds, takes a
+// screenshot into $LV_SHOT, and takes each step of $LV_STEPS: a key by
+// xdotool's name, or a click at "x,y" in dialog units, scaled by the window's
+// size against the template's 256 by 199 units.
+const char kPerson[] = R"sh(
+w=$(timeout 10 xdotool search --sync --onlyvisible --name "^$LV_TITLE\$" | head -n 1)
+[ -n "$w" ] || exit 1
+eval "$(xdotool getwindowgeometry --shell "$w")"
+sleep 0.5
+import -window "$w" "$LV_SHOT" || exit 1
+for p in $LV_STEPS; do
+  case $p in
+    *,*) xdotool mousemove --window "$w" $((${p%,*} * WIDTH / 256)) $((${p#*,} * HEIGHT / 199)) \
+           click 1 || exit 1 ;;
+    *) xdotool windowfocus --sync "$w" key "$p" || exit 1 ;;
+  esac
+  sleep 0.3
+done)sh";
 
-// Centres of controls, in dialog units.
-const char kShuffleBox[] = "142,46";
-const char kOkButton[] = "231,150";
-const char kCancelButton[] = "231,168";
-const char kReadmeButton[] = "231,186";
+// Centres of the Shuffle box and the OK, Cancel and ReadMe buttons, in dialog units.
+const char kShuffleBox[] = "142,46 ", kOkButton[] = "231,150 ", kCancelButton[] = "231,168 ",
+           kReadmeButton[] = "231,186 ";
 
 class SettingsDialogClicksTest : public ::testing::Test {
  protected:
   void SetUp() override {
     const char* display = std::getenv("DISPLAY");
-    if (display == nullptr || *display == '\0' || access("/usr/bin/xdotool", X_OK) != 0 ||
-        access("/usr/bin/xwininfo", X_OK) != 0) {
-      GTEST_SKIP() << "needs an X display, xdotool and xwininfo";
-    }
+    if (display == nullptr || *display == '\0' ||
+        std::system("command -v xdotool import >/dev/null"))
+      GTEST_SKIP() << "needs an X display, xdotool and ImageMagick";
     UnsetEnv("SDL_VIDEODRIVER");
     SetEnv("SDL_AUDIODRIVER", "dummy");
     // GTK's accessibility bridge keeps strings from its start-up that the
@@ -76,14 +70,14 @@ class SettingsDialogClicksTest : public ::testing::Test {
 
     show_ = UniqueShowName("ClickTest");
     std::string player = ReadFileBytes(ProgramDir() + "../lumivane");
-    std::string t;
-    AppendRecord(t, kShowName, 0, 0, Text(show_));
-    AppendRecord(t, kShowTitle, 0, 0, Text(show_ + " title"));
-    AppendRecord(t, kReadmeText, 0, 0, Text("Read me\n"));
-    AppendTerminator(t);
-    AppendTrailer(t, uint32_t(player.size()));
+    std::string records;
+    AppendRecord(records, kShowName, 0, 0, Text(show_));
+    AppendRecord(records, kShowTitle, 0, 0, Text(show_ + " title"));
+    AppendRecord(records, kReadmeText, 0, 0, Text("Read me\n"));
+    AppendTerminator(records);
+    AppendTrailer(records, uint32_t(player.size()));
     program_ = dir_ / "Show.scr";
-    WriteFileBytes(program_, player + t);
+    WriteFileBytes(program_, player + records);
     fs::permissions(program_, fs::perms::owner_all);
   }
   void TearDown() override {
@@ -91,13 +85,14 @@ class SettingsDialogClicksTest : public ::testing::Test {
     UnsetEnv("TMPDIR");
   }
 
-  // Runs "/c" while a person clicks the points; the dialog gets thirty
-  // seconds before it is ended, so a missed click fails instead of hanging.
-  ChildResult Click(const std::string& points) {
+  // Runs "/c" while a person takes the steps; the dialog gets thirty seconds
+  // before it is ended, so a missed click fails instead of hanging.
+  ChildResult Use(const std::string& steps) {
     SetEnv("LV_TITLE", show_ + " title");
-    SetEnv("LV_POINTS", points);
+    SetEnv("LV_STEPS", steps);
+    SetEnv("LV_SHOT", dir_ / "dialog.png");
     ChildResult person;
-    std::thread clicker([&person] { person = RunChild({"/bin/sh", "-c", kClickPoints}); });
+    std::thread clicker([&person] { person = RunChild({"/bin/sh", "-c", kPerson}); });
     ChildResult r = RunChild({"/usr/bin/timeout", "30", program_, "/c"});
     clicker.join();
     EXPECT_EQ(person.exitCode, 0) << person.err;
@@ -108,23 +103,49 @@ class SettingsDialogClicksTest : public ::testing::Test {
   std::string show_, program_, oldPath_;
 };
 
-TEST_F(SettingsDialogClicksTest, ClicksOnABoxAndOkStoreTheSettings) {
-  ChildResult r = Click(std::string(kShuffleBox) + " " + kOkButton);
+// The first list has the focus: Down chooses its next entry. Enter away from
+// a push button and Escape ask for IDOK and IDCANCEL, which the template has
+// no controls for, so the dialog stays open for the clicks.
+TEST_F(SettingsDialogClicksTest, KeysAndClicksStoreTheSettingsAndTheDialogIsDrawn) {
+  ChildResult r = Use(std::string("Down Return Escape ") + kShuffleBox + kOkButton);
   EXPECT_EQ(r.exitCode, 1) << r.err;
-  EXPECT_EQ(StoredShowSetting(show_, "Shuffle"), "1");
-  EXPECT_EQ(StoredShowSetting(show_, "RedrawSpeed"), "15");
-  EXPECT_EQ(StoredShowSetting(show_, "SoundSpeed"), "7");
-  EXPECT_EQ(StoredShowSetting(show_, "UseEff"), "1");
+  EXPECT_EQ(StoredShowSetting(show_, "Shuffle") + " " + StoredShowSetting(show_, "RedrawSpeed") +
+                " " + StoredShowSetting(show_, "SoundSpeed") + " " +
+                StoredShowSetting(show_, "UseEff"),
+            "1 16 7 1");
+  // Text and frames in many shades, and the cog's pure blue hub from icon 102.
+  std::string shot = dir_ / "dialog.png";
+  ChildResult colours = RunChild({"/bin/sh", "-c", "identify -format %k '" + shot + "'"});
+  EXPECT_GE(std::atoi(colours.out.c_str()), 16) << colours.out << colours.err;
+  ChildResult blue =
+      RunChild({"/bin/sh", "-c", "convert '" + shot + "' txt:- | grep -ci '#0000FF'"});
+  EXPECT_GT(std::atoi(blue.out.c_str()), 0);
 }
 
 TEST_F(SettingsDialogClicksTest, ReadmeOpensTheTextAndCancelStoresNothing) {
-  ChildResult r = Click(std::string(kShuffleBox) + " " + kReadmeButton + " " + kCancelButton);
+  ChildResult r = Use(std::string(kShuffleBox) + kReadmeButton + kCancelButton);
   EXPECT_EQ(r.exitCode, 0) << r.err;
   EXPECT_EQ(StoredShowSetting(show_, "Shuffle"), "absent");
   // The readme has a folder of its own, gone with it afterwards.
   EXPECT_THAT(ReadFileBytes(dir_ / "opened"),
               ::testing::MatchesRegex(dir_ / "tmp/LVR[0-9A-F]{8}/readme.txt\n"));
   EXPECT_TRUE(fs::is_empty(dir_ / "tmp"));
+}
+
+// Without a display the dialog cannot be made: DialogBoxParamA answers -1.
+// GTK opens its display once per process, so a process of its own tries.
+TEST(DialogWithoutDisplayDeathTest, DialogBoxParamAFails) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        UnsetEnv("DISPLAY");
+        UnsetEnv("WAYLAND_DISPLAY");
+        DLGPROC ignoring = [](HWND, UINT, WPARAM, LPARAM) -> INT_PTR { return FALSE; };
+        std::exit(int(DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_SETTINGS),
+                                      nullptr, ignoring, 0)) +
+                  1);
+      },
+      ::testing::ExitedWithCode(0), "");
 }
 
 }  // namespace

@@ -1,16 +1,14 @@
 // Windows of the Linux layer on a real X display (Xvfb under the test
-// script): input from xdotool as window messages, activation, other programs'
-// windows by their X ids, our child inside an X window made here, and the
-// signals that close a program. Skipped without a display and xdotool.
-// Before Xlib, whose macros (None) would break it.
+// script): input from xdotool as window messages, activation, the class icon,
+// other programs' windows by their X ids, our child inside an X window made
+// here, and the signals that close a program. Skipped without a display and
+// xdotool. Before Xlib, whose macros (None) would break it.
 #include <gtest/gtest.h>
 
 #include <SDL.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
-#include <poll.h>
 #include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -22,6 +20,7 @@
 #include <vector>
 
 #include "platform/win32.h"
+#include "resources/resource_ids.h"
 #include "tests/support/child_process.h"
 
 namespace {
@@ -68,10 +67,28 @@ bool PumpUntil(const std::function<bool()>& done) {
 }
 
 const Logged* Find(UINT message, size_t from = 0) {
-  for (size_t i = from; i < logged.size(); ++i) {
+  for (size_t i = from; i < logged.size(); ++i)
     if (logged[i].message == message) return &logged[i];
-  }
   return nullptr;
+}
+
+HWND CreateIn(HWND parent, const char* title, DWORD style, int x, int y, int width, int height,
+              DWORD exStyle = 0) {
+  return CreateWindowExA(exStyle, kClassName, title, style, x, y, width, height, parent, nullptr,
+                         GetModuleHandleA(nullptr), nullptr);
+}
+
+void RegisterLoggingClass() {
+  static bool registered = false;  // classes outlive repeated tests
+  if (registered) return;
+  registered = true;
+  WNDCLASSA windowClass = {};
+  windowClass.style = CS_DBLCLKS;
+  windowClass.lpfnWndProc = LoggingProc;
+  windowClass.hInstance = GetModuleHandleA(nullptr);
+  windowClass.hIcon = LoadIconA(windowClass.hInstance, MAKEINTRESOURCEA(IDI_PROGRAM));
+  windowClass.lpszClassName = kClassName;
+  ASSERT_NE(RegisterClassA(&windowClass), 0);
 }
 
 class DisplayTest : public ::testing::Test {
@@ -79,47 +96,34 @@ class DisplayTest : public ::testing::Test {
   static void SetUpTestSuite() {
     if (!HaveDisplay()) return;
     UnsetEnv("SDL_VIDEODRIVER");
-    static bool registered = false;
-    if (registered) return;
-    registered = true;
-    WNDCLASSA windowClass = {};
-    windowClass.style = CS_DBLCLKS;
-    windowClass.lpfnWndProc = LoggingProc;
-    windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.lpszClassName = kClassName;
-    ASSERT_NE(RegisterClassA(&windowClass), 0);
+    RegisterLoggingClass();
   }
-
   void SetUp() override {
     if (!HaveDisplay()) GTEST_SKIP() << "needs an X display and xdotool";
     logged.clear();
   }
-
   void TearDown() override {
     if (window_ != nullptr) DestroyWindow(window_);
     PumpUntil([] { return true; });
   }
-
   // The saver's full-screen window, in front and with the keyboard focus.
   void OpenFullScreen() {
-    window_ = CreateWindowExA(WS_EX_TOPMOST, kClassName, "Display Test",
-                              WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, 0,
-                              GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), nullptr,
-                              nullptr, GetModuleHandleA(nullptr), nullptr);
+    window_ =
+        CreateIn(nullptr, "Display Test", WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN,
+                 0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), WS_EX_TOPMOST);
     ASSERT_NE(window_, nullptr);
     SetForegroundWindow(window_);
     ASSERT_TRUE(PumpUntil([] {
       const Logged* activation = Find(WM_ACTIVATEAPP);
       return activation != nullptr && activation->wParam == TRUE;
     }));
+    logged.clear();
   }
-
   HWND window_ = nullptr;
 };
 
 TEST_F(DisplayTest, KeysComeAsKeyMessagesWithTheirCharacters) {
   OpenFullScreen();
-  logged.clear();
   Xdotool({"key", "a"});
   ASSERT_TRUE(PumpUntil([] { return Find(WM_KEYUP) != nullptr; }));
   const Logged* down = Find(WM_KEYDOWN);
@@ -127,12 +131,10 @@ TEST_F(DisplayTest, KeysComeAsKeyMessagesWithTheirCharacters) {
   EXPECT_EQ(down->window, window_);
   EXPECT_EQ(down->wParam, WPARAM('A'));
   EXPECT_EQ(DWORD(down->lParam), 0x001E0001u);  // once, scan code 0x1E, pressed
-  const Logged* typed = Find(WM_CHAR);
-  ASSERT_NE(typed, nullptr);
-  EXPECT_EQ(typed->wParam, WPARAM('a'));
-  const Logged* up = Find(WM_KEYUP);
-  EXPECT_EQ(up->wParam, WPARAM('A'));
-  EXPECT_EQ(DWORD(up->lParam), 0xC01E0001u);  // released, was down
+  ASSERT_NE(Find(WM_CHAR), nullptr);
+  EXPECT_EQ(Find(WM_CHAR)->wParam, WPARAM('a'));
+  // Released, was down.
+  EXPECT_TRUE(Find(WM_KEYUP)->wParam == 'A' && DWORD(Find(WM_KEYUP)->lParam) == 0xC01E0001u);
 
   // With Alt held, keys are system keys.
   logged.clear();
@@ -150,7 +152,6 @@ TEST_F(DisplayTest, KeysComeAsKeyMessagesWithTheirCharacters) {
 
 TEST_F(DisplayTest, MouseInputComesWithClientCoordinatesAndTheCursorFirst) {
   OpenFullScreen();
-  logged.clear();
   Xdotool({"mousemove", "123", "234"});
   ASSERT_TRUE(PumpUntil([] {
     const Logged* move = Find(WM_MOUSEMOVE);
@@ -158,8 +159,7 @@ TEST_F(DisplayTest, MouseInputComesWithClientCoordinatesAndTheCursorFirst) {
   }));
   POINT cursor;
   ASSERT_TRUE(GetCursorPos(&cursor));
-  EXPECT_EQ(cursor.x, 123);
-  EXPECT_EQ(cursor.y, 234);
+  EXPECT_EQ(cursor.x * 1000 + cursor.y, 123234);
 
   logged.clear();
   Xdotool({"click", "1"});
@@ -169,17 +169,12 @@ TEST_F(DisplayTest, MouseInputComesWithClientCoordinatesAndTheCursorFirst) {
   EXPECT_EQ(press->lParam, MAKELPARAM(123, 234));
   EXPECT_EQ(press->wParam & MK_LBUTTON, WPARAM(MK_LBUTTON));
   ASSERT_GT(press, logged.data());
-  const Logged& before = press[-1];
-  EXPECT_EQ(before.message, WM_SETCURSOR);
-  EXPECT_EQ(before.wParam, reinterpret_cast<WPARAM>(window_));
-  EXPECT_EQ(before.lParam, MAKELONG(HTCLIENT, WM_LBUTTONDOWN));
+  EXPECT_TRUE(press[-1].message == WM_SETCURSOR && press[-1].wParam == WPARAM(window_) &&
+              press[-1].lParam == MAKELONG(HTCLIENT, WM_LBUTTONDOWN));
 
   // The class asks for double-clicks.
-  logged.clear();
   Xdotool({"click", "--repeat", "2", "--delay", "60", "1"});
   ASSERT_TRUE(PumpUntil([] { return Find(WM_LBUTTONDBLCLK) != nullptr; }));
-
-  logged.clear();
   Xdotool({"click", "4"});
   ASSERT_TRUE(PumpUntil([] { return Find(WM_MOUSEWHEEL) != nullptr; }));
   EXPECT_EQ(short(HIWORD(Find(WM_MOUSEWHEEL)->wParam)), WHEEL_DELTA);
@@ -188,6 +183,15 @@ TEST_F(DisplayTest, MouseInputComesWithClientCoordinatesAndTheCursorFirst) {
   ASSERT_TRUE(SetCursorPos(300, 310));
   ChildResult where = RunChild({"/usr/bin/xdotool", "getmouselocation"});
   EXPECT_EQ(where.out.substr(0, 14), "x:300 y:310 sc") << where.out;
+  // The cursor shows unless it is none or the display counter is below 0.
+  std::string shown;
+  for (auto change :
+       {+[] { SetCursor(nullptr); }, +[] { SetCursor(LoadCursorA(nullptr, IDC_ARROW)); },
+        +[] { ShowCursor(FALSE); }, +[] { ShowCursor(TRUE); }}) {
+    change();
+    shown += SDL_ShowCursor(SDL_QUERY) == SDL_ENABLE ? "1" : "0";
+  }
+  EXPECT_EQ(shown, "0101");
 }
 
 TEST_F(DisplayTest, PostedMessagesComeBeforeWaitingInputAndDisabledWindowsGetNone) {
@@ -195,10 +199,10 @@ TEST_F(DisplayTest, PostedMessagesComeBeforeWaitingInputAndDisabledWindowsGetNon
   Xdotool({"key", "b"});
   MSG msg;
   bool waiting = false;
-  for (int i = 0; i < 300 && !waiting; ++i) {
-    waiting = PeekMessageA(&msg, nullptr, WM_KEYDOWN, WM_KEYDOWN, PM_NOREMOVE);
-    if (!waiting) Sleep(10);
-  }
+  for (int i = 0;
+       i < 300 && !(waiting = PeekMessageA(&msg, nullptr, WM_KEYDOWN, WM_KEYDOWN, PM_NOREMOVE));
+       ++i)
+    Sleep(10);
   ASSERT_TRUE(waiting);
   ASSERT_TRUE(PostMessageA(window_, WM_APP, 0, 0));
   ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
@@ -220,37 +224,21 @@ TEST_F(DisplayTest, PostedMessagesComeBeforeWaitingInputAndDisabledWindowsGetNon
   ASSERT_TRUE(PumpUntil([] { return Find(WM_KEYUP) != nullptr; }));
   for (const Logged& entry : logged) {
     EXPECT_NE(entry.message, WM_LBUTTONDOWN);
-    if (entry.message == WM_KEYDOWN) {
-      EXPECT_EQ(entry.wParam, WPARAM('D'));
-    }
+    EXPECT_TRUE(entry.message != WM_KEYDOWN || entry.wParam == 'D');
   }
-}
-
-TEST_F(DisplayTest, SetCursorHidesAndShowsTheCursor) {
-  OpenFullScreen();
-  SetCursor(nullptr);
-  EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_DISABLE);
-  SetCursor(LoadCursorA(nullptr, IDC_ARROW));
-  EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_ENABLE);
-  // The display counter below 0 hides it whatever the cursor.
-  ShowCursor(FALSE);
-  EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_DISABLE);
-  ShowCursor(TRUE);
-  EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_ENABLE);
 }
 
 // An X window of this process's own connection, as another program's.
 struct ForeignWindow {
-  ForeignWindow(int x, int y, int width, int height) {
-    display = XOpenDisplay(nullptr);
+  ForeignWindow(int x, int y, int width, int height) : display(XOpenDisplay(nullptr)) {
     window = XCreateSimpleWindow(display, DefaultRootWindow(display), x, y, unsigned(width),
                                  unsigned(height), 0, 0, WhitePixel(display, 0));
     XSelectInput(display, window, StructureNotifyMask);
     XMapWindow(display, window);
     XEvent event;
-    do {
+    do
       XNextEvent(display, &event);
-    } while (event.type != MapNotify);
+    while (event.type != MapNotify);
   }
   ~ForeignWindow() {
     if (window != 0) XDestroyWindow(display, window);
@@ -265,21 +253,30 @@ struct ForeignWindow {
     XDestroyImage(image);
     return (pixel & 0xFFFFFF) == colour;
   }
+  // A child of ours filling it, as a preview does, once it has been painted.
+  HWND Child() {
+    RECT client = {};
+    EXPECT_TRUE(IsWindow(handle()) && GetClientRect(handle(), &client));
+    HWND child = CreateIn(handle(), "Preview", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0,
+                          client.right, client.bottom);
+    EXPECT_EQ(GetParent(child), handle());
+    EXPECT_TRUE(child != nullptr && PumpUntil([] { return Find(WM_PAINT) != nullptr; }));
+    return child;
+  }
   Display* display;
   Window window;
 };
 
-// Fills the window's client area with one colour through its DC; the number
-// of rows drawn.
+BITMAPINFO TopDownDib(int width, int height) {
+  BITMAPINFO info = {};
+  info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  return info;
+}
+
+// Fills the window's client area with one colour through its DC.
 int FillWindow(HWND window, int width, int height, uint32_t colour) {
   std::vector<uint32_t> pixels(size_t(width) * height, colour);
-  BITMAPINFO info = {};
-  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
+  BITMAPINFO info = TopDownDib(width, height);
   HDC dc = GetDC(window);
   int rows = SetDIBitsToDevice(dc, 0, 0, DWORD(width), DWORD(height), 0, 0, 0, UINT(height),
                                pixels.data(), &info, DIB_RGB_COLORS);
@@ -287,247 +284,64 @@ int FillWindow(HWND window, int width, int height, uint32_t colour) {
   return rows;
 }
 
-TEST_F(DisplayTest, FocusGoingToAnotherProgramDeactivates) {
+// The numbers after "=" in xprop's answer for the window titled `title`.
+std::vector<unsigned long> IconOf(const std::string& title) {
+  ChildResult icon = RunChild({"/bin/sh", "-c",
+                               "w=$(timeout 10 xdotool search --sync --name '^" + title +
+                                   "$' | head -n 1) && xprop -id \"$w\" -notype -f _NET_WM_ICON "
+                                   "32c ' = $0+' _NET_WM_ICON"});
+  std::vector<unsigned long> numbers;
+  std::istringstream in(icon.out.substr(std::min(icon.out.find('='), icon.out.size()) + 1));
+  for (std::string item; std::getline(in, item, ',');)
+    numbers.push_back(std::strtoul(item.c_str(), nullptr, 10));
+  return numbers;
+}
+
+// Its X window carries icon 100's pixels as _NET_WM_ICON, for window managers
+// and task bars.
+TEST_F(DisplayTest, TheWindowShowsItsClassIcon) {
   OpenFullScreen();
-  ForeignWindow other(10, 10, 50, 50);
-  logged.clear();
-  XSetInputFocus(other.display, other.window, RevertToParent, CurrentTime);
-  XSync(other.display, False);
-  ASSERT_TRUE(PumpUntil([] { return Find(WM_ACTIVATEAPP) != nullptr; }));
-  EXPECT_EQ(Find(WM_ACTIVATEAPP)->wParam, WPARAM(FALSE));
-  EXPECT_EQ(Find(WM_ACTIVATEAPP)->window, window_);
-
-  EXPECT_TRUE(SetForegroundWindow(window_));
-  ASSERT_TRUE(PumpUntil([] {
-    return std::any_of(logged.begin(), logged.end(), [](const Logged& entry) {
-      return entry.message == WM_ACTIVATEAPP && entry.wParam == TRUE;
-    });
-  }));
-  EXPECT_EQ(GetForegroundWindow(), window_);
+  std::vector<unsigned long> icon = IconOf("Display Test");
+  ASSERT_EQ(icon.size(), 2u + 32 * 32);
+  EXPECT_EQ(icon[0] * 100 + icon[1], 3232u);
+  const unsigned long* pixels = icon.data() + 2;  // 0xAARRGGBB, top row first
+  // The corner is transparent, the frame's outer edge black, the sun pure yellow.
+  EXPECT_EQ(pixels[0] >> 24, 0u);
+  EXPECT_EQ(pixels[3 * 32 + 1], 0xFF000000u);
+  EXPECT_NE(std::find(pixels, pixels + 32 * 32, 0xFFFFFF00u), pixels + 32 * 32);
 }
-
-TEST_F(DisplayTest, AChildInsideAnotherProgramsWindowShowsThereAndEndsWithIt) {
-  ForeignWindow parent(40, 30, 160, 120);
-  EXPECT_TRUE(IsWindow(parent.handle()));
-  RECT client;
-  ASSERT_TRUE(GetClientRect(parent.handle(), &client));
-  EXPECT_EQ(client.right, 160);
-  EXPECT_EQ(client.bottom, 120);
-
-  HWND child = CreateWindowExA(0, kClassName, "Preview", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0,
-                               0, client.right, client.bottom, parent.handle(), nullptr,
-                               GetModuleHandleA(nullptr), nullptr);
-  ASSERT_NE(child, nullptr);
-  EXPECT_EQ(GetParent(child), parent.handle());
-  ASSERT_TRUE(PumpUntil([] { return Find(WM_PAINT) != nullptr; }));
-
-  // A solid DIB drawn into the child.
-  ASSERT_EQ(FillWindow(child, 160, 120, 0x2090D0), 120);
-  auto shown = [&] { return parent.Shows(80, 60, 0x2090D0); };
-  EXPECT_TRUE(PumpUntil(shown));
-
-  // Uncovered again, it shows its pixels again (the server keeps nothing).
-  Window cover = XCreateSimpleWindow(parent.display, DefaultRootWindow(parent.display), 20, 10, 200,
-                                     160, 0, 0, WhitePixel(parent.display, 0));
-  XSelectInput(parent.display, cover, StructureNotifyMask | ExposureMask);
-  XMapWindow(parent.display, cover);
-  XEvent event;
-  do {
-    XNextEvent(parent.display, &event);
-  } while (event.type != Expose);
-  XDestroyWindow(parent.display, cover);
-  XSync(parent.display, False);
-  EXPECT_TRUE(PumpUntil(shown));
-
-  logged.clear();
-  XDestroyWindow(parent.display, parent.window);
-  XSync(parent.display, False);
-  parent.window = 0;
-  EXPECT_TRUE(PumpUntil([&] { return Find(WM_DESTROY) != nullptr; }));
-  EXPECT_EQ(Find(WM_DESTROY)->window, child);
-  EXPECT_FALSE(IsWindow(child));
-  EXPECT_FALSE(IsWindow(parent.handle()));
-  // An X id that names nothing is no window, and no X error ends the test.
-  EXPECT_FALSE(IsWindow(reinterpret_cast<HWND>(uintptr_t(0x1FFFFFF0))));
-  EXPECT_EQ(CreateWindowExA(0, kClassName, "Preview", WS_CHILD, 0, 0, 10, 10, parent.handle(),
-                            nullptr, GetModuleHandleA(nullptr), nullptr),
-            nullptr);
-}
-
-// The probe program in a process of its own, its standard output read line by
-// line.
-class Probe {
- public:
-  Probe(const std::vector<std::string>& args, bool offscreen) {
-    int out[2];
-    if (pipe(out) != 0) return;
-    std::fflush(nullptr);
-    pid_ = fork();
-    if (pid_ == 0) {
-      dup2(out[1], 1);
-      close(out[0]);
-      close(out[1]);
-      if (offscreen) {
-        setenv("SDL_VIDEODRIVER", "offscreen", 1);
-        unsetenv("DISPLAY");
-      }
-      std::vector<char*> argv;
-      std::string program = BuildProgram("window_probe");
-      argv.push_back(program.data());
-      std::vector<std::string> copies = args;
-      for (std::string& arg : copies)
-        argv.push_back(arg.data());
-      argv.push_back(nullptr);
-      execv(program.c_str(), argv.data());
-      _exit(127);
-    }
-    close(out[1]);
-    out_ = out[0];
-  }
-  ~Probe() {
-    if (pid_ > 0 && status_ < 0) {
-      kill(pid_, SIGKILL);
-      waitpid(pid_, nullptr, 0);
-    }
-    if (out_ >= 0) close(out_);
-  }
-  // The next line, or "" after ten seconds or at the end.
-  std::string Line() {
-    std::string line;
-    char c;
-    for (;;) {
-      pollfd fd = {out_, POLLIN, 0};
-      if (poll(&fd, 1, 10000) <= 0 || read(out_, &c, 1) != 1) return line;
-      if (c == '\n') return line;
-      line += c;
-    }
-  }
-  void Signal(int signal) { kill(pid_, signal); }
-  // The wait status.
-  int Wait() {
-    waitpid(pid_, &status_, 0);
-    return status_;
-  }
-
- private:
-  pid_t pid_ = -1;
-  int out_ = -1;
-  int status_ = -1;
-};
 
 // Drawing that comes a frame's time after the last drawing first brings the
 // earlier drawing to the screen; the new drawing must still reach it.
 TEST_F(DisplayTest, TheLastDrawingReachesTheScreenAfterAnEarlierOneWasShown) {
   ForeignWindow parent(40, 30, 64, 48);
-  HWND child = CreateWindowExA(0, kClassName, "Preview", WS_CHILD | WS_VISIBLE, 0, 0, 64, 48,
-                               parent.handle(), nullptr, GetModuleHandleA(nullptr), nullptr);
-  ASSERT_NE(child, nullptr);
-  ASSERT_TRUE(PumpUntil([] { return Find(WM_PAINT) != nullptr; }));
+  HWND child = parent.Child();
   FillWindow(child, 64, 48, 0x2090D0);
   // Busy, as a transition between its pauses is: no message, no Sleep.
-  DWORD start = GetTickCount();
-  while (GetTickCount() - start < 40) {
+  for (DWORD start = GetTickCount(); GetTickCount() - start < 40;) {
   }
   FillWindow(child, 64, 48, 0xD09020);
   EXPECT_TRUE(PumpUntil([&] { return parent.Shows(32, 24, 0xD09020); }));
   DestroyWindow(child);
 }
 
-TEST_F(DisplayTest, AnotherProgramsWindowIsFoundAndItsSignalClosesIt) {
-  Probe probe({"LumivaneProbeClass", "Probe Saver"}, false);
-  std::istringstream ready(probe.Line());
-  std::string word;
-  unsigned long ownHandle = 0;
-  int foundInProcess = 0;
-  ready >> word >> ownHandle >> foundInProcess;
-  ASSERT_EQ(word, "ready");
-  EXPECT_EQ(foundInProcess, 1);
-
-  HWND found = FindWindowA("lumivaneprobeclass", "Probe Saver");
-  ASSERT_NE(found, nullptr);
-  // Not a handle of ours: the X window's id.
-  EXPECT_LT(reinterpret_cast<uintptr_t>(found), uintptr_t(1) << 29);
-  EXPECT_NE(reinterpret_cast<uintptr_t>(found), ownHandle);
-  EXPECT_EQ(FindWindowA("LumivaneProbeClass", "Another Title"), nullptr);
-  EXPECT_TRUE(IsWindow(found));
-  RECT client;
-  ASSERT_TRUE(GetClientRect(found, &client));
-  EXPECT_EQ(client.right, GetSystemMetrics(SM_CXSCREEN));
-  EXPECT_EQ(client.bottom, GetSystemMetrics(SM_CYSCREEN));
-  EXPECT_TRUE(SetForegroundWindow(found));
-  // Messages do not cross processes.
-  EXPECT_FALSE(PostMessageA(found, WM_CLOSE, 0, 0));
-
-  probe.Signal(SIGTERM);
-  EXPECT_EQ(probe.Line(), "close");
-  EXPECT_EQ(probe.Line(), "destroy");
-  int status = probe.Wait();
-  ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status), 0);
-  EXPECT_TRUE(PumpUntil([&] { return !IsWindow(found); }));
-}
-
-// No display at all: SDL's offscreen driver and no DISPLAY.
-TEST(OffscreenTest, WindowsWorkAndInterruptingClosesThem) {
-  Probe probe({"LumivaneProbeClass", "Offscreen Saver"}, true);
-  std::istringstream ready(probe.Line());
-  std::string word;
-  unsigned long handle = 0;
-  int foundInProcess = 0;
-  ready >> word >> handle >> foundInProcess;
-  ASSERT_EQ(word, "ready");
-  EXPECT_EQ(foundInProcess, 1);
-  probe.Signal(SIGINT);
-  EXPECT_EQ(probe.Line(), "close");
-  EXPECT_EQ(probe.Line(), "destroy");
-  int status = probe.Wait();
-  ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status), 0);
-}
-
-TEST(OffscreenTest, WithoutAWindowASignalEndsTheProgramAsUsual) {
-  Probe probe({"LumivaneProbeClass", "Gone Saver", "--gone"}, true);
-  EXPECT_EQ(probe.Line(), "destroy");
-  ASSERT_EQ(probe.Line().substr(0, 5), "ready");
-  probe.Signal(SIGTERM);
-  int status = probe.Wait();
-  ASSERT_TRUE(WIFSIGNALED(status));
-  EXPECT_EQ(WTERMSIG(status), SIGTERM);
-}
-
-}  // namespace
-
 // Only what was drawn since the last time reaches the screen then: every
 // drawing call must say where it drew, in the window's place among its
 // parent's pixels. Drawn after a whole first picture, each piece must show.
 TEST_F(DisplayTest, EveryDrawingCallReachesTheScreenWhereItDrew) {
   ForeignWindow parent(40, 30, 200, 150);
-  HWND child = CreateWindowExA(0, kClassName, "Preview", WS_CHILD | WS_VISIBLE, 0, 0, 200, 150,
-                               parent.handle(), nullptr, GetModuleHandleA(nullptr), nullptr);
-  ASSERT_NE(child, nullptr);
-  HWND inner = CreateWindowExA(0, kClassName, "Inner", WS_CHILD | WS_VISIBLE, 120, 90, 60, 40,
-                               child, nullptr, GetModuleHandleA(nullptr), nullptr);
+  HWND child = parent.Child();
+  HWND inner = CreateIn(child, "Inner", WS_CHILD | WS_VISIBLE, 120, 90, 60, 40);
   ASSERT_NE(inner, nullptr);
-  ASSERT_TRUE(PumpUntil([] { return Find(WM_PAINT) != nullptr; }));
   FillWindow(child, 200, 150, 0x2090D0);
   ASSERT_TRUE(PumpUntil([&] { return parent.Shows(100, 75, 0x2090D0); }));
 
   HDC dc = GetDC(child);
-  HGDIOBJ white = SelectObject(dc, GetStockObject(BLACK_BRUSH));
-  SelectObject(dc, white);
   RECT square = {10, 10, 30, 30};
-  FillRect(dc, &square, static_cast<HBRUSH>(white));
-
+  FillRect(dc, &square, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
   uint32_t green[4] = {0x00C000, 0x00C000, 0x00C000, 0x00C000};
-  BITMAPINFO info = {};
-  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  info.bmiHeader.biWidth = 2;
-  info.bmiHeader.biHeight = 2;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
+  BITMAPINFO info = TopDownDib(2, 2);
   StretchDIBits(dc, 60, 20, 30, 30, 0, 0, 2, 2, green, &info, DIB_RGB_COLORS, SRCCOPY);
-
   HDC memory = CreateCompatibleDC(dc);
   HBITMAP bitmap = CreateCompatibleBitmap(dc, 200, 150);
   HGDIOBJ previous = SelectObject(memory, bitmap);
@@ -536,13 +350,70 @@ TEST_F(DisplayTest, EveryDrawingCallReachesTheScreenWhereItDrew) {
   DeleteObject(bitmap);
   DeleteDC(memory);
   ReleaseDC(child, dc);
-
   FillWindow(inner, 60, 40, 0xD09020);
 
-  EXPECT_TRUE(PumpUntil([&] {
-    return parent.Shows(20, 20, 0xFFFFFF) && parent.Shows(75, 35, 0x00C000) &&
-           parent.Shows(32, 112, 0x000000) && parent.Shows(150, 110, 0xD09020);
-  }));
-  EXPECT_TRUE(parent.Shows(100, 75, 0x2090D0));
-  DestroyWindow(child);
+  auto shown = [&] {
+    return parent.Shows(20, 20, 0x000000) && parent.Shows(75, 35, 0x00C000) &&
+           parent.Shows(32, 112, 0x000000) && parent.Shows(150, 110, 0xD09020) &&
+           parent.Shows(100, 75, 0x2090D0);
+  };
+  EXPECT_TRUE(PumpUntil(shown));
+
+  // Uncovered again, it shows its pixels again (the server keeps nothing).
+  Window cover = XCreateSimpleWindow(parent.display, DefaultRootWindow(parent.display), 20, 10, 240,
+                                     190, 0, 0, WhitePixel(parent.display, 0));
+  XSelectInput(parent.display, cover, ExposureMask);
+  XMapWindow(parent.display, cover);
+  XEvent event;
+  do
+    XNextEvent(parent.display, &event);
+  while (event.type != Expose);
+  XDestroyWindow(parent.display, cover);
+  XSync(parent.display, False);
+  EXPECT_TRUE(PumpUntil(shown));
+
+  // It ends with its parent. An X id that names nothing is no window, and no X error ends the test.
+  logged.clear();
+  XDestroyWindow(parent.display, parent.window);
+  XSync(parent.display, False);
+  parent.window = 0;
+  EXPECT_TRUE(PumpUntil([&] { return Find(WM_DESTROY) != nullptr; }));
+  EXPECT_EQ(Find(WM_DESTROY)->window, child);
+  EXPECT_FALSE(IsWindow(child) || IsWindow(parent.handle()));
+  EXPECT_FALSE(IsWindow(reinterpret_cast<HWND>(uintptr_t(0x1FFFFFF0))));
+  EXPECT_EQ(CreateIn(parent.handle(), "Preview", WS_CHILD, 0, 0, 10, 10), nullptr);
 }
+
+// In a process of its own with no display at all: SIGINT (as SIGTERM) comes
+// as the window's close, and with no window left the signal ends the program.
+TEST(OffscreenDeathTest, SignalsCloseTheWindowsOrEndTheProgram) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  auto open = [] {
+    UnsetEnv("DISPLAY");
+    SetEnv("SDL_VIDEODRIVER", "offscreen");
+    RegisterLoggingClass();
+    return CreateIn(nullptr, "Offscreen Saver", WS_POPUP | WS_VISIBLE, 0, 0, 64, 48);
+  };
+  EXPECT_EXIT(
+      {
+        HWND window = open();
+        bool found = FindWindowA(kClassName, "Offscreen Saver") == window;
+        raise(SIGINT);
+        PumpUntil([] { return Find(WM_DESTROY) != nullptr; });
+        const Logged* close = Find(WM_CLOSE);
+        std::fprintf(stderr, "found %d, %s\n", found,
+                     close != nullptr && Find(WM_DESTROY) > close ? "closed" : "open");
+        std::exit(0);
+      },
+      ::testing::ExitedWithCode(0), "found 1, closed");
+  EXPECT_EXIT(
+      {
+        DestroyWindow(open());
+        raise(SIGTERM);
+        Sleep(2000);
+        std::exit(5);
+      },
+      ::testing::KilledBySignal(SIGTERM), "");
+}
+
+}  // namespace

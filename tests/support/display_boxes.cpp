@@ -54,14 +54,14 @@ void FindBoxes(Display* display, Window window, const std::vector<std::string>& 
   if (children != nullptr) XFree(children);
 }
 
-void PressReturn(Display* display, Window box) {
+void PressKey(Display* display, Window box, KeySym keySym) {
   XKeyEvent key = {};
   key.display = display;
   key.window = box;
   key.root = DefaultRootWindow(display);
   key.time = CurrentTime;
   key.same_screen = True;
-  key.keycode = XKeysymToKeycode(display, XK_Return);
+  key.keycode = XKeysymToKeycode(display, keySym);
   key.type = KeyPress;
   XSendEvent(display, box, True, KeyPressMask, reinterpret_cast<XEvent*>(&key));
   key.type = KeyRelease;
@@ -102,8 +102,8 @@ DisplayBoxAnswerer::DisplayBoxAnswerer(const std::vector<std::string>& captions,
           continue;
         if (earlier == answeredAt.end()) ++answered_;
         answeredAt[box] = Clock::now();
-        if (answer == "yes")
-          PressReturn(display, box);
+        if (answer == "yes" || answer == "escape")
+          PressKey(display, box, answer == "yes" ? XK_Return : XK_Escape);
         else
           Close(display, box);
       }

@@ -9,8 +9,9 @@
 
 // While it lives, answers every box captioned one of `captions` that is shown on the
 // X display named by DISPLAY: "yes" presses Return, which takes the box's
-// default button (Yes, or OK in a box with only OK); "close" closes the box
-// as a window manager's close button does (WM_DELETE_WINDOW). A box that is
+// default button (Yes, or OK in a box with only OK); "escape" presses Escape;
+// "close" closes the box as a window manager's close button does
+// (WM_DELETE_WINDOW). A box that is
 // still there a second after its answer gets it again. Gives up after a
 // minute.
 class DisplayBoxAnswerer {
