@@ -11,8 +11,8 @@ int main() {
   AnswerMessageBoxes();
   FILE* packageFile = LoadShow();
   const UserSettings& s = showState.settings;
-  std::printf("showName=%s\nsoundAvailable=%d\noutputDevices=%u\n", showState.showName,
-              int(showState.soundAvailable), unsigned(waveOutGetNumDevs()));
+  std::printf("showName=%s\nsoundAvailable=%d\n", showState.showName,
+              int(showState.soundAvailable));
   std::printf("settings=%d,%d,%d,%d,%d,%d\n", int(s.RedrawSpeed), int(s.SoundSpeed), int(s.Resize),
               int(s.Shuffle), int(s.Mute), int(s.UseEff));
   std::fflush(stdout);
