@@ -2,8 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <functional>
-#include <string>
 
 #include "package/show_state.h"
 #include "tests/support/child_process.h"
@@ -23,9 +21,18 @@ std::string Payload(size_t n) {
   return p;
 }
 
-void Poke32(std::string& bytes, size_t at, uint32_t value) {
+// A table of one record of type `type` with `payload`, and the terminator.
+std::string OneRecord(const std::string& payload, uint8_t type = kShowTitle) {
+  std::string table;
+  AppendRecord(table, type, 0, 0, payload);
+  AppendTerminator(table);
+  return table;
+}
+
+std::string WithLength(std::string table, uint32_t length) {
   for (int i = 0; i < 4; ++i)
-    bytes[at + i] = char((value >> (8 * i)) & 0xFF);
+    table[12 + i] = char((length >> (8 * i)) & 0xFF);
+  return table;
 }
 
 class RecordTableTest : public ::testing::Test {
@@ -74,79 +81,56 @@ TEST_F(RecordTableTest, ReadsRecordsInOrderAndUnscramblesPayloads) {
 TEST_F(RecordTableTest, ChecksumIgnoresEveryTwoHundredFiftyFifthByte) {
   EXPECT_EQ(RecordChecksum(reinterpret_cast<const unsigned char*>("abc"), 3), 0x00A4);
   for (size_t position : {0, 1, 254, 255, 256, 510, 599}) {
-    std::string table;
-    AppendRecord(table, kReadmeText, 0, 0, Payload(600));
-    AppendTerminator(table);
+    std::string table = OneRecord(Payload(600));
     table[kHeaderBytes + position] ^= 0x01;
     EXPECT_EQ(Read(table), position % 255 == 0 ? 1 : -1) << "byte " << position;
   }
 }
 
-TEST_F(RecordTableTest, DamagedAndOddTables) {
+TEST_F(RecordTableTest, OddAndDamagedTables) {
+  const std::string good = OneRecord(Payload(300));
+  std::string odd = good, unknownDamaged = OneRecord(Payload(20), 7), noMarker = good;
+  // Reserved bytes and the terminator's tail are not read.
+  for (size_t i : {2, 3, 18, 19, 20, 21, 22, 23})
+    odd[i] = char(0xAB);
+  for (size_t i = odd.size() - kHeaderBytes + 2; i < odd.size(); ++i)
+    odd[i] = char(0xEE);
+  unknownDamaged[kHeaderBytes + 3] ^= 0x40;
+  noMarker[noMarker.size() - kHeaderBytes] = '+';
+  // A negative length means no payload: the next header follows at once.
+  std::string negative;
+  AppendRecord(negative, kImage, 1, 2, "");
+  negative = WithLength(negative, 0xFFFFFFF0u) + OneRecord("", kImage);
   const struct {
     const char* what;
-    std::function<void(std::string&)> change;  // of one title record and the terminator
-    int16_t expected;
-    uint32_t offset = kTableOffset;
-  } cases[] = {
-      {"well formed", [](std::string&) {}, 1},
-      {"reserved bytes and the terminator's tail are not read",
-       [](std::string& t) {
-         for (size_t i : {2, 3, 18, 19, 20, 21, 22, 23})
-           t[i] = char(0xAB);
-         for (size_t i = t.size() - kHeaderBytes + 2; i < t.size(); ++i)
-           t[i] = char(0xEE);
-       },
-       1},
-      {"an unknown type", [](std::string& t) { t[1] = 7; }, 1},
-      {"an unknown type is verified like others",
-       [](std::string& t) {
-         t[1] = 7;
-         t[kHeaderBytes + 3] ^= 0x40;
-       },
-       -1},
-      {"only the terminator", [](std::string& t) { t.erase(0, t.size() - kHeaderBytes); }, 0},
-      {"second marker missing", [](std::string& t) { t[t.size() - kHeaderBytes] = '+'; }, -1},
-      {"no terminator: runs into the end",
-       [](std::string& t) { t.resize(t.size() - kHeaderBytes); }, -1},
-      {"payload longer than the file", [](std::string& t) { Poke32(t, 12, 400); }, -1},
-      {"payload of 2 GiB", [](std::string& t) { Poke32(t, 12, 0x7FFFFFFFu); }, -1},
-      {"offset past the end", [](std::string&) {}, -1, 1u << 20},
-  };
-  for (const auto& c : cases) {
     std::string table;
-    AppendRecord(table, kShowTitle, 0, 0, Payload(300));
-    AppendTerminator(table);
-    c.change(table);
-    EXPECT_EQ(Read(table, c.offset), c.expected) << c.what;
-  }
-}
-
-TEST_F(RecordTableTest, NegativeLengthMeansNoPayload) {
-  std::string table;
-  AppendRecord(table, kImage, 1, 2, "");
-  Poke32(table, 12, 0xFFFFFFF0u);
-  AppendRecord(table, kImage, 3, 4, "");
-  AppendTerminator(table);
-  ASSERT_EQ(Read(table), 2);
-  EXPECT_EQ(RecordAt(0)->payload, nullptr);
-  EXPECT_EQ(RecordAt(1)->start, 3u);
+    int16_t expected;
+  } cases[] = {
+      {"odd", odd, 1},
+      {"unknown type", OneRecord(Payload(20), 7), 1},
+      {"unknown type, damaged", unknownDamaged, -1},
+      {"only the terminator", good.substr(good.size() - kHeaderBytes), 0},
+      {"the terminator's marker missing", noMarker, -1},
+      {"no terminator", good.substr(0, good.size() - kHeaderBytes), -1},
+      {"payload longer than the file", WithLength(good, 400), -1},
+      {"payload of 2 GiB", WithLength(good, 0x7FFFFFFFu), -1},
+      {"negative length", negative, 2},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(Read(c.table), c.expected) << c.what;
+  EXPECT_EQ(Read(good, 1u << 20), -1) << "offset past the end";
 }
 
 TEST_F(RecordTableTest, HoldsAtMost1023RecordsAndNeverWritesPastTheTable) {
   std::string full;
   for (int i = 0; i < 1023; ++i)
     AppendRecord(full, kImage, i, i + 1, "");
-  std::string table = full;
-  AppendTerminator(table);
-  ASSERT_EQ(Read(table), 1023);
+  ASSERT_EQ(Read(full + OneRecord("").substr(kHeaderBytes)), 1023);
   EXPECT_EQ(RecordAt(1022)->start, 1022u);
-
   // Whatever follows the table in memory stays untouched.
   showState.showName[0] = 'N';
   AppendRecord(full, kImage, 5000, 5001, "");
-  AppendTerminator(full);
-  EXPECT_EQ(Read(full), -1);
+  EXPECT_EQ(Read(full + OneRecord("").substr(kHeaderBytes)), -1);
   EXPECT_EQ(showState.showName[0], 'N');
   showState.showName[0] = '\0';
 }
