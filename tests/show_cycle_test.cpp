@@ -215,62 +215,43 @@ TEST_F(ShowCycleTest, ShuffleNeverRepeatsAPictureAndNeedsTwo) {
   EXPECT_TRUE(SameColour(kBlue, Pixel(20, 15)));
 }
 
-// Records whose bytes cannot be read keep the picture before; one that ends
-// past the package shows what there is; with no pictures nothing changes.
-TEST_F(ShowCycleTest, PicturesThatCannotBeLoadedKeepThePreviousOne) {
+// Pictures that cannot be shown keep the one before and the show goes on:
+// records whose bytes cannot be read, pictures the decoder gives up on at
+// the start or at the scan, and any picture while there is no temporary
+// folder, which also beeps. One that ends past the package shows what there
+// is; with no pictures nothing changes.
+TEST_F(ShowCycleTest, PicturesThatCannotBeShownKeepThePreviousOne) {
+  const std::string photo = ReadFileBytes(LUMIVANE_TEST_PICTURES + std::string("testorig.jpg"));
   Load({{Jpeg(16, 16, kRed)},
         {"", 400, 400},                  // no bytes
         {"", 500, 400},                  // ends before it starts
         {"", 0x7FFFF000u, 0x7FFFFF00u},  // past the file's end
         {"", 0x90000000u, 0x90000100u},  // beyond a signed offset
-        {Jpeg(16, 16, kGreen), 0, 0x7FFFFFF0u}});
-  OpenWindow(40, 30);
-  for (int expected = 0; expected <= 5; ++expected) {
-    Cycle();
-    EXPECT_EQ(LastPictureIndex, expected);
-    EXPECT_TRUE(SameColour(expected < 5 ? kRed : kGreen, Pixel(20, 15))) << expected;
-  }
-  showState.imageCount = 0;
-  Cycle();
-  EXPECT_EQ(LastPictureIndex, 5);
-  EXPECT_TRUE(SameColour(kGreen, Pixel(20, 15)));
-}
-
-// Pictures the decoder gives up on, at the start or at the scan, between good
-// ones: they leave the picture before, their temporary files go, and the show
-// goes on.
-TEST_F(ShowCycleTest, UndecodablePicturesAreSkipped) {
-  const std::string photo = ReadFileBytes(LUMIVANE_TEST_PICTURES + std::string("testorig.jpg"));
-  Load({{Jpeg(16, 16, kRed)},
         {"GIF89a"},
         {photo.substr(0, photo.find("\xFF\xDA"))},
-        {Jpeg(16, 16, kGreen)}});
+        {Jpeg(16, 16, kGreen), 0, 0x7FFFFFF0u},
+        {Jpeg(16, 16, kBlue)}});
   OpenWindow(40, 30);
-  for (int i = 0; i < 4; ++i) {
+  const BeepCount before = CountedBeeps();
+  for (int expected = 0; expected <= 7; ++expected) {
     Cycle();
-    EXPECT_EQ(LastPictureIndex, i);
-    EXPECT_TRUE(SameColour(i < 3 ? kRed : kGreen, Pixel(20, 15))) << i;
+    EXPECT_EQ(LastPictureIndex, expected);
+    EXPECT_TRUE(SameColour(expected < 7 ? kRed : kGreen, Pixel(20, 15))) << expected;
   }
-}
-
-// Without a temporary folder there is nowhere to put the picture's files: one
-// beep for the change, and the picture stays.
-TEST_F(ShowCycleTest, NoTemporaryNameBeepsAndKeepsThePicture) {
-  LoadSolid(8, 8, {kRed, kGreen, kBlue});
-  OpenWindow(40, 30);
-  Cycle();
-  BeepCount before = CountedBeeps();
+  EXPECT_EQ(CountedBeeps().beeps, before.beeps);
   UseTempFolder(tempDir_->path() + "/missing");
   ShowNextPicture(window_);
-  BeepCount after = CountedBeeps();
   UseTempFolder(tempDir_->path());
-  EXPECT_EQ(after.beeps, before.beeps + 1);
-  EXPECT_EQ(after.lastType, UINT(MB_ICONASTERISK));
-  EXPECT_EQ(LastPictureIndex, 1);
-  EXPECT_TRUE(SameColour(kRed, Pixel(20, 15)));
+  EXPECT_EQ(CountedBeeps().beeps, before.beeps + 1);
+  EXPECT_EQ(CountedBeeps().lastType, UINT(MB_ICONASTERISK));
+  EXPECT_EQ(LastPictureIndex, 8);
+  EXPECT_TRUE(SameColour(kGreen, Pixel(20, 15)));
   Cycle();
-  EXPECT_EQ(CountedBeeps().beeps, after.beeps);
-  EXPECT_TRUE(SameColour(kBlue, Pixel(20, 15)));
+  showState.imageCount = 0;
+  Cycle();
+  EXPECT_EQ(LastPictureIndex, 0);
+  EXPECT_TRUE(SameColour(kRed, Pixel(20, 15)));
+  EXPECT_EQ(CountedBeeps().beeps, before.beeps + 1);
 }
 
 // A window without a client area in one direction: its frame is GDI's 1x1
