@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <set>
 #include <thread>
+#include <vector>
 
 #include "platform/win32.h"
 #include "tests/support/child_process.h"
@@ -101,20 +102,22 @@ class InstallOfferTest : public ::testing::Test {
     return probe_ + t;
   }
 
-  // Runs the show as `name` in its folder and answers its boxes "yes" or
-  // "no" (on Linux by closing them).
-  ChildResult Run(const std::string& name, const std::string& answer) {
+  // Runs the show as `name` in its folder, offered under `names` if any, and
+  // answers its boxes "yes" or "no" (on Linux by closing them).
+  ChildResult Run(const std::string& name, const std::string& answer,
+                  std::vector<std::string> names = {}) {
     const std::string path = In("show", name);
     WriteFileBytes(path, Package());
     fs::permissions(path, fs::perms::owner_all, fs::perm_options::add);
     SetEnv("LV_BOX_ANSWER", answer);
+    names.insert(names.begin(), path);
 #if defined(_WIN32)
-    ChildResult r = RunChild({path});
+    ChildResult r = RunChild(names);
 #else
     // After a Yes the player says whether the show is now the screen saver.
     DisplayBoxAnswerer person({"Install title install", "Lumivane"},
                               answer == "yes" ? "yes" : "close");
-    ChildResult r = RunChild({path});
+    ChildResult r = RunChild(names);
     person.Stop();
 #endif
     for (std::string* text : {&r.out, &r.err})
@@ -194,22 +197,16 @@ TEST_F(InstallOfferTest, NoEndsWithNothingCopiedOrStartedAndOtherNamesAreNotOffe
 TEST_F(InstallOfferTest, NamesThatCannotBeCopiedToAreACopyError) {
   fs::create_directories(target_);
   const std::set<std::string> before = FilesIn(SystemDirectory());
-  const std::string names[] = {show_,         "../../../escaped", "..\\..\\escaped",
-                               "sub/escaped", "sub\\escaped",     "C:escaped",
-                               "esc\001aped", "escaped\n",        "..",
-                               "NUL",         "com1 .txt"};
-  std::string list;
-  for (const std::string& name : names)
-    list += name + '\0';
-  WriteFileBytes(dir_ / "names", list);
-  SetEnv("LV_SHOW_NAMES", dir_ / "names");
-  ChildResult r = Run("Show.exe", "yes");
-  UnsetEnv("LV_SHOW_NAMES");
+  const std::vector<std::string> names = {show_,         "../../../escaped", "..\\..\\escaped",
+                                          "sub/escaped", "sub\\escaped",     "C:escaped",
+                                          "esc\001aped", "escaped\n",        "..",
+                                          "NUL",         "com1 .txt"};
+  ChildResult r = Run("Show.exe", "yes", names);
   EXPECT_EQ(r.exitCode, 0);
   size_t errors = 0;
   for (size_t at = 0; (at = r.err.find("Install title install: Copy error!\n", at) + 1) != 0;)
     ++errors;
-  EXPECT_EQ(errors, std::size(names)) << r.err;
+  EXPECT_EQ(errors, names.size()) << r.err;
   EXPECT_EQ(FilesIn(SystemDirectory()), before);
   std::error_code ignored;
   // Device names are left out, as Windows finds those everywhere.
