@@ -63,18 +63,18 @@ class InstallOfferTest : public ::testing::Test {
     originalTemp_ = fs::temp_directory_path().string();
     UseTempFolder(dir_ / "tmp");
     oldPath_ = std::getenv("PATH") ? std::getenv("PATH") : "/usr/bin:/bin";
-    if (kWindows) {
-      fs::copy_file(BuildProgram("command_logger"), In("show", "rundll32.exe"));
-    } else {
-      WriteFileBytes(dir_ / "bin/xdg-open",
-                     "#!/bin/sh\nprintf '%s\\n' \"$1\" >> \"$LV_VIEWER_LOG\"\n"
-                     "cp \"$1\" \"$LV_VIEWER_LOG.copy\"\n");
-      fs::permissions(dir_ / "bin/xdg-open", fs::perms::owner_all);
-      SetEnv("PATH", dir_ / "bin" + ":" + oldPath_);
-      SetEnv("LV_VIEWER_LOG", dir_ / "viewer.log");
-      UnsetEnv("SDL_VIDEODRIVER");
-      if (!DisplayForBoxes()) GTEST_SKIP() << "needs an X display to answer the question on";
-    }
+#if defined(_WIN32)
+    fs::copy_file(BuildProgram("command_logger"), In("show", "rundll32.exe"));
+#else
+    WriteFileBytes(dir_ / "bin/xdg-open",
+                   "#!/bin/sh\nprintf '%s\\n' \"$1\" >> \"$LV_VIEWER_LOG\"\n"
+                   "cp \"$1\" \"$LV_VIEWER_LOG.copy\"\n");
+    fs::permissions(dir_ / "bin/xdg-open", fs::perms::owner_all);
+    SetEnv("PATH", dir_ / "bin" + ":" + oldPath_);
+    SetEnv("LV_VIEWER_LOG", dir_ / "viewer.log");
+    UnsetEnv("SDL_VIDEODRIVER");
+    if (!DisplayForBoxes()) GTEST_SKIP() << "needs an X display to answer the question on";
+#endif
     target_ = Target(show_);
   }
 
