@@ -20,10 +20,12 @@ int main(int argc, char** argv) {
   char path[MAX_PATH] = {};
   GetModuleFileNameA(nullptr, path, sizeof path);
   const char* message = nullptr;
-  if (ReadShowPackage(path, &message) == nullptr) return 1;
+  FILE* show = ReadShowPackage(path, &message);
+  if (show == nullptr) return 1;
   for (int i = 1; i < argc; ++i) {
     std::snprintf(showState.showName, sizeof showState.showName, "%s", argv[i]);
     OfferInstall(path);
   }
+  std::fclose(show);
   return 0;
 }
