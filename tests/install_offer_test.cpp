@@ -172,15 +172,18 @@ TEST_F(InstallOfferTest, NoEndsWithNothingCopiedOrStartedAndOtherNamesAreNotOffe
   EXPECT_EQ(InstallerLog(5), "");
 }
 
-// Names that lead out of the system directory, devices, and a folder in the
-// way of the copy: all offered in one start, each a copy error.
+// Names with a separator, a drive, a control character or "..", devices,
+// and a folder in the way of the copy: offered in one start, each a copy
+// error.
 TEST_F(InstallOfferTest, NamesThatCannotBeCopiedToAreACopyError) {
+  // A folder for the separators to lead into.
+  const std::string sub = SystemDirectory() + "/sub";
   fs::create_directories(target_);
+  fs::create_directories(sub);
   const std::set<std::string> before = FilesIn(SystemDirectory());
-  const std::vector<std::string> names = {show_,         "../../../escaped", "..\\..\\escaped",
-                                          "sub/escaped", "sub\\escaped",     "C:escaped",
-                                          "esc\001aped", "escaped\n",        "..",
-                                          "NUL",         "com1 .txt"};
+  // One name for each rule: under Wine each box costs two seconds.
+  const std::vector<std::string> names = {
+      show_, "sub/escaped", "sub\\escaped", "C:escaped", "esc\001aped", "..", "NUL", "com1 .txt"};
   ChildResult r = Run("Show.exe", "yes", names);
   EXPECT_EQ(r.exitCode, 0);
   size_t errors = 0;
@@ -188,6 +191,8 @@ TEST_F(InstallOfferTest, NamesThatCannotBeCopiedToAreACopyError) {
     ++errors;
   EXPECT_EQ(errors, names.size()) << r.err;
   EXPECT_EQ(FilesIn(SystemDirectory()), before);
+  EXPECT_TRUE(fs::is_empty(sub));
+  fs::remove(sub);
   std::error_code ignored;
   // Device names are left out, as Windows finds those everywhere.
   for (const std::string& name : names) {
