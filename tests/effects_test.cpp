@@ -57,9 +57,10 @@ bool SameSteps(const Steps& a, const Steps& b) {
 
 // Marks the pixels of a width x height client area that step `s` copies.
 void Paint(std::vector<bool>& shown, int32_t width, int32_t height, const RecordedStep& s) {
+  int64_t left = std::max(s.x, 0), right = std::min<int64_t>(int64_t(s.x) + s.width, width);
   for (int64_t y = std::max(s.y, 0); y < std::min<int64_t>(int64_t(s.y) + s.height, height); ++y)
-    for (int64_t x = std::max(s.x, 0); x < std::min<int64_t>(int64_t(s.x) + s.width, width); ++x)
-      shown[size_t(y * width + x)] = true;
+    if (left < right)
+      std::fill(shown.begin() + y * width + left, shown.begin() + y * width + right, true);
 }
 
 TEST(ShowRandomTest, DrawsTheSequenceFromAnyStateAndWraps) {
