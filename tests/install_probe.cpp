@@ -1,16 +1,31 @@
 // Loads the show appended to its own file, as the player does: under a name
-// ending in "exe" that is the install offer, after which the process ends.
-// Prints "not offered" otherwise.
+// ending in "exe" that is the install offer, after which the process ends;
+// prints "not offered" otherwise. Given arguments, it offers the show under
+// each of them as its name instead, so that one start tries many names.
 // Message boxes are answered as AnswerMessageBoxes says.
 #include <cstdio>
 
+#include "package/install_offer.h"
 #include "package/show_state.h"
 #include "platform/win32.h"
 #include "tests/support/message_box_answers.h"
 
-int main() {
+int main(int argc, char** argv) {
   AnswerMessageBoxes();
-  std::fclose(LoadShow());
-  std::printf("not offered\n");
+  if (argc == 1) {
+    std::fclose(LoadShow());
+    std::printf("not offered\n");
+    return 0;
+  }
+  char path[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, path, sizeof path);
+  const char* message = nullptr;
+  FILE* show = ReadShowPackage(path, &message);
+  if (show == nullptr) return 1;
+  for (int i = 1; i < argc; ++i) {
+    std::snprintf(showState.showName, sizeof showState.showName, "%s", argv[i]);
+    OfferInstall(path);
+  }
+  std::fclose(show);
   return 0;
 }
