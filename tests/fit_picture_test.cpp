@@ -1,6 +1,8 @@
 // Placing a picture in the client area, with and without the Resize setting.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "image/fit_picture.h"
 #include "package/show_state.h"
 
@@ -32,15 +34,12 @@ TEST(FitPictureTest, PlacesThePictureByTheResizeSetting) {
       {0, {0, 0, 800, 600}, {0, 0, 799, 600}, {0, 0, 799, 600}},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(::testing::Message() << "Resize " << c.resize << ", " << c.picture.right << "x"
-                                      << c.picture.bottom << " in " << c.client.right);
+    SCOPED_TRACE(&c - cases);
     showState.settings.Resize = c.resize;
     RECT got = {-1, -1, -1, -1};
     FitPictureRect(c.client, c.picture, got);
-    EXPECT_EQ(got.left, c.expected.left);
-    EXPECT_EQ(got.top, c.expected.top);
-    EXPECT_EQ(got.right, c.expected.right);
-    EXPECT_EQ(got.bottom, c.expected.bottom);
+    EXPECT_EQ(std::tie(got.left, got.top, got.right, got.bottom),
+              std::tie(c.expected.left, c.expected.top, c.expected.right, c.expected.bottom));
   }
   showState.settings = UserSettings();
 }

@@ -1,11 +1,9 @@
-// Loading BMP files into packed bitmaps, and the file and cursor calls that
-// the loader makes. Runs natively against the Linux layer and under Wine
-// against the real API, so it asserts only what Windows does.
+// Loading BMP files into packed bitmaps. Runs natively and under Wine, so it
+// asserts only what Windows does.
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <cstdlib>
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -61,24 +59,16 @@ struct Bmp {
   }
 };
 
-// A paletted bitmap whose file holds `entries` colours.
-Bmp Paletted(uint16_t bitCount, uint32_t colorsUsed, uint32_t entries) {
-  Bmp bmp;
-  bmp.width = 5;
-  bmp.height = 3;
-  bmp.bitCount = bitCount;
-  bmp.colorsUsed = colorsUsed;
-  bmp.table = Pattern(entries * 4, 100);
-  bmp.pixels = Pattern(RowBytes(bmp.width, bitCount) * 3, 7);
-  return bmp;
-}
-
-// A 24-bit bitmap whose pixels fill its rows exactly.
-Bmp Wide(int32_t width, int32_t height) {
+// A bitmap of patterned pixels whose file holds `entries` colours.
+Bmp Made(uint16_t bitCount, int32_t width, int32_t height, uint32_t colorsUsed = 0,
+         uint32_t entries = 0) {
   Bmp bmp;
   bmp.width = width;
   bmp.height = height;
-  bmp.pixels = Pattern(size_t(RowBytes(width, 24)) * size_t(std::abs(height)), 3);
+  bmp.bitCount = bitCount;
+  bmp.colorsUsed = colorsUsed;
+  bmp.table = Pattern(entries * 4, 100);
+  bmp.pixels = Pattern(size_t(RowBytes(width, bitCount)) * size_t(std::abs(height)), 7);
   return bmp;
 }
 
@@ -118,7 +108,7 @@ class PackedDibTest : public ::testing::Test {
 // size filled in, the rest of a larger header zeroed, the colour table of
 // `colors` entries and the pixels, each in its place.
 TEST_F(PackedDibTest, LoadsHeaderTableAndPixelsIntoOneBlock) {
-  Bmp padded = Wide(4, 8191);  // three whole reads of 32767, the rows and some padding
+  Bmp padded = Made(24, 4, 8191);  // three whole reads of 32767, the rows and some padding
   padded.imageSize = 3 * 32767;
   padded.pixels = Pattern(padded.imageSize, 5);
   const struct {
@@ -127,23 +117,23 @@ TEST_F(PackedDibTest, LoadsHeaderTableAndPixelsIntoOneBlock) {
     uint32_t colors;
   } cases[] = {
       {"true colour", Bmp(), 0},
-      {"8 bits, all 256 used", Paletted(8, 256, 256), 256},
+      {"8 bits, all 256 used", Made(8, 5, 3, 256, 256), 256},
       // The table's size comes from colours used, or else the bit count.
-      {"1 bit", Paletted(1, 0, 2), 2},
-      {"4 bits", Paletted(4, 0, 16), 16},
-      {"8 bits", Paletted(8, 0, 256), 256},
-      {"8 bits, 16 used", Paletted(8, 16, 16), 16},
-      {"4 bits, 3 used", Paletted(4, 3, 3), 3},
-      {"24 bits, 2 used", Paletted(24, 2, 2), 2},
-      {"16 bits", Paletted(16, 0, 0), 0},
-      {"32 bits", Paletted(32, 0, 0), 0},
+      {"1 bit", Made(1, 5, 3, 0, 2), 2},
+      {"4 bits", Made(4, 5, 3, 0, 16), 16},
+      {"8 bits", Made(8, 5, 3, 0, 256), 256},
+      {"8 bits, 16 used", Made(8, 5, 3, 16, 16), 16},
+      {"4 bits, 3 used", Made(4, 5, 3, 3, 3), 3},
+      {"24 bits, 2 used", Made(24, 5, 3, 2, 2), 2},
+      {"16 bits", Made(16, 5, 3, 0, 0), 0},
+      {"32 bits", Made(32, 5, 3, 0, 0), 0},
       {"2 planes", With(Bmp(), [](Bmp& b) { b.planes = 2; }), 0},
-      {"pixel offset 0: behind the table", With(Paletted(4, 0, 16), [](Bmp& b) { b.offset = 0; }),
+      {"pixel offset 0: behind the table", With(Made(4, 5, 3, 0, 16), [](Bmp& b) { b.offset = 0; }),
        16},
-      {"gap before the pixels", With(Paletted(8, 2, 2), [](Bmp& b) { b.gap = "0123456789"; }), 2},
+      {"gap before the pixels", With(Made(8, 5, 3, 2, 2), [](Bmp& b) { b.gap = "0123456789"; }), 2},
       {"larger header",
        With(Bmp(), [](Bmp& b) { b.headerSize = 108, b.headerTail = Pattern(68, 9); }), 0},
-      {"60000 bytes of pixels: two reads", Wide(200, 100), 0},
+      {"60000 bytes of pixels: two reads", Made(24, 200, 100), 0},
       {"image size beyond the rows", padded, 0},
   };
   for (const auto& c : cases) {
@@ -176,7 +166,7 @@ TEST_F(PackedDibTest, LoadsHeaderTableAndPixelsIntoOneBlock) {
 
 TEST_F(PackedDibTest, RefusesDamagedFiles) {
   const std::string good = Bmp().Bytes();
-  const std::string large = Wide(200, 100).Bytes();
+  const std::string large = Made(24, 200, 100).Bytes();
   const struct {
     const char* what;
     std::string bytes;
@@ -195,7 +185,7 @@ TEST_F(PackedDibTest, RefusesDamagedFiles) {
       {"negative width", With(Bmp(), [](Bmp& b) { b.width = -3; }).Bytes()},
       {"zero height", With(Bmp(), [](Bmp& b) { b.height = 0; }).Bytes()},
       // Rows stored top first: fitting and drawing take the height as it is.
-      {"negative height", Wide(3, -2).Bytes()},
+      {"negative height", Made(24, 3, -2).Bytes()},
       {"no planes", With(Bmp(), [](Bmp& b) { b.planes = 0; }).Bytes()},
       {"2 bits per pixel", With(Bmp(), [](Bmp& b) { b.bitCount = 2; }).Bytes()},
       {"0 bits per pixel", With(Bmp(), [](Bmp& b) { b.bitCount = 0; }).Bytes()},
@@ -204,14 +194,15 @@ TEST_F(PackedDibTest, RefusesDamagedFiles) {
       {"largest width and height",
        With(Bmp(), [](Bmp& b) { b.width = b.height = INT32_MAX, b.bitCount = 32; }).Bytes()},
       {"block beyond 32 bits",
-       With(Paletted(8, 256, 256), [](Bmp& b) { b.imageSize = 0xFFFFFC00u; }).Bytes()},
-      {"257 colours", Paletted(8, 257, 257).Bytes()},
-      {"17 colours at 4 bits", Paletted(4, 17, 17).Bytes()},
-      {"257 colours at 24 bits", Paletted(24, 257, 257).Bytes()},
-      {"run-length encoded", With(Paletted(8, 0, 256), [](Bmp& b) { b.compression = 1; }).Bytes()},
-      {"bit fields",
-       With(Paletted(32, 0, 0), [](Bmp& b) { b.compression = 3, b.gap = std::string(12, '\xFF'); })
-           .Bytes()},
+       With(Made(8, 5, 3, 256, 256), [](Bmp& b) { b.imageSize = 0xFFFFFC00u; }).Bytes()},
+      {"257 colours", Made(8, 5, 3, 257, 257).Bytes()},
+      {"17 colours at 4 bits", Made(4, 5, 3, 17, 17).Bytes()},
+      {"257 colours at 24 bits", Made(24, 5, 3, 257, 257).Bytes()},
+      {"run-length encoded",
+       With(Made(8, 5, 3, 0, 256), [](Bmp& b) { b.compression = 1; }).Bytes()},
+      {"bit fields", With(Made(32, 5, 3, 0, 0),
+                          [](Bmp& b) { b.compression = 3, b.gap = std::string(12, '\xFF'); })
+                         .Bytes()},
       {"pixel offset beyond 2 GB", With(Bmp(), [](Bmp& b) { b.offset = 0x80000000u; }).Bytes()},
       {"pixel offset past the end", With(Bmp(), [](Bmp& b) { b.offset = 1000; }).Bytes()},
   };
@@ -220,48 +211,7 @@ TEST_F(PackedDibTest, RefusesDamagedFiles) {
     EXPECT_EQ(LoadBytes(c.bytes), nullptr);
   }
   EXPECT_EQ(Load(dir_ / "absent.bmp"), nullptr);
-}
-
-// The old file calls as the loader uses them.
-TEST(OldFileTest, ReadsAndSeeksLikeWindows) {
-  ScratchDir dir;
-  WriteFileBytes(dir / "data.bin", "0123456789");
-  OFSTRUCT info;
-  HFILE file = OpenFile((dir / "data.bin").c_str(), &info, OF_READ);
-  ASSERT_NE(file, HFILE_ERROR);
-  EXPECT_EQ(info.nErrCode, 0);
-  char buffer[16] = {};
-  EXPECT_EQ(_lread(file, buffer, 4), 4u);
-  EXPECT_EQ(_llseek(file, 7, FILE_BEGIN), 7);
-  EXPECT_EQ(_lread(file, buffer, sizeof buffer), 3u);
-  EXPECT_EQ(std::string(buffer, 3), "789");
-  EXPECT_EQ(_llseek(file, -3, FILE_BEGIN), HFILE_ERROR);
-  EXPECT_EQ(_llseek(file, 0, FILE_CURRENT), 10);
-  EXPECT_EQ(_llseek(file, 100, FILE_BEGIN), 100);
-  EXPECT_EQ(_lread(file, buffer, 1), 0u);
-  EXPECT_EQ(_lclose(file), 0);
-
-  for (auto [path, error] :
-       {std::pair{dir / "absent.bin", ERROR_FILE_NOT_FOUND},
-        std::pair{(std::filesystem::path(dir.path()) / "absent" / "data.bin").string(),
-                  ERROR_FILE_NOT_FOUND},
-        std::pair{dir.path(), ERROR_ACCESS_DENIED}}) {
-    SCOPED_TRACE(path);
-    EXPECT_EQ(OpenFile(path.c_str(), &info, OF_READ), HFILE_ERROR);
-    EXPECT_EQ(info.nErrCode, WORD(error));
-  }
-}
-
-TEST(CursorTest, SharedCursorsAndTheCurrentOne) {
-  HCURSOR arrow = LoadCursorA(nullptr, IDC_ARROW);
-  HCURSOR wait = LoadCursorA(nullptr, IDC_WAIT);
-  ASSERT_NE(arrow, nullptr);
-  EXPECT_NE(arrow, wait);
-  EXPECT_EQ(LoadCursorA(nullptr, IDC_WAIT), wait);
-  SetCursor(arrow);
-  EXPECT_EQ(SetCursor(wait), arrow);
-  EXPECT_EQ(SetCursor(nullptr), wait);
-  EXPECT_EQ(GetCursor(), nullptr);
+  EXPECT_EQ(Load(dir_.path()), nullptr);
 }
 
 }  // namespace
