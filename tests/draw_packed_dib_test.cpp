@@ -58,6 +58,9 @@ TEST_F(DrawPackedDibTest, DrawsTheSourceRectangleIntoTheDestination) {
       {24, 5, 4, {0, 0, 5, 8}, {0, 0, 5, 4}, 4, Span(0, 5), {0, 0, 1, 1, 2, 2, 3, 3}},
       {24, 5, 4, {0, 0, 10, 4}, {0, 0, 5, 4}, 4, {0, 0, 1, 1, 2, 2, 3, 3, 4, 4}, Span(0, 4)},
       {8, 7, 3, {2, 3, 12, 8}, {0, 0, 7, 3}, 3, {0, 1, 1, 2, 3, 3, 4, 5, 5, 6}, {0, 0, 1, 2, 2}},
+      // Clipped to the bitmap; an empty destination draws nothing.
+      {24, 5, 4, {11, 7, 16, 11}, {0, 0, 5, 4}, 4, Span(0, 5), Span(0, 4)},
+      {24, 5, 4, {0, 0, 0, 4}, {0, 0, 5, 4}, 4, {}, {}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(&c - cases);
@@ -73,7 +76,6 @@ TEST_F(DrawPackedDibTest, DrawsTheSourceRectangleIntoTheDestination) {
 
 TEST_F(DrawPackedDibTest, NoBitmapDrawsNothing) {
   SetStretchBltMode(canvas_.dc, HALFTONE);
-  EXPECT_EQ(DrawPackedDib(canvas_.dc, RECT{0, 0, 5, 4}, nullptr, RECT{0, 0, 5, 4}), 0);
   EXPECT_EQ(DrawPackedDib(canvas_.dc, RECT{0, 0, 10, 8}, nullptr, RECT{0, 0, 5, 4}), 0);
   EXPECT_EQ(GetStretchBltMode(canvas_.dc), HALFTONE);
   EXPECT_EQ(Mismatches(canvas_, Placed(0, 0, {}, {})), "");
@@ -98,18 +100,15 @@ TEST_F(DrawPackedDibTest, UnusualBitmapFilesLoadFitAndDraw) {
     return DrawPackedDib(canvas_.dc, destination, dib, source);
   };
   for (int32_t resize : {1, 0}) {
-    SCOPED_TRACE(resize ? "Resize on" : "Resize off");
     showState.settings.Resize = resize;
-    for (int bitCount : {16, 24}) {
-      for (WORD planes : {1, 2}) {
-        SCOPED_TRACE(std::to_string(bitCount) + " bits, planes " + std::to_string(planes));
-        EXPECT_EQ(draw(bitCount, planes), 3);
-        // Three times larger when fitted, at its own size centred when not.
-        EXPECT_EQ(Mismatches(canvas_, resize ? Placed(1, 0, {0, 0, 0, 1, 1, 1, 2, 2, 2, 3, 3, 3},
-                                                      {0, 0, 0, 1, 1, 1, 2, 2, 2})
-                                             : Placed(5, 3, Span(0, 4), Span(0, 3))),
-                  "");
-      }
+    for (auto [bitCount, planes] : {std::pair<int, WORD>{16, 2}, {24, 1}}) {
+      SCOPED_TRACE(std::to_string(resize) + ", " + std::to_string(bitCount) + " bits");
+      EXPECT_EQ(draw(bitCount, planes), 3);
+      // Three times larger when fitted, at its own size centred when not.
+      EXPECT_EQ(Mismatches(canvas_, resize ? Placed(1, 0, {0, 0, 0, 1, 1, 1, 2, 2, 2, 3, 3, 3},
+                                                    {0, 0, 0, 1, 1, 1, 2, 2, 2})
+                                           : Placed(5, 3, Span(0, 4), Span(0, 3))),
+                "");
     }
   }
   showState.settings = UserSettings();

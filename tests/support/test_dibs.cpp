@@ -1,8 +1,6 @@
 #include "tests/support/test_dibs.h"
 
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 
 namespace {
 
@@ -25,10 +23,7 @@ COLORREF TestColour(int i) {
 }
 
 TestDib::TestDib(int bitCount, int32_t width, int32_t height, uint32_t colorsUsed)
-    : bitCount_(bitCount),
-      rows_(std::abs(height)),
-      topDown_(height < 0),
-      stride_((size_t(width) * bitCount + 31) / 32 * 4) {
+    : bitCount_(bitCount), rows_(height), stride_((size_t(width) * bitCount + 31) / 32 * 4) {
   uint32_t entries = bitCount <= 8 ? (colorsUsed ? colorsUsed : 1u << bitCount) : 0;
   info_.assign(sizeof(BITMAPINFOHEADER) / 4 + entries, 0);
   BITMAPINFOHEADER& h = header();
@@ -49,7 +44,7 @@ TestDib::TestDib(int bitCount, int32_t width, int32_t height, uint32_t colorsUse
 }
 
 void TestDib::Set(int x, int y, int index) {
-  uint8_t* row = &bits_[size_t(topDown_ ? y : rows_ - 1 - y) * stride_];
+  uint8_t* row = &bits_[size_t(rows_ - 1 - y) * stride_];
   COLORREF c = TestColour(index);
   switch (bitCount_) {
     case 1:
@@ -81,8 +76,8 @@ std::string TestDib::Packed() const {
          std::string(bits_.begin(), bits_.end());
 }
 
-TestDib Grid(int bitCount, int width, int height, bool topDown) {
-  TestDib dib(bitCount, width, topDown ? -height : height);
+TestDib Grid(int bitCount, int width, int height) {
+  TestDib dib(bitCount, width, height);
   for (int y = 0; y < height; ++y) {
     for (int x = 0; x < width; ++x)
       dib.Set(x, y, 10 * y + x);

@@ -18,15 +18,13 @@ COLORREF TestColour(int i);
 // of TestColour entries up to 8 bits, as the colour itself above.
 class TestDib {
  public:
-  // A negative height makes it top-down; colorsUsed 0 means a full table.
+  // Bottom-up; colorsUsed 0 means a full table.
   TestDib(int bitCount, int32_t width, int32_t height, uint32_t colorsUsed = 0);
   // Sets pixel (x, y), y counted from the picture's top.
   void Set(int x, int y, int index);
   BITMAPINFOHEADER& header() { return *reinterpret_cast<BITMAPINFOHEADER*>(info_.data()); }
   const BITMAPINFO* info() const { return reinterpret_cast<const BITMAPINFO*>(info_.data()); }
   const uint8_t* bits() const { return bits_.data(); }
-  // Stored row n: for a bottom-up DIB, n rows from the bottom.
-  const uint8_t* stored(int n) const { return bits_.data() + size_t(n) * stride_; }
   // Header, table and rows in one piece, as a packed bitmap holds them.
   std::string Packed() const;
 
@@ -35,12 +33,11 @@ class TestDib {
   std::vector<uint8_t> bits_;
   int bitCount_;
   int rows_;
-  bool topDown_;
   size_t stride_;
 };
 
 // A picture whose pixel (x, y) is index 10 * y + x.
-TestDib Grid(int bitCount, int width, int height, bool topDown = false);
+TestDib Grid(int bitCount, int width, int height);
 
 // A compatible bitmap of the screen selected into a memory DC, black at first.
 struct Canvas {
