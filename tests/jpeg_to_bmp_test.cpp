@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <string>
+#include <tuple>
 
 #include "image/jpeg_to_bmp.h"
 #include "tests/support/child_process.h"
@@ -84,14 +85,10 @@ TEST_F(JpegToBmpTest, ConvertsToTheBmpOfLibjpegsDecoding) {
                {4, 3, 3, 2, 28, 40, 2800, 4000}};
   for (const auto& c : cases) {
     SCOPED_TRACE(&c - cases);
-    JpegPicture picture;
-    picture.width = c.width;
-    picture.height = c.height;
-    picture.components = c.components;
-    picture.densityUnit = c.unit;
-    picture.xDensity = c.x;
-    picture.yDensity = c.y;
-    const std::string bmp = Convert(picture, PhotoLikeRows(c.width, c.height, c.components));
+    JpegPicture p;
+    std::tie(p.width, p.height, p.components, p.densityUnit, p.xDensity, p.yDensity) =
+        std::tie(c.width, c.height, c.components, c.unit, c.x, c.y);
+    const std::string bmp = Convert(p, PhotoLikeRows(c.width, c.height, c.components));
     EXPECT_EQ(bmp, ExpectedBmp(jpegPath_).replace(38, 8, Le32(c.xPerMetre) + Le32(c.yPerMetre)));
   }
 }
@@ -131,10 +128,9 @@ TEST_F(JpegToBmpTest, FilesThatCannotBeOpenedGiveTheirResults) {
 // The decoder's message goes to standard error, the conversion gives up with
 // -3 (the probe's 30) and the BMP file stays empty.
 TEST_F(JpegToBmpTest, UndecodablePicturesGiveUpLeavingAnEmptyBmp) {
-  auto made = [&](int components, bool ycck) {
+  auto made = [&](int components) {
     JpegPicture picture;
     picture.components = components;
-    picture.storeAsYcck = ycck;
     WriteJpeg(jpegPath_, picture, PhotoLikeRows(16, 16, components));
     return ReadFileBytes(jpegPath_);
   };
@@ -143,13 +139,12 @@ TEST_F(JpegToBmpTest, UndecodablePicturesGiveUpLeavingAnEmptyBmp) {
   };
   // A few hundred bytes that claim 65500 x 65500 pixels: their BMP file would
   // pass the 4 GiB its size field can hold, so nothing is decoded.
-  std::string huge = made(3, false);
+  std::string huge = made(3);
   huge.replace(huge.find("\xFF\xC0") + 5, 4, "\xFF\xDC\xFF\xDC");
   const std::pair<std::string, std::string> cases[] = {
       {"", "Empty input file"},
       {"GIF89a, not a JPEG", "Not a JPEG file: starts with 0x47 0x49"},
-      {made(4, false), "Bogus message code 1005"},
-      {made(4, true), "Bogus message code 1005"},
+      {made(4), "Bogus message code 1005"},
       {real("cmyk.jpg"), "Bogus message code 1005"},
       {real("testorig12.jpg"), "Unsupported JPEG data precision 12"},
       {huge, "Bogus message code 1006"}};
