@@ -1,5 +1,6 @@
-// Drawing packed bitmaps into a memory DC, unscaled and stretched, read back
-// pixel by pixel, natively and under Wine.
+// Composing a frame as the player does: a memory DC and its compatible bitmap,
+// a black fill, packed bitmaps drawn unscaled and stretched. Read back pixel by
+// pixel; the expected pictures are what Wine draws on a 24-bit screen.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -19,9 +20,9 @@ std::string Le32(uint32_t v) {
   return {char(v), char(v >> 8), char(v >> 16), char(v >> 24)};
 }
 
-class DrawPackedDibTest : public ::testing::Test {
+class DrawTest : public ::testing::Test {
  protected:
-  ~DrawPackedDibTest() override {
+  ~DrawTest() override {
     for (PackedDib dib : dibs_)
       GlobalFree(dib);
   }
@@ -34,15 +35,18 @@ class DrawPackedDibTest : public ::testing::Test {
     return dibs_.back();
   }
 
-  Canvas canvas_{14, 9};
+  Canvas canvas_{14, 12};
+  HDC dc_ = canvas_.dc;
   std::vector<PackedDib> dibs_;
 };
 
 // Equal sizes go through SetDIBitsToDevice, which returns the scan lines set,
 // counted from the bottom up to the rectangle's top; other sizes stretch and
 // return the picture's height. Either way the stretch mode stays COLORONCOLOR.
-TEST_F(DrawPackedDibTest, DrawsTheSourceRectangleIntoTheDestination) {
+TEST_F(DrawTest, DrawsTheSourceRectangleIntoTheDestination) {
   const std::vector<int> fiveToEleven = {0, 0, 1, 1, 2, 2, 2, 3, 3, 4, 4};
+  const std::vector<int> eightToEleven = {0, 1, 1, 2, 3, 3, 4, 5, 6, 6, 7};
+  const std::vector<int> sixToTwelve = {0, 0, 1, 1, 2, 2, 3, 3, 4, 4, 5, 5};
   const struct {
     int bitCount, width, height;
     RECT destination, source;
@@ -59,8 +63,18 @@ TEST_F(DrawPackedDibTest, DrawsTheSourceRectangleIntoTheDestination) {
       {24, 5, 4, {0, 0, 10, 4}, {0, 0, 5, 4}, 4, {0, 0, 1, 1, 2, 2, 3, 3, 4, 4}, Span(0, 4)},
       {8, 7, 3, {2, 3, 12, 8}, {0, 0, 7, 3}, 3, {0, 1, 1, 2, 3, 3, 4, 5, 5, 6}, {0, 0, 1, 2, 2}},
       // Clipped to the bitmap; an empty destination draws nothing.
-      {24, 5, 4, {11, 7, 16, 11}, {0, 0, 5, 4}, 4, Span(0, 5), Span(0, 4)},
+      {24, 5, 4, {11, 9, 16, 13}, {0, 0, 5, 4}, 4, Span(0, 5), Span(0, 4)},
       {24, 5, 4, {0, 0, 0, 4}, {0, 0, 5, 4}, 4, {}, {}},
+      // Every other pixel format the loader accepts; paletted ones show the
+      // index modulo their table size.
+      {1, 8, 6, {2, 3, 10, 9}, {0, 0, 8, 6}, 6, Span(0, 8), Span(0, 6)},
+      {1, 8, 6, {0, 0, 11, 12}, {0, 0, 8, 6}, 6, eightToEleven, sixToTwelve},
+      {4, 8, 6, {2, 3, 10, 9}, {0, 0, 8, 6}, 6, Span(0, 8), Span(0, 6)},
+      {4, 8, 6, {0, 0, 11, 12}, {0, 0, 8, 6}, 6, eightToEleven, sixToTwelve},
+      {16, 8, 6, {2, 3, 10, 9}, {0, 0, 8, 6}, 6, Span(0, 8), Span(0, 6)},
+      {16, 8, 6, {0, 0, 11, 12}, {0, 0, 8, 6}, 6, eightToEleven, sixToTwelve},
+      {32, 8, 6, {2, 3, 10, 9}, {0, 0, 8, 6}, 6, Span(0, 8), Span(0, 6)},
+      {32, 8, 6, {0, 0, 11, 12}, {0, 0, 8, 6}, 6, eightToEleven, sixToTwelve},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(&c - cases);
@@ -69,12 +83,13 @@ TEST_F(DrawPackedDibTest, DrawsTheSourceRectangleIntoTheDestination) {
     SetStretchBltMode(canvas_.dc, HALFTONE);
     PackedDib dib = Make(Grid(c.bitCount, c.width, c.height));
     EXPECT_EQ(DrawPackedDib(canvas_.dc, d, dib, c.source), c.result);
-    EXPECT_EQ(Mismatches(canvas_, Placed(d.left, d.top, c.columns, c.rows)), "");
+    const int tableSize = c.bitCount == 1 ? 2 : c.bitCount == 4 ? 16 : 1024;
+    EXPECT_EQ(Mismatches(canvas_, Placed(d.left, d.top, c.columns, c.rows, 0, tableSize)), "");
     EXPECT_EQ(GetStretchBltMode(canvas_.dc), COLORONCOLOR);
   }
 }
 
-TEST_F(DrawPackedDibTest, NoBitmapDrawsNothing) {
+TEST_F(DrawTest, NoBitmapDrawsNothing) {
   SetStretchBltMode(canvas_.dc, HALFTONE);
   EXPECT_EQ(DrawPackedDib(canvas_.dc, RECT{0, 0, 10, 8}, nullptr, RECT{0, 0, 5, 4}), 0);
   EXPECT_EQ(GetStretchBltMode(canvas_.dc), HALFTONE);
@@ -83,7 +98,7 @@ TEST_F(DrawPackedDibTest, NoBitmapDrawsNothing) {
 
 // The presentation cycle's steps on BMP files the converter never writes:
 // load, fit into the canvas, draw.
-TEST_F(DrawPackedDibTest, UnusualBitmapFilesLoadFitAndDraw) {
+TEST_F(DrawTest, UnusualBitmapFilesLoadFitAndDraw) {
   ScratchDir dir;
   const std::string path = dir / "picture.bmp";
   auto draw = [&](int bitCount, WORD planes) {
@@ -112,6 +127,83 @@ TEST_F(DrawPackedDibTest, UnusualBitmapFilesLoadFitAndDraw) {
     }
   }
   showState.settings = UserSettings();
+}
+
+// The frame's bitmap: selected in and out, filled (clipped to the bitmap),
+// deleted once.
+TEST_F(DrawTest, FillsSelectsAndDeletesTheFrameBitmap) {
+  const int w = canvas_.width, h = canvas_.height;
+  TestDib dot(24, 1, 1);
+  dot.Set(0, 0, 1023);
+  HBITMAP frame = CreateCompatibleBitmap(canvas_.screen, w, h);
+  HGDIOBJ previous = SelectObject(dc_, frame);
+  EXPECT_EQ(previous, canvas_.bitmap);
+  EXPECT_EQ(
+      StretchDIBits(dc_, 0, 0, w, h, 0, 0, 1, 1, dot.bits(), dot.info(), DIB_RGB_COLORS, SRCCOPY),
+      1);
+  RECT overhanging = {1, 2, w + 5, h + 5};
+  EXPECT_NE(FillRect(dc_, &overhanging, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH))), 0);
+  EXPECT_EQ(Mismatches(canvas_, [](int x, int y) { return x < 1 || y < 2 ? TestColour(1023) : 0; }),
+            "");
+  EXPECT_EQ(GetPixel(dc_, w, 0), CLR_INVALID);
+  EXPECT_EQ(SelectObject(dc_, previous), frame);
+  EXPECT_TRUE(DeleteObject(frame));
+  EXPECT_FALSE(DeleteObject(frame));
+}
+
+// A window without a client area gets a frame of width or height 0: the 1x1
+// default bitmap, which can be filled and copied from without harm.
+TEST_F(DrawTest, ZeroSizedFramesCanBeFilledAndCopied) {
+  canvas_.Clear();
+  HDC frame = CreateCompatibleDC(canvas_.screen);
+  HBITMAP noWidth = CreateCompatibleBitmap(canvas_.screen, 0, 5);
+  ASSERT_NE(noWidth, nullptr);
+  EXPECT_EQ(CreateCompatibleBitmap(frame, 5, 0), noWidth);
+  EXPECT_EQ(SelectObject(frame, noWidth), noWidth);
+  RECT empty = {0, 0, 0, 5};
+  EXPECT_NE(FillRect(frame, &empty, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH))), 0);
+  EXPECT_TRUE(BitBlt(dc_, 0, 0, 0, 5, frame, 0, 0, SRCCOPY));
+  EXPECT_EQ(Mismatches(canvas_, Placed(0, 0, {}, {})), "");
+  EXPECT_TRUE(DeleteDC(frame));
+}
+
+// A table shorter than the bit count allows: indices beyond it draw black.
+TEST_F(DrawTest, ColourIndicesBeyondTheUsedTableDrawBlack) {
+  TestDib dib(8, 5, 1, 3);
+  for (int x = 0; x < 5; ++x)
+    dib.Set(x, 0, x);
+  EXPECT_EQ(DrawPackedDib(dc_, RECT{0, 0, 5, 1}, Make(dib), RECT{0, 0, 5, 1}), 1);
+  EXPECT_EQ(Mismatches(canvas_, Placed(0, 0, {0, 1, 2}, {0})), "");
+}
+
+// Which source pixel each destination pixel shows, shrinking and enlarging by
+// awkward ratios, ties included (4 to 10, 3 to 2), along either axis.
+TEST_F(DrawTest, StretchDIBitsPicksTheNearestPixelsAsWineDoes) {
+  const struct {
+    int source, dest;
+    std::vector<int> horizontal, vertical;
+  } ratios[] = {
+      {7, 3, {1, 4, 6}, {0, 2, 5}},
+      {3, 2, {1, 2}, {0, 2}},
+      {6, 4, {1, 2, 4, 5}, {0, 2, 3, 5}},
+      {13, 5, {2, 4, 7, 9, 12}, {0, 3, 5, 8, 10}},
+      {10, 7, {0, 2, 3, 5, 6, 8, 9}, {0, 1, 3, 4, 6, 7, 9}},
+      {5, 11, {0, 0, 1, 1, 2, 2, 2, 3, 3, 4, 4}, {0, 0, 1, 1, 2, 2, 2, 3, 3, 4, 4}},
+      {4, 10, {0, 0, 0, 1, 1, 2, 2, 2, 3, 3}, {0, 0, 0, 1, 1, 2, 2, 2, 3, 3}},
+  };
+  for (const auto& r : ratios) {
+    SCOPED_TRACE(std::to_string(r.source) + " to " + std::to_string(r.dest));
+    canvas_.Clear();
+    EXPECT_EQ(DrawPackedDib(dc_, RECT{0, 0, r.dest, 1}, Make(Grid(24, r.source, 1)),
+                            RECT{0, 0, r.source, 1}),
+              1);
+    EXPECT_EQ(Mismatches(canvas_, Placed(0, 0, r.horizontal, {0})), "");
+    canvas_.Clear();
+    EXPECT_EQ(DrawPackedDib(dc_, RECT{0, 0, 1, r.dest}, Make(Grid(24, 1, r.source)),
+                            RECT{0, 0, 1, r.source}),
+              r.source);
+    EXPECT_EQ(Mismatches(canvas_, Placed(0, 0, {0}, r.vertical)), "");
+  }
 }
 
 }  // namespace
