@@ -126,12 +126,12 @@ std::string Mismatches(const Canvas& canvas, const PixelRule& want) {
 }
 
 PixelRule Placed(int left, int top, std::vector<int> columns, std::vector<int> rows,
-                 COLORREF background, int tableSize) {
+                 int tableSize) {
   return [=](int x, int y) {
     int i = x - left;
     int j = y - top;
     bool inside = i >= 0 && i < int(columns.size()) && j >= 0 && j < int(rows.size());
-    return inside ? TestColour((10 * rows[j] + columns[i]) % tableSize) : background;
+    return inside ? TestColour((10 * rows[j] + columns[i]) % tableSize) : 0;
   };
 }
 

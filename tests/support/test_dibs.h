@@ -23,8 +23,6 @@ class TestDib {
   // Sets pixel (x, y), y counted from the picture's top.
   void Set(int x, int y, int index);
   BITMAPINFOHEADER& header() { return *reinterpret_cast<BITMAPINFOHEADER*>(info_.data()); }
-  const BITMAPINFO* info() const { return reinterpret_cast<const BITMAPINFO*>(info_.data()); }
-  const uint8_t* bits() const { return bits_.data(); }
   // Header, table and rows in one piece, as a packed bitmap holds them.
   std::string Packed() const;
 
@@ -58,10 +56,10 @@ using PixelRule = std::function<COLORREF(int x, int y)>;
 // The first pixels of the canvas that differ from want, a line each.
 std::string Mismatches(const Canvas& canvas, const PixelRule& want);
 
-// Grid pixel (columns[i], rows[j]) at (left + i, top + j), background
-// elsewhere; indices are taken modulo tableSize.
+// Grid pixel (columns[i], rows[j]) at (left + i, top + j), black elsewhere;
+// indices are taken modulo tableSize.
 PixelRule Placed(int left, int top, std::vector<int> columns, std::vector<int> rows,
-                 COLORREF background = 0, int tableSize = 1024);
+                 int tableSize = 1024);
 
 // count indices from first on.
 std::vector<int> Span(int first, int count);
