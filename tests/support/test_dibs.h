@@ -1,5 +1,5 @@
-// Device-independent bitmaps for the GDI and drawing tests, a memory DC to
-// draw them into, and a pixel-by-pixel comparison of what it then holds.
+// Device-independent bitmaps for the drawing test, a memory DC to draw them
+// into, and a pixel-by-pixel comparison of what it then holds.
 #pragma once
 
 #include <cstdint>
