@@ -1,7 +1,5 @@
-// Runs ConvertJpegToBmp(argv[1], argv[2]). Exit status: 0 when the BMP file is
-// complete, 10 when the input cannot be opened (-1), 20 when the output cannot
-// be opened (-2), 30 when the decoder gave up (-3), 2 when the arguments are
-// wrong.
+// Runs ConvertJpegToBmp(argv[1], argv[2]) and exits with ten times its negated
+// result (30 when the decoder gave up), or 2 when the arguments are wrong.
 #include <cstdio>
 
 #include "image/jpeg_to_bmp.h"
