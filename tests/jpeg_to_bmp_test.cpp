@@ -141,13 +141,20 @@ TEST_F(JpegToBmpTest, UndecodablePicturesGiveUpLeavingAnEmptyBmp) {
   // pass the 4 GiB its size field can hold, so nothing is decoded.
   std::string huge = made(3);
   huge.replace(huge.find("\xFF\xC0") + 5, 4, "\xFF\xDC\xFF\xDC");
+  // A second frame header after the picture's data: the decoder gives up only
+  // after every row has gone to the file, which must then be emptied again.
+  std::string twoFrames = made(3);
+  const size_t sof = twoFrames.find("\xFF\xC0");
+  const size_t sofBytes = 2 + (uint8_t(twoFrames[sof + 2]) << 8 | uint8_t(twoFrames[sof + 3]));
+  twoFrames.insert(twoFrames.size() - 2, twoFrames.substr(sof, sofBytes));
   const std::pair<std::string, std::string> cases[] = {
       {"", "Empty input file"},
       {"GIF89a, not a JPEG", "Not a JPEG file: starts with 0x47 0x49"},
       {made(4), "Bogus message code 1005"},
       {real("cmyk.jpg"), "Bogus message code 1005"},
       {real("testorig12.jpg"), "Unsupported JPEG data precision 12"},
-      {huge, "Bogus message code 1006"}};
+      {huge, "Bogus message code 1006"},
+      {twoFrames, "Invalid JPEG file structure: two SOF markers"}};
   for (const auto& [jpeg, message] : cases) {
     SCOPED_TRACE(&jpeg - &cases[0].first);
     WriteFileBytes(jpegPath_, jpeg);
