@@ -1,13 +1,9 @@
-// The saver window's message chain in the test's own process: input turned
-// into close requests, the preview's rules, the approved close, the close
-// gate with a stand-in password verifier, and the verifier's life cycle. The
-// program runs in a copy of itself with a show appended (saver_test_main.cpp),
-// so that the window loads a show as it does in the player. Natively against
-// the Linux layer with SDL's dummy video driver, under Wine against the real
-// calls.
+// The saver window's message chain in this process, which runs as a copy of
+// itself with a show appended (saver_test_main.cpp): input turned into close
+// requests, the preview's rules, the close gate with a stand-in password
+// verifier, and the verifier's life cycle.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -24,19 +20,19 @@ namespace {
 constexpr UINT_PTR kStrayTimer = 999;
 constexpr UINT_PTR kLateTimer = 998;
 
-// The stand-in for VerifyScreenSavePwd: answers as told, and records what
-// the saver looked like while it was asked.
+// The stand-in for VerifyScreenSavePwd: answers as told, and notes what the
+// saver looked like while it was asked.
 struct FakeVerifier {
   BOOL answer = FALSE;
   int calls = 0;
   bool verifyingSeen = false;
-  bool closeDuringCheckKeptWindow = false;
-  bool keyDuringCheckPostedClose = true;
-  std::vector<UINT_PTR> timersQueued;  // stray WM_TIMER messages still queued when asked
-  bool postTimerDuringCheck = false;
+  bool closeKeptWindow = false;
+  bool keyPostedClose = true;
+  bool postLateTimer = false;
+  int straysQueued = 0;
 } verifier;
 
-// The posted WM_TIMER messages of window with id, removed from the queue.
+// Removes window's posted WM_TIMER messages with id and counts them.
 int TakeTimers(HWND window, UINT_PTR id) {
   std::vector<MSG> others;
   int found = 0;
@@ -66,48 +62,38 @@ bool TakeClose(HWND window) {
 BOOL WINAPI FakeVerify(HWND window) {
   ++verifier.calls;
   verifier.verifyingSeen = hostState.verifying;
-  verifier.timersQueued.clear();
-  for (int n = TakeTimers(window, kStrayTimer); n > 0; --n) {
-    verifier.timersQueued.push_back(kStrayTimer);
+  verifier.straysQueued = TakeTimers(window, kStrayTimer);
+  for (int i = 0; i < verifier.straysQueued; ++i)
     PostMessageA(window, WM_TIMER, kStrayTimer, 0);
-  }
   // A close request and a key press while the password is asked for.
   SendMessageA(window, WM_CLOSE, 0, 0);
-  verifier.closeDuringCheckKeptWindow = IsWindow(window) != 0;
+  verifier.closeKeptWindow = IsWindow(window) != 0;
   SendMessageA(window, WM_KEYDOWN, 'K', 0);
-  verifier.keyDuringCheckPostedClose = TakeClose(window);
-  if (verifier.postTimerDuringCheck) PostMessageA(window, WM_TIMER, kLateTimer, 0);
+  verifier.keyPostedClose = TakeClose(window);
+  if (verifier.postLateTimer) PostMessageA(window, WM_TIMER, kLateTimer, 0);
   return verifier.answer;
 }
 
-LRESULT CALLBACK ParentProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  return DefWindowProcA(window, message, wParam, lParam);
-}
-
-constexpr char kParentClass[] = "LumivaneSaverTestParent";
+constexpr UINT kPresses[] = {WM_KEYDOWN, WM_SYSKEYDOWN, WM_LBUTTONDOWN, WM_RBUTTONDOWN,
+                             WM_MBUTTONDOWN};
 
 class SaverWindowTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     SetEnv("SDL_VIDEODRIVER", "dummy");
     SetEnv("SDL_AUDIODRIVER", "dummy");
-    static bool registered = false;
-    if (registered) return;
-    registered = true;
     hostState.instance = GetModuleHandleA(nullptr);
     ASSERT_NE(RegisterSaverClass(), 0);
     WNDCLASSA parentClass = {};
-    parentClass.lpfnWndProc = ParentProc;
-    parentClass.hInstance = GetModuleHandleA(nullptr);
-    parentClass.lpszClassName = kParentClass;
+    parentClass.lpfnWndProc = DefWindowProcA;
+    parentClass.hInstance = hostState.instance;
+    parentClass.lpszClassName = "LumivaneSaverTestParent";
     ASSERT_NE(RegisterClassA(&parentClass), 0);
   }
 
   void SetUp() override {
     hostState.isWin9x = false;
-    hostState.isPreview = false;
     hostState.closeApproved = false;
-    hostState.verifying = false;
     hostState.verifierLibrary = nullptr;
     hostState.verifyEntry = nullptr;
     hostState.lastCheckTick = kNoCheckYet;
@@ -115,27 +101,25 @@ class SaverWindowTest : public ::testing::Test {
   }
 
   void TearDown() override {
-    if (window_ != nullptr && IsWindow(window_)) DestroyWindow(window_);
-    if (parent_ != nullptr && IsWindow(parent_)) DestroyWindow(parent_);
-    // What the windows left: posted messages and the quit message of the
-    // window's destruction. With the windows gone nothing waits for paint.
+    if (IsWindow(window_)) DestroyWindow(window_);
+    if (IsWindow(parent_)) DestroyWindow(parent_);
+    // Posted messages and the quit message of the window's destruction.
     MSG msg;
     for (int i = 0; i < 10000 && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE); ++i) {
     }
   }
 
-  void CreateFullScreen() {
-    window_ = CreateSaverWindow(nullptr);
-    ASSERT_NE(window_, nullptr);
-    ASSERT_FALSE(TakeClose(window_)) << "closed by its own creation";
-  }
-
-  void CreatePreview() {
-    parent_ = CreateWindowExA(0, kParentClass, "parent", WS_POPUP | WS_VISIBLE, 10, 10, 320, 240,
-                              nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-    ASSERT_NE(parent_, nullptr);
+  void Create(bool preview) {
+    if (preview) {
+      parent_ = CreateWindowExA(0, "LumivaneSaverTestParent", "parent", WS_POPUP | WS_VISIBLE, 10,
+                                10, 320, 240, nullptr, nullptr, hostState.instance, nullptr);
+      ASSERT_NE(parent_, nullptr);
+    }
     window_ = CreateSaverWindow(parent_);
     ASSERT_NE(window_, nullptr);
+    ASSERT_FALSE(TakeClose(window_)) << "closed by its own creation";
+    EXPECT_EQ(hostState.saverWindow, window_);
+    EXPECT_EQ(hostState.isPreview, preview);
   }
 
   bool Closes(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
@@ -148,33 +132,49 @@ class SaverWindowTest : public ::testing::Test {
     return Closes(WM_MOUSEMOVE, 0, MAKELPARAM(1, 1));
   }
 
-  std::string Title() {
+  // Title, size and cursor after the messages that could change them, with
+  // a paint after the first, which changes no picture.
+  void CheckLooks(const char* title, bool cursorHidden, int width, int height) {
+    HCURSOR arrow = LoadCursorA(nullptr, IDC_ARROW);
+    HCURSOR expected = cursorHidden ? nullptr : arrow;
+    SetCursor(arrow);
+    LRESULT set = SendMessageA(window_, WM_SETCURSOR, WPARAM(window_), MAKELPARAM(HTCLIENT, 0));
+    EXPECT_TRUE(!cursorHidden || set == 1) << "WM_SETCURSOR answered " << set;
+    EXPECT_EQ(GetCursor(), expected);
+    SetCursor(arrow);
+    SendMessageA(window_, WM_SHOWWINDOW, TRUE, 0);
+    FirstPaintDone = true;
+    SendMessageA(window_, WM_PAINT, 0, 0);
+    EXPECT_EQ(GetCursor(), expected);
+    SetWindowTextA(window_, "Something else");
     char text[64] = {};
     GetWindowTextA(window_, text, sizeof text);
-    return text;
+    EXPECT_STREQ(text, title) << "setting the text never changes it";
+    RECT client;
+    GetClientRect(window_, &client);
+    EXPECT_EQ(client.right, width);
+    EXPECT_EQ(client.bottom, height);
+  }
+
+  void GateOnWin9x() {
+    hostState.isWin9x = true;
+    hostState.verifyEntry = FakeVerify;
   }
 
   HWND window_ = nullptr;
   HWND parent_ = nullptr;
 };
 
-TEST_F(SaverWindowTest, FullScreenWindowCoversTheScreenUnderItsTitle) {
-  CreateFullScreen();
-  EXPECT_EQ(hostState.saverWindow, window_);
-  EXPECT_FALSE(hostState.isPreview);
-  RECT client;
-  GetClientRect(window_, &client);
-  EXPECT_EQ(client.right, GetSystemMetrics(SM_CXSCREEN));
-  EXPECT_EQ(client.bottom, GetSystemMetrics(SM_CYSCREEN));
-  EXPECT_EQ(Title(), "Screen Saver");
-  // Setting the text never changes it.
-  SetWindowTextA(window_, "Something else");
-  EXPECT_EQ(Title(), "Screen Saver");
+TEST_F(SaverWindowTest, FullScreenCoversTheScreenWithItsTitleAndNoCursor) {
+  SetCursor(LoadCursorA(nullptr, IDC_ARROW));
+  Create(false);
+  EXPECT_EQ(GetCursor(), nullptr) << "hidden at creation";
+  CheckLooks("Screen Saver", true, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
 }
 
-TEST_F(SaverWindowTest, SmallMovesAddUpUntilTheyPassFourPixels) {
+TEST_F(SaverWindowTest, PressesDeactivationAndMovesPastFourPixelsClose) {
   SetCursorPos(200, 200);
-  CreateFullScreen();
+  Create(false);
   EXPECT_EQ(hostState.savedCursor.x, 200);
   EXPECT_EQ(hostState.savedCursor.y, 200);
   EXPECT_FALSE(Closes(WM_MOUSEMOVE, 0, MAKELPARAM(50, 50))) << "the message's own place counts";
@@ -187,55 +187,25 @@ TEST_F(SaverWindowTest, SmallMovesAddUpUntilTheyPassFourPixels) {
   EXPECT_FALSE(ClosesAfterMoveTo(200, 201));
   EXPECT_TRUE(ClosesAfterMoveTo(200, 200));
   EXPECT_TRUE(ClosesAfterMoveTo(200, 195));
-}
 
-TEST_F(SaverWindowTest, PressesCloseButReleasesCharactersWheelAndDoubleClicksDoNot) {
-  CreateFullScreen();
-  for (UINT message : {WM_KEYDOWN, WM_SYSKEYDOWN, WM_LBUTTONDOWN, WM_RBUTTONDOWN, WM_MBUTTONDOWN})
+  for (UINT message : kPresses)
     EXPECT_TRUE(Closes(message, 'A', 0)) << std::hex << message;
   for (UINT message : {WM_KEYUP, WM_SYSKEYUP, WM_CHAR, WM_MOUSEWHEEL, WM_LBUTTONUP,
                        WM_LBUTTONDBLCLK, WM_RBUTTONDBLCLK, WM_MBUTTONDBLCLK})
     EXPECT_FALSE(Closes(message, 'A', 0)) << std::hex << message;
-  EXPECT_TRUE(IsWindow(window_)) << "input only posts the request";
-}
-
-TEST_F(SaverWindowTest, DeactivationClosesActivationDoesNot) {
-  CreateFullScreen();
   EXPECT_FALSE(Closes(WM_ACTIVATEAPP, 1, 0));
   EXPECT_TRUE(Closes(WM_ACTIVATEAPP, 0, 0));
-}
+  EXPECT_TRUE(IsWindow(window_)) << "input only posts the request";
 
-TEST_F(SaverWindowTest, TheCursorStaysHidden) {
-  HCURSOR arrow = LoadCursorA(nullptr, IDC_ARROW);
-  SetCursor(arrow);
-  CreateFullScreen();
-  EXPECT_EQ(GetCursor(), nullptr) << "hidden at creation";
-  SetCursor(arrow);
-  EXPECT_EQ(SendMessageA(window_, WM_SETCURSOR, WPARAM(window_), MAKELPARAM(HTCLIENT, 0)), 1);
-  EXPECT_EQ(GetCursor(), nullptr);
-  SetCursor(arrow);
-  SendMessageA(window_, WM_SHOWWINDOW, TRUE, 0);
-  EXPECT_EQ(GetCursor(), nullptr);
-  // A later paint, which changes no picture (loading one shows the wait and
-  // then the arrow cursor).
-  FirstPaintDone = true;
-  SetCursor(arrow);
-  SendMessageA(window_, WM_PAINT, 0, 0);
-  EXPECT_EQ(GetCursor(), nullptr);
-}
-
-TEST_F(SaverWindowTest, SwitchingCommandsAreSwallowedAndCloseTakesItsCourse) {
-  CreateFullScreen();
-  for (WPARAM command : {0xF040u, 0xF050u, 0xF140u}) {
-    EXPECT_EQ(SendMessageA(window_, WM_SYSCOMMAND, command, 0), 0);
-    EXPECT_TRUE(IsWindow(window_));
-  }
+  for (WPARAM command : {0xF040u, 0xF050u, 0xF140u})
+    EXPECT_EQ(SendMessageA(window_, WM_SYSCOMMAND, command, 0), 0) << "switching is swallowed";
+  EXPECT_TRUE(IsWindow(window_));
   SendMessageA(window_, WM_SYSCOMMAND, SC_CLOSE, 0);
   EXPECT_FALSE(IsWindow(window_));
 }
 
 TEST_F(SaverWindowTest, AfterApprovalTheShowNeitherTicksNorPaints) {
-  CreateFullScreen();
+  Create(false);
   FirstPaintDone = false;
   int32_t before = LastPictureIndex;
   hostState.closeApproved = true;
@@ -253,52 +223,33 @@ TEST_F(SaverWindowTest, AfterApprovalTheShowNeitherTicksNorPaints) {
   EXPECT_NE(LastPictureIndex, first);
 }
 
-TEST_F(SaverWindowTest, PreviewFitsItsParentAndNeverClosesOnInput) {
-  CreatePreview();
-  EXPECT_TRUE(hostState.isPreview);
+TEST_F(SaverWindowTest, APreviewFitsItsParentIgnoresInputAndPassesHelpOn) {
+  Create(true);
   EXPECT_EQ(GetParent(window_), parent_);
-  EXPECT_EQ(Title(), "Preview");
-  RECT client;
-  GetClientRect(window_, &client);
-  EXPECT_EQ(client.right, 320);
-  EXPECT_EQ(client.bottom, 240);
-
+  CheckLooks("Preview", false, 320, 240);
   SetCursorPos(100, 100);
   EXPECT_FALSE(Closes(WM_MOUSEMOVE));
   EXPECT_FALSE(ClosesAfterMoveTo(300, 300));
-  for (UINT message : {WM_KEYDOWN, WM_SYSKEYDOWN, WM_LBUTTONDOWN, WM_RBUTTONDOWN, WM_MBUTTONDOWN})
+  for (UINT message : kPresses)
     EXPECT_FALSE(Closes(message, 'A', 0)) << std::hex << message;
   EXPECT_FALSE(Closes(WM_ACTIVATEAPP, 0, 0));
-  // The host leaves the cursor alone.
-  HCURSOR arrow = LoadCursorA(nullptr, IDC_ARROW);
-  SetCursor(arrow);
-  SendMessageA(window_, WM_SETCURSOR, WPARAM(window_), MAKELPARAM(HTCLIENT, 0));
-  SendMessageA(window_, WM_SHOWWINDOW, TRUE, 0);
-  FirstPaintDone = true;
-  SendMessageA(window_, WM_PAINT, 0, 0);
-  EXPECT_EQ(GetCursor(), arrow);
-}
 
-TEST_F(SaverWindowTest, PreviewHandsHelpAndContextRequestsToItsParent) {
-  CreatePreview();
   for (UINT message : {WM_HELP, WM_CONTEXTMENU}) {
     EXPECT_EQ(SendMessageA(window_, message, WPARAM(window_), 0x12345), 1);
     MSG msg;
-    bool posted = PeekMessageA(&msg, parent_, message, message, PM_REMOVE) != 0;
-    // Windows refuses to post WM_HELP, whose lParam is a pointer; the answer
-    // is 1 all the same.
-    if (message == WM_HELP && !posted) continue;
-    ASSERT_TRUE(posted) << std::hex << message;
-    EXPECT_EQ(msg.hwnd, parent_);
+    // Windows refuses to post WM_HELP, whose lParam is a pointer.
+    if (!PeekMessageA(&msg, parent_, message, message, PM_REMOVE)) {
+      EXPECT_EQ(message, UINT(WM_HELP));
+      continue;
+    }
     EXPECT_EQ(msg.wParam, WPARAM(parent_));
     EXPECT_EQ(msg.lParam, 0x12345);
   }
 }
 
-TEST_F(SaverWindowTest, PreviewEndsWithItsParentAndNeverAsksForThePassword) {
-  CreatePreview();
-  hostState.isWin9x = true;
-  hostState.verifyEntry = FakeVerify;
+TEST_F(SaverWindowTest, APreviewEndsWithItsParentAndNeverAsksForThePassword) {
+  Create(true);
+  GateOnWin9x();
   SendMessageA(window_, WM_CLOSE, 0, 0);
   EXPECT_EQ(verifier.calls, 0);
   EXPECT_FALSE(IsWindow(window_));
@@ -306,45 +257,42 @@ TEST_F(SaverWindowTest, PreviewEndsWithItsParentAndNeverAsksForThePassword) {
   MSG msg;
   EXPECT_TRUE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
 
-  CreatePreview();
+  Create(true);
   DestroyWindow(parent_);
   EXPECT_FALSE(IsWindow(window_));
   EXPECT_TRUE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
   EXPECT_EQ(msg.wParam, 0u);
 }
 
-TEST_F(SaverWindowTest, OutsideTheWindows95FamilyACloseIsNeverGated) {
-  CreateFullScreen();
+TEST_F(SaverWindowTest, OnlyTheWindows95FamilyWithAVerifierGatesTheClose) {
+  Create(false);
   hostState.verifyEntry = FakeVerify;
   EXPECT_EQ(SendMessageA(window_, CheckPasswordMessage, 0, 0), 0);
+  hostState.isWin9x = true;
+  hostState.verifyEntry = nullptr;
+  EXPECT_EQ(SendMessageA(window_, CheckPasswordMessage, 0, 0), 1);
+  EXPECT_TRUE(CloseGate(window_));
+  EXPECT_TRUE(hostState.closeApproved);
+  EXPECT_FALSE(CloseGate(window_)) << "approved once";
+  hostState.isWin9x = false;
+  hostState.closeApproved = false;
+  hostState.verifyEntry = FakeVerify;
   SendMessageA(window_, WM_CLOSE, 0, 0);
   EXPECT_EQ(verifier.calls, 0);
   EXPECT_FALSE(IsWindow(window_));
 }
 
-TEST_F(SaverWindowTest, WithoutAVerifierTheFirstCloseIsApproved) {
-  CreateFullScreen();
-  hostState.isWin9x = true;
-  EXPECT_EQ(SendMessageA(window_, CheckPasswordMessage, 0, 0), 1);
-  EXPECT_TRUE(CloseGate(window_));
-  EXPECT_TRUE(hostState.closeApproved);
-  EXPECT_FALSE(CloseGate(window_)) << "approved once";
-}
-
 TEST_F(SaverWindowTest, ARefusedPasswordHoldsCloseRequestsOffFor200Milliseconds) {
-  CreateFullScreen();
-  hostState.isWin9x = true;
-  hostState.verifyEntry = FakeVerify;
-  HCURSOR arrow = LoadCursorA(nullptr, IDC_ARROW);
-  SetCursor(arrow);
+  Create(false);
+  GateOnWin9x();
+  SetCursor(LoadCursorA(nullptr, IDC_ARROW));
   SetCursorPos(300, 310);
-
   DWORD before = GetTickCount();
   EXPECT_EQ(SendMessageA(window_, WM_CLOSE, 0, 0), 0);
   EXPECT_EQ(verifier.calls, 1);
   EXPECT_TRUE(verifier.verifyingSeen);
-  EXPECT_TRUE(verifier.closeDuringCheckKeptWindow);
-  EXPECT_FALSE(verifier.keyDuringCheckPostedClose);
+  EXPECT_TRUE(verifier.closeKeptWindow);
+  EXPECT_FALSE(verifier.keyPostedClose);
   EXPECT_TRUE(IsWindow(window_));
   EXPECT_FALSE(hostState.verifying);
   EXPECT_FALSE(hostState.closeApproved);
@@ -353,19 +301,17 @@ TEST_F(SaverWindowTest, ARefusedPasswordHoldsCloseRequestsOffFor200Milliseconds)
   EXPECT_EQ(hostState.savedCursor.y, 310);
   EXPECT_LE(hostState.lastCheckTick - before, GetTickCount() - before);
 
-  // Within the hold-off: refused without asking.
-  hostState.lastCheckTick = GetTickCount() - 150;
-  EXPECT_FALSE(CloseGate(window_));
-  EXPECT_EQ(verifier.calls, 1);
-  // After it: asked again.
-  hostState.lastCheckTick = GetTickCount() - 200;
-  EXPECT_FALSE(CloseGate(window_));
-  EXPECT_EQ(verifier.calls, 2);
-  // The difference is taken modulo 2^32: a last check that reads as later
-  // than now lies far in the past.
-  hostState.lastCheckTick = GetTickCount() + 1000;
-  EXPECT_FALSE(CloseGate(window_));
-  EXPECT_EQ(verifier.calls, 3);
+  // Ticks before now: within the hold-off, at its end, and one that reads as
+  // later than now, which modulo 2^32 lies far in the past.
+  const struct {
+    DWORD ago;
+    int calls;
+  } checks[] = {{150, 1}, {200, 2}, {DWORD(-1000), 3}};
+  for (const auto& check : checks) {
+    hostState.lastCheckTick = GetTickCount() - check.ago;
+    EXPECT_FALSE(CloseGate(window_));
+    EXPECT_EQ(verifier.calls, check.calls) << check.ago;
+  }
 
   verifier.answer = TRUE;
   hostState.lastCheckTick = GetTickCount() - 1000;
@@ -376,30 +322,24 @@ TEST_F(SaverWindowTest, ARefusedPasswordHoldsCloseRequestsOffFor200Milliseconds)
 }
 
 TEST_F(SaverWindowTest, AtMostTwoQueuedTimerMessagesAreDroppedBeforeAsking) {
-  CreateFullScreen();
-  hostState.isWin9x = true;
-  hostState.verifyEntry = FakeVerify;
-  verifier.postTimerDuringCheck = true;
+  Create(false);
+  GateOnWin9x();
+  verifier.postLateTimer = true;
   for (int i = 0; i < 3; ++i)
     PostMessageA(window_, WM_TIMER, kStrayTimer, 0);
   EXPECT_FALSE(CloseGate(window_));
-  EXPECT_EQ(verifier.calls, 1);
-  EXPECT_EQ(verifier.timersQueued.size(), 1u);
+  EXPECT_EQ(verifier.straysQueued, 1);
   EXPECT_EQ(TakeTimers(window_, kStrayTimer), 1);
   EXPECT_EQ(TakeTimers(window_, kLateTimer), 1) << "ticks during the check reach the show";
 }
 
-// A library both systems have, standing in for "PASSWORD.CPL".
-std::string SomeLibrary() {
-  return ExeSuffix().empty() ? "libc.so.6" : "kernel32.dll";
-}
-
-void SetPasswordSwitch(const BYTE* data, DWORD size, DWORD type) {
+void SetPasswordSwitch(DWORD on) {
   HKEY key = nullptr;
   ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, nullptr,
                             REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &key, nullptr),
             ERROR_SUCCESS);
-  ASSERT_EQ(RegSetValueExA(key, "ScreenSaveUsePassword", 0, type, data, size), ERROR_SUCCESS);
+  RegSetValueExA(key, "ScreenSaveUsePassword", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&on),
+                 sizeof on);
   RegCloseKey(key);
 }
 
@@ -412,10 +352,10 @@ UINT SaverRunning() {
 
 TEST_F(SaverWindowTest, TheVerifierLoadsOnlyOnTheWindows95FamilyWithTheSwitchOn) {
   // Natively a stand-in "PASSWORD.CPL" is on the loader's search path; the
-  // Wine prefix has none, so there nothing loads at all.
+  // Wine prefix has none.
   const bool standIn = ExeSuffix().empty();
-  DWORD on = 1;
-  SetPasswordSwitch(reinterpret_cast<const BYTE*>(&on), sizeof on, REG_DWORD);
+  const char* someLibrary = standIn ? "libc.so.6" : "kernel32.dll";
+  SetPasswordSwitch(1);
   LoadPasswordVerifier();
   SetSaverRunning(true);
   EXPECT_EQ(hostState.verifierLibrary, nullptr) << "outside the family nothing loads";
@@ -424,25 +364,19 @@ TEST_F(SaverWindowTest, TheVerifierLoadsOnlyOnTheWindows95FamilyWithTheSwitchOn)
   }
   hostState.isWin9x = true;
   LoadPasswordVerifier();
-  EXPECT_EQ(hostState.verifierLibrary != nullptr, standIn);
   EXPECT_EQ(hostState.verifyEntry != nullptr, standIn);
   if (standIn) {
     EXPECT_EQ(hostState.verifyEntry(nullptr), TRUE);
     EXPECT_EQ(SaverRunning(), 1u) << "the loaded verifier marks the saver running";
-    UnloadPasswordVerifier();
   }
-
-  // Unloading frees a loaded verifier and forgets its entry.
-  hostState.verifierLibrary = LoadLibraryA(SomeLibrary().c_str());
-  ASSERT_NE(hostState.verifierLibrary, nullptr);
-  hostState.verifyEntry = FakeVerify;
   UnloadPasswordVerifier();
   EXPECT_EQ(hostState.verifierLibrary, nullptr);
   EXPECT_EQ(hostState.verifyEntry, nullptr);
-  // Loading again first unloads what is there.
-  DWORD off = 0;
-  SetPasswordSwitch(reinterpret_cast<const BYTE*>(&off), sizeof off, REG_DWORD);
-  hostState.verifierLibrary = LoadLibraryA(SomeLibrary().c_str());
+
+  // Loading with the switch off first unloads what is there.
+  SetPasswordSwitch(0);
+  hostState.verifierLibrary = LoadLibraryA(someLibrary);
+  ASSERT_NE(hostState.verifierLibrary, nullptr);
   hostState.verifyEntry = FakeVerify;
   LoadPasswordVerifier();
   EXPECT_EQ(hostState.verifierLibrary, nullptr);
