@@ -1,6 +1,6 @@
-// A window for the Windows player's preview, as the control panel would give
-// it: prints its handle (decimal) and its client area's place on the screen,
-// then runs until the file named by its argument appears.
+// A window for the Windows player's preview, as the control panel gives one:
+// prints its handle (decimal) and its client area's place on the screen, then
+// runs until the file named by its argument appears.
 #include <cstdint>
 #include <cstdio>
 
@@ -13,9 +13,8 @@ HWND frame = nullptr;
 
 // Wine's X11 driver (8.0) gives a window whose top-level window belongs to
 // another process a DC with no X drawable unless a window between the two
-// names one in this property; without it the preview draws nothing. The
-// inner window names the frame's X window, whose origin it shares. Windows
-// never reads the property.
+// names one in this property, which Windows never reads. The inner window
+// names the frame's X window, whose origin it shares.
 constexpr char kWineXWindowProperty[] = "__wine_x11_whole_window";
 
 LRESULT CALLBACK ParentProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -43,25 +42,18 @@ int main(int argc, char** argv) {
   if (RegisterClassA(&windowClass) == 0) return 1;
   frame = CreateWindowExA(0, "PreviewParent", "Parent", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN,
                           100, 120, 320, 240, nullptr, nullptr, windowClass.hInstance, nullptr);
-  if (frame == nullptr) return 1;
-  // Like the control panel's, the preview's parent is a child window of a
-  // top-level one, covering its client area.
-  RECT client;
-  GetClientRect(frame, &client);
+  // Like the control panel's, the preview's parent is a child window covering
+  // a top-level one's client area.
   HWND window =
       CreateWindowExA(0, "PreviewParent", "Preview", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0,
-                      client.right, client.bottom, frame, nullptr, windowClass.hInstance, nullptr);
+                      320, 240, frame, nullptr, windowClass.hInstance, nullptr);
   if (window == nullptr) return 1;
-  HANDLE xWindow = GetPropA(frame, kWineXWindowProperty);
-  if (xWindow != nullptr) SetPropA(window, kWineXWindowProperty, xWindow);
+  SetPropA(window, kWineXWindowProperty, GetPropA(frame, kWineXWindowProperty));
   SetTimer(frame, 1, 100, nullptr);
-  GetClientRect(window, &client);
   POINT origin = {0, 0};
   ClientToScreen(window, &origin);
-  std::printf("%lu %ld %ld %ld %ld\n",
-              static_cast<unsigned long>(reinterpret_cast<uintptr_t>(window)),
-              static_cast<long>(origin.x), static_cast<long>(origin.y),
-              static_cast<long>(client.right), static_cast<long>(client.bottom));
+  std::printf("%lu %ld %ld 320 240\n", static_cast<unsigned long>(uintptr_t(window)),
+              static_cast<long>(origin.x), static_cast<long>(origin.y));
   std::fflush(stdout);
   MSG msg;
   while (GetMessageA(&msg, nullptr, 0, 0) > 0)

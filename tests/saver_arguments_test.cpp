@@ -23,19 +23,14 @@ namespace {
 using Cases = std::vector<std::pair<std::string, std::string>>;
 
 TEST(LocateArgumentTest, SkipsTheProgramNameAndTheBlanksAfterIt) {
-  const Cases cases = {{"saver.scr /s", "/s"},
-                       {"saver.scr", ""},
-                       {" /s", "/s"},
-                       {"", ""},
-                       {"saver.scr   \t /p 1", "/p 1"},
-                       {"saver.scr \x01\x1F/c", "/c"},
-                       {"\"C:\\A B\\s.scr\" /p 1", "/p 1"},
-                       {"\"C:\\A B\\s.scr\"/s", "/s"},
-                       {"\"\" /s", "/s"},
-                       {"\"a b\"c /s", "c /s"},
-                       {"\"C:\\A B\\s.scr /s", ""},
-                       {"sav\xE9r.scr /a", "/a"},
-                       {"\xA0\xFF /s", "/s"}};
+  // clang-format off
+  const Cases cases = {
+      {"saver.scr /s", "/s"}, {"saver.scr", ""}, {" /s", "/s"}, {"", ""},
+      {"saver.scr   \t /p 1", "/p 1"}, {"saver.scr \x01\x1F/c", "/c"}, {"\"\" /s", "/s"},
+      {"\"C:\\A B\\s.scr\" /p 1", "/p 1"}, {"\"C:\\A B\\s.scr\"/s", "/s"},
+      {"\"a b\"c /s", "c /s"}, {"\"C:\\A B\\s.scr /s", ""}, {"sav\xE9r.scr /a", "/a"},
+      {"\xA0\xFF /s", "/s"}};
+  // clang-format on
   for (const auto& [line, argument] : cases)
     EXPECT_EQ(LocateArgument(line.c_str()), argument) << line;
 }

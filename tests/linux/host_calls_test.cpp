@@ -1,7 +1,7 @@
 // What the Linux layer gives the host beyond the window calls: the version,
-// characters of the command line, libraries loaded at run time, the
-// saver-running state, the wait cursor over a bitmap load; and how the Linux command line,
-// xscreensaver's included, becomes the screen saver's argument or a refusal.
+// libraries loaded at run time, the wait cursor over a bitmap load; and how
+// the Linux command line, xscreensaver's included, becomes the screen saver's
+// argument or a refusal.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -9,6 +9,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -33,13 +35,6 @@ TEST(HostCallsTest, TheVersionIsOfTheNtFamilyForTheOneRecordSize) {
   }
 }
 
-TEST(HostCallsTest, CharNextStepsOneByteAndStopsAtTheEnd) {
-  const char text[] = "a\xC3\xA9";
-  EXPECT_EQ(CharNextA(text), text + 1);
-  EXPECT_EQ(CharNextA(text + 1), text + 2);
-  EXPECT_EQ(CharNextA(text + 3), text + 3);
-}
-
 TEST(HostCallsTest, WindowsComponentsAreNotFoundButSharedObjectsLoad) {
   for (const char* name : {"PASSWORD.CPL", "MPR.DLL", "IMM32.DLL"})
     EXPECT_EQ(LoadLibraryA(name), nullptr) << name;
@@ -54,15 +49,6 @@ TEST(HostCallsTest, WindowsComponentsAreNotFoundButSharedObjectsLoad) {
   EXPECT_EQ(length("four"), 4u);
   EXPECT_EQ(GetProcAddress(libc, "VerifyScreenSavePwd"), nullptr);
   EXPECT_TRUE(FreeLibrary(libc));
-}
-
-TEST(HostCallsTest, TheSaverRunningStateIsKeptAndItsPreviousValueGiven) {
-  UINT previous = 7;
-  EXPECT_TRUE(SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, 1, &previous, 0));
-  EXPECT_EQ(previous, 0u);
-  EXPECT_TRUE(SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, 0, &previous, 0));
-  EXPECT_EQ(previous, 1u);
-  EXPECT_TRUE(SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, 0, nullptr, 0));
 }
 
 // A bitmap that arrives through a pipe holds the loader in its reads, so the
@@ -105,50 +91,50 @@ std::string Start(const std::vector<std::string>& args, const char* variable = n
   return start.refusal.empty() ? start.argument : "refused: " + start.refusal;
 }
 
-TEST(LinuxStartTest, XscreensaverOptionsBecomeAPreviewOrTheWholeScreen) {
-  using Args = std::vector<std::string>;
-  // xscreensaver 6 and its settings: --root with the window in the variable.
-  EXPECT_EQ(Start({"--root"}, "0x2e00003"), "/p 48234499");
-  EXPECT_EQ(Start({"-root"}, "77"), "/p 77");
-  EXPECT_EQ(Start(Args{}, "0x2e00003"), "/p 48234499");
-  EXPECT_EQ(Start({"--window-id", "4194311"}), "/p 4194311");
-  EXPECT_EQ(Start({"-window-id", "4194311"}), "/p 4194311");
-  EXPECT_EQ(Start({"--root", "--window-id", "0x400007"}), "/p 4194311");
-  EXPECT_EQ(Start({"-window-id", "0X40000A", "-root"}, "12"), "/p 4194314");
-  EXPECT_EQ(Start({"--window-id", "0x400007", "--root", "--root"}), "/p 4194311");
-  // By hand, with no window named: the whole screen.
-  EXPECT_EQ(Start({"--root"}), "/s");
-  EXPECT_EQ(Start({"-root"}), "/s");
-}
-
-TEST(LinuxStartTest, TheScreenSaversOwnArgumentsStayAsTheyAre) {
-  using Args = std::vector<std::string>;
-  EXPECT_EQ(Start({"/s"}, "77"), "/s");
-  EXPECT_EQ(Start({"/p", "1234"}), "/p 1234");
-  EXPECT_EQ(Start({"-S"}), "-S");
-  EXPECT_EQ(Start({"/c:1234"}), "/c:1234");
-  EXPECT_EQ(Start({"/a"}), "/a");
-  EXPECT_EQ(Start(Args{}), "");
+// The arguments as words, the window in XSCREENSAVER_WINDOW (none when
+// empty), and the argument SaverMain gets: xscreensaver 6 starts with --root
+// and the variable; by hand, with no window named, it is the whole screen;
+// the screen saver's own arguments stay.
+TEST(LinuxStartTest, XscreensaverOptionsBecomeAPreviewOrTheWholeScreenAndOthersStay) {
+  // clang-format off
+  const char* cases[][3] = {
+      {"--root", "0x2e00003", "/p 48234499"}, {"-root", "77", "/p 77"},
+      {"", "0x2e00003", "/p 48234499"}, {"--window-id 4194311", "", "/p 4194311"},
+      {"-window-id 4194311", "", "/p 4194311"}, {"--root --window-id 0x400007", "", "/p 4194311"},
+      {"-window-id 0X40000A -root", "12", "/p 4194314"},
+      {"--window-id 0x400007 --root --root", "", "/p 4194311"}, {"--root", "", "/s"},
+      {"-root", "", "/s"}, {"/s", "77", "/s"}, {"/p 1234", "", "/p 1234"}, {"-S", "", "-S"},
+      {"/c:1234", "", "/c:1234"}, {"/a", "", "/a"}, {"", "", ""}};
+  // clang-format on
+  for (const auto& c : cases) {
+    std::istringstream in(c[0]);
+    std::vector<std::string> args{std::istream_iterator<std::string>(in), {}};
+    EXPECT_EQ(Start(args, *c[1] != '\0' ? c[1] : nullptr), c[2]) << c[0] << " " << c[1];
+  }
 }
 
 TEST(LinuxStartTest, WhatItDoesNotKnowIsNamedWithTheFormsItTakes) {
   const std::string forms =
       "; it takes --root or -root (the window in XSCREENSAVER_WINDOW, else the whole screen), "
       "--window-id ID or -window-id ID (decimal or 0x-hex), or /s, /p ID, /c";
-  EXPECT_EQ(Start({"--help"}), "refused: unknown argument \"--help\"" + forms);
-  EXPECT_EQ(Start({"/x"}, "77"), "refused: unknown argument \"/x\"" + forms);
-  EXPECT_EQ(Start({"/p"}), "refused: \"/p\" names no window" + forms);
-  EXPECT_EQ(Start({"--root", "--fps"}, "77"), "refused: unknown argument \"--fps\"" + forms);
-  EXPECT_EQ(Start({"-root", "/s"}), "refused: unknown argument \"/s\"" + forms);
-  EXPECT_EQ(Start({"/s", "-root"}), "refused: unknown argument \"/s\"" + forms);
-  EXPECT_EQ(Start({"--window-id"}), "refused: --window-id without a window id" + forms);
+  const struct {
+    std::vector<std::string> args;
+    const char* variable;
+    std::string refusal;
+  } cases[] = {{{"--help"}, nullptr, "unknown argument \"--help\""},
+               {{"/x"}, "77", "unknown argument \"/x\""},
+               {{"/p"}, nullptr, "\"/p\" names no window"},
+               {{"--root", "--fps"}, "77", "unknown argument \"--fps\""},
+               {{"-root", "/s"}, nullptr, "unknown argument \"/s\""},
+               {{"/s", "-root"}, nullptr, "unknown argument \"/s\""},
+               {{"--window-id"}, nullptr, "--window-id without a window id"},
+               {{"--root"}, "none", "XSCREENSAVER_WINDOW \"none\" is not a window id"}};
+  for (const auto& c : cases)
+    EXPECT_EQ(Start(c.args, c.variable), "refused: " + c.refusal + forms);
   for (const char* bad : {"", "0x", "12z", "-5", "0", "0x1FFFFFFFF", "99999999999", " 12"}) {
     EXPECT_EQ(Start({"--window-id", bad}),
-              "refused: --window-id \"" + std::string(bad) + "\" is not a window id" + forms)
-        << bad;
+              "refused: --window-id \"" + std::string(bad) + "\" is not a window id" + forms);
   }
-  EXPECT_EQ(Start({"--root"}, "none"),
-            "refused: XSCREENSAVER_WINDOW \"none\" is not a window id" + forms);
 }
 
 // The player itself: a refusal is one line on standard error and exit code
@@ -161,14 +147,10 @@ TEST(LinuxStartTest, ThePlayerSaysWhyItRefusesAndEndsWithMinusOne) {
   SetEnv("TMPDIR", dir.path());
   UnsetEnv("XSCREENSAVER_WINDOW");
   const std::string player = ProgramDir() + "../lumivane";
-  for (const char* argument : {"--bogus", "-window-id"}) {
-    ChildResult r = RunChild({player, argument});
-    EXPECT_EQ(r.exitCode, 255) << argument;
-    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
-    EXPECT_EQ(r.err.rfind("lumivane: ", 0), 0u) << r.err;
-    EXPECT_NE(r.err.find(argument), std::string::npos) << r.err;
-    EXPECT_NE(r.err.find("--root"), std::string::npos) << r.err;
-  }
+  ChildResult r = RunChild({player, "--bogus"});
+  EXPECT_EQ(r.exitCode, 255);
+  EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+  EXPECT_EQ(r.err.rfind("lumivane: unknown argument \"--bogus\"; it takes --root", 0), 0u) << r.err;
 }
 
 }  // namespace
