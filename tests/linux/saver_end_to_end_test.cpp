@@ -208,47 +208,21 @@ TEST_F(SaverEndToEndTest, ASecondStartLeavesAtOnceAndTheFirstIgnoresSmallMovesUn
   EXPECT_EQ(first->WaitExit(15000), 0) << first->Output();
 }
 
-// Natively the parent is an X window of the test's; under Wine a window of
-// preview_parent.exe, which prints its handle and place on the screen and
-// closes when its stop file appears.
+// Under Wine the saver process test gives the preview its window.
 TEST_F(SaverEndToEndTest, APreviewDrawsInsideItsParentIgnoresInputAndEndsWithIt) {
-  std::string handle;
-  int x = 100, y = 120, width = 320, height = 240;
-  Window xParent = 0;
-  std::unique_ptr<Running> wineParent;
-  if (kWine) {
-    wineParent = std::make_unique<Running>(
-        std::vector<std::string>{std::string(kWindowsBuild) + "/wine-run",
-                                 std::string(kWindowsBuild) + "/bin/preview_parent.exe",
-                                 "Z:" + scratch_ / "stop"},
-        scratch_ / "parent.txt");
-    for (auto end = Clock::now() + std::chrono::seconds(30); Clock::now() < end; Pause(100)) {
-      std::istringstream in(wineParent->Output());
-      if (in >> handle >> x >> y >> width >> height) break;
-    }
-    ASSERT_GT(width, 0) << wineParent->Output();
-  } else {
-    xParent = MapWindow(x, y, width, height);
-    handle = std::to_string(xParent);
-  }
-
-  auto preview = Start({"/p", handle});
-  ASSERT_TRUE(WaitForColour({{x + 2, y + 2}, {x + width - 3, y + height - 3}}, kRed))
-      << preview->Output();
-  EXPECT_FALSE(WaitForColour({{x + width + 20, y + height + 20}}, kRed, 0)) << "drawn outside";
-  Xdotool({"mousemove", std::to_string(x + 50), std::to_string(y + 50)});
+  if (kWine) GTEST_SKIP() << "Wine draws into another process's window only with its help";
+  Window parent = MapWindow(100, 120, 320, 240);
+  auto preview = Start({"/p", std::to_string(parent)});
+  ASSERT_TRUE(WaitForColour({{102, 122}, {417, 357}}, kRed)) << preview->Output();
+  EXPECT_FALSE(WaitForColour({{440, 380}}, kRed, 0)) << "drawn outside";
+  Xdotool({"mousemove", "150", "170"});
   Xdotool({"click", "1"});
   Xdotool({"key", "space"});
   Xdotool({"mousemove", "900", "700"});
   Settle();
   ASSERT_TRUE(preview->StillRunning()) << preview->Output();
-  if (kWine) {
-    WriteFileBytes(scratch_ / "stop", "");
-    EXPECT_EQ(wineParent->WaitExit(15000), 0);
-  } else {
-    XDestroyWindow(display_, xParent);
-    XSync(display_, False);
-  }
+  XDestroyWindow(display_, parent);
+  XSync(display_, False);
   EXPECT_EQ(preview->WaitExit(15000), 0) << preview->Output();
 }
 

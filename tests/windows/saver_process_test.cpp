@@ -1,10 +1,11 @@
-// The player as a process of its own under Wine, which reports Windows 98 to
-// it: the password gate and change against stand-ins for "PASSWORD.CPL" and
-// "MPR.DLL" that log their calls. (The end-to-end test covers the saver's
-// other starts under Wine.)
+// The player as a process of its own under Wine: a preview in a window of
+// this process, and, with Wine reporting Windows 98 to the player, the
+// password gate and change against stand-ins for "PASSWORD.CPL" and "MPR.DLL"
+// that log their calls.
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <functional>
 #include <future>
 #include <sstream>
 #include <string>
@@ -35,6 +36,21 @@ void SetValue(const char* path, const char* name, DWORD type, const void* data, 
 
 void SetPasswordSwitch(DWORD on) {
   SetValue("Control Panel\\Desktop", "ScreenSaveUsePassword", REG_DWORD, &on, sizeof on);
+}
+
+std::string Decimal(HWND window) {
+  return std::to_string(uintptr_t(window));
+}
+
+// Runs the message loop of this process's windows until done() or the time is up.
+bool Pump(const std::function<bool()>& done, DWORD milliseconds) {
+  for (DWORD start = GetTickCount(); !done(); Sleep(20)) {
+    if (GetTickCount() - start > milliseconds) return false;
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+      DispatchMessageA(&msg);
+  }
+  return true;
 }
 
 class SaverProcessTest : public ::testing::Test {
@@ -83,6 +99,33 @@ class SaverProcessTest : public ::testing::Test {
   const std::string saver_ = dir_ / "lumivane98.scr";
 };
 
+TEST_F(SaverProcessTest, APreviewLivesInAWindowOfAnotherProcessUntilItGoes) {
+  HWND parent = CreateWindowExA(0, "STATIC", "parent", WS_POPUP | WS_VISIBLE, 0, 0, 240, 180,
+                                nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+  ASSERT_NE(parent, nullptr);
+  CopyFileA(saver_.c_str(), (dir_ / "preview.scr").c_str(), FALSE);
+  auto child = std::async(std::launch::async, RunChild,
+                          std::vector<std::string>{dir_ / "preview.scr", "/l" + Decimal(parent)});
+  HWND preview = nullptr;
+  ASSERT_TRUE(Pump([&] { return (preview = GetWindow(parent, GW_CHILD)) != nullptr; }, 30000));
+  char text[32] = {}, className[64] = {};
+  GetWindowTextA(preview, text, sizeof text);
+  GetClassNameA(preview, className, sizeof className);
+  EXPECT_STREQ(text, "Preview");
+  EXPECT_STREQ(className, "WindowsScreenSaverClass");
+  RECT client;
+  GetClientRect(preview, &client);
+  EXPECT_EQ(client.right, 240);
+  EXPECT_EQ(client.bottom, 180);
+  PostMessageA(preview, WM_KEYDOWN, 'A', 0);
+  PostMessageA(preview, WM_LBUTTONDOWN, 0, 0);
+  auto ended = [&] { return child.wait_for(std::chrono::seconds(0)) == std::future_status::ready; };
+  EXPECT_FALSE(Pump(ended, 1000)) << "a preview never closes on input";
+  DestroyWindow(parent);
+  ASSERT_TRUE(Pump(ended, 30000));
+  EXPECT_EQ(child.get().exitCode, 0);
+}
+
 TEST_F(SaverProcessTest, ARefusedPasswordKeepsTheSaverAndHoldsTheNextCloseOff) {
   SetPasswordSwitch(1);
   SetEnv("LUMIVANE_STANDIN_ANSWERS", "01");
@@ -96,8 +139,7 @@ TEST_F(SaverProcessTest, ARefusedPasswordKeepsTheSaverAndHoldsTheNextCloseOff) {
   PostMessageA(saver, WM_KEYDOWN, 'A', 0);
   PostMessageA(saver, WM_KEYDOWN, 'B', 0);
   EXPECT_EQ(child.wait_for(std::chrono::milliseconds(1500)), std::future_status::timeout);
-  const std::string verify =
-      "verify window=" + std::to_string(uintptr_t(saver)) + " saverWindow=1 answer=";
+  const std::string verify = "verify window=" + Decimal(saver) + " saverWindow=1 answer=";
   EXPECT_EQ(LogLines(), Lines({verify + "0"}));
   PostMessageA(saver, WM_KEYDOWN, 'C', 0);
   ASSERT_EQ(child.wait_for(std::chrono::seconds(30)), std::future_status::ready);
@@ -110,7 +152,7 @@ TEST_F(SaverProcessTest, ChangingThePasswordCallsTheProviderWithTheOwner) {
   HWND owner = CreateWindowExA(0, "STATIC", "owner", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
                                GetModuleHandleA(nullptr), nullptr);
   ASSERT_NE(owner, nullptr);
-  const std::string decimal = std::to_string(uintptr_t(owner));
+  const std::string decimal = Decimal(owner);
   EXPECT_EQ(RunChild({saver_, "/a", decimal}).exitCode, 0);
   EXPECT_EQ(LogLines(), Lines({"change provider=SCRSAVE owner=" + decimal + " 0 0"}));
   DestroyWindow(owner);
