@@ -1,8 +1,7 @@
 // From the command line to a mode and an exit code: the argument locator, the
-// mode letters, SaverMain in this process (a preview into a window of the
-// test, the settings dialog over the foreground window), and the player for
-// arguments that end at once. The program runs as a copy of itself with a
-// show appended (saver_test_main.cpp), which the preview loads.
+// mode letters, SaverMain in this process, and the player for arguments that
+// end at once. The program runs as a copy of itself with a show appended
+// (saver_test_main.cpp), which the settings dialog loads.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -66,55 +65,22 @@ TEST(ChooseModeTest, SeparatorsThenOneLetter) {
     EXPECT_EQ(Choice(argument), choice) << argument;
 }
 
-// A window that, on its timer, notes what the saver looks like and whether a
-// modal dialog has disabled it, then ends what runs: as a preview's parent by
-// destroying itself, as the dialog's owner with WM_QUIT.
-struct Seen {
-  bool previewExisted = false;
-  HWND saverParent = nullptr;
-  RECT saverClient = {};
-  char title[32] = {};
-  bool enabled = true;
-} seen;
+// The foreground window when "/c" comes: on its timer, notes whether a modal
+// dialog that it owns has disabled it, then ends the dialog with WM_QUIT.
+bool ownerEnabledDuringDialog = true;
 
-LRESULT CALLBACK WatcherProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK ForegroundProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message != WM_TIMER) return DefWindowProcA(window, message, wParam, lParam);
   KillTimer(window, 1);
-  seen.enabled = IsWindowEnabled(window) != FALSE;
-  HWND saver = hostState.saverWindow;
-  seen.previewExisted = saver != nullptr && IsWindow(saver) && hostState.isPreview;
-  if (seen.previewExisted) {
-    seen.saverParent = GetParent(saver);
-    GetClientRect(saver, &seen.saverClient);
-    GetWindowTextA(saver, seen.title, sizeof seen.title);
-    DestroyWindow(window);
-  } else {
-    PostQuitMessage(0);
-  }
+  ownerEnabledDuringDialog = IsWindowEnabled(window) != FALSE;
+  PostQuitMessage(0);
   return 0;
 }
 
-class SaverMainTest : public ::testing::Test {
- protected:
-  static void SetUpTestSuite() {
-    SetEnv("SDL_VIDEODRIVER", "dummy");
-    SetEnv("SDL_AUDIODRIVER", "dummy");
-    WNDCLASSA watcherClass = {};
-    watcherClass.lpfnWndProc = WatcherProc;
-    watcherClass.hInstance = GetModuleHandleA(nullptr);
-    watcherClass.lpszClassName = "LumivaneWatcher";
-    ASSERT_NE(RegisterClassA(&watcherClass), 0);
-  }
-
-  static HWND Watcher() {
-    HWND window = CreateWindowExA(0, "LumivaneWatcher", "watcher", WS_POPUP | WS_VISIBLE, 0, 0, 200,
-                                  150, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-    SetTimer(window, 1, 500, nullptr);
-    return window;
-  }
-};
-
-TEST_F(SaverMainTest, RefusedArgumentsEndWithMinusOneAndNoWindow) {
+// The preview through SaverMain runs in the end-to-end and saver process tests.
+TEST(SaverMainTest, RefusedArgumentsEndWithMinusOneAndTheDialogIsOwnedByTheForegroundWindow) {
+  SetEnv("SDL_VIDEODRIVER", "dummy");
+  SetEnv("SDL_AUDIODRIVER", "dummy");
   HINSTANCE self = GetModuleHandleA(nullptr);
   // "/a" too: both systems under test are of the NT family.
   for (const char* argument :
@@ -123,30 +89,19 @@ TEST_F(SaverMainTest, RefusedArgumentsEndWithMinusOneAndNoWindow) {
   EXPECT_EQ(hostState.instance, self);
   EXPECT_EQ(hostState.saverWindow, nullptr);
   EXPECT_FALSE(hostState.isWin9x);
-}
 
-TEST_F(SaverMainTest, PreviewRunsInsideTheGivenWindowUntilItIsDestroyed) {
-  HWND parent = Watcher();
-  ASSERT_NE(parent, nullptr);
-  std::string argument = "/p " + std::to_string(uintptr_t(parent));
-  EXPECT_EQ(SaverMain(GetModuleHandleA(nullptr), argument.c_str()), 0);
-  EXPECT_TRUE(seen.previewExisted);
-  EXPECT_EQ(seen.saverParent, parent);
-  EXPECT_EQ(seen.saverClient.right, 200);
-  EXPECT_EQ(seen.saverClient.bottom, 150);
-  EXPECT_STREQ(seen.title, "Preview");
-  EXPECT_FALSE(IsWindow(parent));
-}
-
-TEST_F(SaverMainTest, TheSettingsDialogIsOwnedByTheForegroundWindow) {
-  hostState.saverWindow = nullptr;
-  HWND foreground = Watcher();
+  WNDCLASSA foregroundClass = {};
+  foregroundClass.lpfnWndProc = ForegroundProc;
+  foregroundClass.hInstance = self;
+  foregroundClass.lpszClassName = "LumivaneForeground";
+  ASSERT_NE(RegisterClassA(&foregroundClass), 0);
+  HWND foreground = CreateWindowExA(0, "LumivaneForeground", "control panel", WS_POPUP | WS_VISIBLE,
+                                    0, 0, 200, 150, nullptr, nullptr, self, nullptr);
   SetForegroundWindow(foreground);
   ASSERT_EQ(GetForegroundWindow(), foreground);
-  EXPECT_NE(SaverMain(GetModuleHandleA(nullptr), "/c"), -1) << "the dialog did not open";
-  EXPECT_FALSE(seen.enabled) << "the dialog did not disable its owner";
-  MSG quit;
-  PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+  SetTimer(foreground, 1, 500, nullptr);
+  EXPECT_NE(SaverMain(self, "/c"), -1) << "the dialog did not open";
+  EXPECT_FALSE(ownerEnabledDuringDialog);
   DestroyWindow(foreground);
 }
 

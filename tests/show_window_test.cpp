@@ -1,11 +1,9 @@
 // The show window's messages, from creation to destruction: copies of
-// show_window_probe with packages appended run as child processes, with
-// their settings stored beforehand, and print what each message did.
+// show_window_probe with a show appended print what each message did.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdint>
 #include <filesystem>
 #include <sstream>
 #include <string>
@@ -15,6 +13,7 @@
 #include "tests/support/child_process.h"
 #include "tests/support/jpeg_maker.h"
 #include "tests/support/show_settings.h"
+#include "tests/support/wave_image.h"
 #include "tools/showpack/package_writer.h"
 
 using ::testing::ElementsAre;
@@ -23,17 +22,7 @@ using ::testing::StartsWith;
 
 namespace {
 
-// A short WAV file of silence, 8-bit mono.
-std::string SilentWave() {
-  auto le32 = [](uint32_t v) {
-    return std::string{char(v), char(v >> 8), char(v >> 16), char(v >> 24)};
-  };
-  auto le16 = [](uint16_t v) { return std::string{char(v), char(v >> 8)}; };
-  const uint32_t samples = 800;
-  std::string wave = "RIFF" + le32(36 + samples) + "WAVEfmt " + le32(16) + le16(1) + le16(1) +
-                     le32(8000) + le32(8000) + le16(1) + le16(8) + "data" + le32(samples);
-  return wave + std::string(samples, char(0x80));
-}
+const std::string kSilence = PcmWave(1, 8000, 8, std::string(800, '\x80'));
 
 // The probe's lines that start with `kind`.
 std::vector<std::string> Lines(const ChildResult& r, const std::string& kind) {
@@ -106,7 +95,7 @@ class ShowWindowTest : public ::testing::Test {
 
 TEST_F(ShowWindowTest, FirstPaintShowsAPictureAndTheTimerKeepsChangingThem) {
   ChildResult r =
-      Play({{"RedrawSpeed", 1}, {"UseEff", 0}, {"Mute", 1}}, {SilentWave()}, {"2", "10000"});
+      Play({{"RedrawSpeed", 1}, {"UseEff", 0}, {"Mute", 1}}, {kSilence}, {"2", "10000"});
   // A muted show never starts its sound timer.
   EXPECT_THAT(Lines(r, "created"), ElementsAre(HasSubstr("picture=257 sound=0")));
   // The first paint brings the first picture at once; the second changes nothing.
@@ -134,15 +123,11 @@ TEST_F(ShowWindowTest, AStoppedPictureTimerIsNotRestarted) {
 // while a sound may still play stops it first.
 TEST_F(ShowWindowTest, SoundsPlayInTurnAndOneCutOffShortOfItsHeaderIsSkipped) {
   if (waveOutGetNumDevs() == 0) GTEST_SKIP() << "no sound output";
-  std::string cut = SilentWave();
-  const uint32_t claimed = 8000000 - 8;
-  for (int i = 0; i < 4; ++i) {
-    cut[4 + i] = char(claimed >> (8 * i));
-    cut[40 + i] = char((claimed - 36) >> (8 * i));
-  }
-  cut.resize(1000, char(0x80));
+  const std::string cut = "RIFF" + Le32(8000000 - 8) + "WAVE" +
+                          Chunk("fmt ", FormatBody(1, 1, 8000, 8)) +
+                          ChunkAnnouncing("data", 8000000 - 44, std::string(956, '\x80'));
   ChildResult r = Play({{"RedrawSpeed", 60}, {"SoundSpeed", 1}, {"UseEff", 0}},
-                       {SilentWave(), cut, SilentWave()}, {"1", "3500"});
+                       {kSilence, cut, kSilence}, {"1", "3500"});
   EXPECT_THAT(Lines(r, "created"), ElementsAre("picture=257 sound=258 available=1"));
   std::vector<std::string> sounds = Lines(r, "sound");
   ASSERT_GE(sounds.size(), 2u);
@@ -154,8 +139,8 @@ TEST_F(ShowWindowTest, SoundsPlayInTurnAndOneCutOffShortOfItsHeaderIsSkipped) {
 // longest period that SetTimer takes (about 24.9 days), which it caps.
 TEST_F(ShowWindowTest, IntervalsBeyondTheLongestTimerStillStartTheShow) {
   for (DWORD huge : {DWORD(0xFFFFFFFF), DWORD(3000000)}) {
-    ChildResult r = Play({{"RedrawSpeed", huge}, {"SoundSpeed", huge}, {"UseEff", 0}},
-                         {SilentWave()}, {"1", "1000"});
+    ChildResult r = Play({{"RedrawSpeed", huge}, {"SoundSpeed", huge}, {"UseEff", 0}}, {kSilence},
+                         {"1", "1000"});
     EXPECT_THAT(Lines(r, "created"), ElementsAre(HasSubstr("picture=257"))) << huge;
     EXPECT_THAT(Lines(r, "paint"), ElementsAre("last=0 pixel=ff0000", "last=0 pixel=ff0000"))
         << huge;
