@@ -1,8 +1,7 @@
 // The player as its users see it on an X display: a show of two solid
-// pictures appended to it, started as a screen saver, watched by reading the
-// screen back and driven with xdotool as a person would. When
-// LUMIVANE_E2E_WINDOWS_BUILD names the Windows build's folder, the same cases
-// run its lumivane.scr under that build's Wine (its wine-run script).
+// pictures, watched by reading the screen back and driven with xdotool. With
+// LUMIVANE_E2E_WINDOWS_BUILD naming the Windows build's folder, the same cases
+// run its lumivane.scr under that build's Wine.
 #include <gtest/gtest.h>
 // After gtest, whose headers use names that Xlib defines as macros.
 #include <X11/Xlib.h>
@@ -42,8 +41,7 @@ void Pause(int ms) {
   std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
-// A program started without waiting, with its output in a file; killed if it
-// still runs at the end.
+// A program started without waiting, its output in a file; killed at the end.
 class Running {
  public:
   Running(std::vector<std::string> args, const std::string& outPath) : outPath_(outPath) {
@@ -66,8 +64,7 @@ class Running {
     WaitExit(15000);
   }
 
-  // The exit code once the program ended within the time; -1000 if it still
-  // runs, -2000 if a signal ended it.
+  // The exit code; -1000 while it runs, -2000 if a signal ended it.
   int WaitExit(int timeoutMs) {
     for (auto end = Clock::now() + std::chrono::milliseconds(timeoutMs); pid_ > 0 && !done_;) {
       int status = 0;
@@ -107,8 +104,8 @@ class SaverEndToEndTest : public ::testing::Test {
   void SetUp() override {
     if (std::getenv("DISPLAY") == nullptr) GTEST_SKIP() << "needs an X display";
     player_ = kWine ? std::string(kWindowsBuild) + "/lumivane.scr" : ProgramDir() + "../lumivane";
-    // The player's temporary files go where the test can see them; without a
-    // runtime folder the sound server's client library makes one there.
+    // Temporary files where the test sees them, and a runtime folder, which
+    // the sound server's client would otherwise make among them.
     fs::create_directories(scratch_ / "tmp");
     UseTempFolder(scratch_ / "tmp");
     fs::create_directories(scratch_ / "run");
@@ -141,8 +138,8 @@ class SaverEndToEndTest : public ::testing::Test {
     return std::make_unique<Running>(command, scratch_ / ("log" + std::to_string(runs_++)));
   }
 
-  // Reads the screen until every point shows the colour, give or take what
-  // JPEG changes; on failure says what the points showed last.
+  // Reads the screen until every point shows the colour, give or take JPEG's
+  // error.
   ::testing::AssertionResult WaitForColour(const std::vector<Point>& points, unsigned long rgb,
                                            int seconds = 30) {
     std::string seen;
@@ -169,7 +166,6 @@ class SaverEndToEndTest : public ::testing::Test {
   // Long enough for the player to have reacted to input it should ignore.
   static void Settle() { Pause(1500); }
 
-  // An X window of the test's own, as xscreensaver or a panel gives one.
   Window MapWindow(int x, int y, int width, int height) {
     XSetWindowAttributes attributes{};
     attributes.background_pixel = WhitePixel(display_, 0);

@@ -131,10 +131,8 @@ TEST_F(SaverProcessTest, ARefusedPasswordKeepsTheSaverAndHoldsTheNextCloseOff) {
   SetEnv("LUMIVANE_STANDIN_ANSWERS", "01");
   auto child = std::async(std::launch::async, RunChild, std::vector<std::string>{saver_, "/s"});
   HWND saver = nullptr;
-  for (int i = 0; i < 300 && (saver = FindWindowA("WindowsScreenSaverClass", nullptr)) == nullptr;
-       ++i)
-    Sleep(100);
-  ASSERT_NE(saver, nullptr);
+  ASSERT_TRUE(
+      Pump([&] { return (saver = FindWindowA("WindowsScreenSaverClass", nullptr)); }, 30000));
   // The second close comes within 200 ms of the refusal: turned away unasked.
   PostMessageA(saver, WM_KEYDOWN, 'A', 0);
   PostMessageA(saver, WM_KEYDOWN, 'B', 0);
