@@ -1,11 +1,9 @@
-// Runs the settings dialog of the show appended to this program's own file
-// behind a procedure that prints what the dialog shows once it is open, then
-// acts as a person would, following the steps in LV_DIALOG_STEPS (separated
-// by blanks):
+// Runs the settings dialog of the show appended to this program's own file,
+// prints what it shows once open, then follows the steps in LV_DIALOG_STEPS:
 //   select:ID:INDEX  selects an entry of a list (-1: none)
 //   check:ID:0|1     sets a check box
 //   command:ID       posts WM_COMMAND with the id, as a click does
-// Each command's answer, DialogBoxParamA's result and the settings follow.
+// Each command's answer, the dialog's result and the settings follow.
 #include <cstdio>
 #include <cstdlib>
 #include <sstream>
@@ -19,23 +17,19 @@
 
 namespace {
 
+// The control's text, or the caption for id 0; the lists' cut to 3 characters.
+std::string Text(HWND dialog, int id, int size = 256) {
+  char text[256] = {};
+  SendMessageA(id == 0 ? dialog : GetDlgItem(dialog, id), WM_GETTEXT, WPARAM(size),
+               reinterpret_cast<LPARAM>(text));
+  return text;
+}
+
 void Report(HWND dialog) {
-  const struct {
-    const char* name;
-    int id;
-    int size;  // of the text read: the lists' texts are cut to 3 characters
-  } texts[] = {{"redraw", IDC_REDRAW_SPEED, 4},
-               {"sound", IDC_SOUND_SPEED, 4},
-               {"caption", 0, 256},
-               {"titleLine", IDC_SHOW_TITLE, 256},
-               {"creditLine", IDC_CREDIT_LINE, 256},
-               {"infoLine", IDC_INFO_LINE, 256}};
-  for (const auto& t : texts) {
-    char text[256] = {};
-    SendMessageA(t.id == 0 ? dialog : GetDlgItem(dialog, t.id), WM_GETTEXT, WPARAM(t.size),
-                 reinterpret_cast<LPARAM>(text));
-    std::printf("%s=%s\n", t.name, text);
-  }
+  std::printf("redraw=%s\nsound=%s\ntexts=%s|%s|%s|%s\n", Text(dialog, IDC_REDRAW_SPEED, 4).c_str(),
+              Text(dialog, IDC_SOUND_SPEED, 4).c_str(), Text(dialog, 0).c_str(),
+              Text(dialog, IDC_SHOW_TITLE).c_str(), Text(dialog, IDC_CREDIT_LINE).c_str(),
+              Text(dialog, IDC_INFO_LINE).c_str());
   std::printf("soundEnabled=%d muteEnabled=%d\n",
               IsWindowEnabled(GetDlgItem(dialog, IDC_SOUND_SPEED)) ? 1 : 0,
               IsWindowEnabled(GetDlgItem(dialog, IDC_MUTE)) ? 1 : 0);
