@@ -16,7 +16,6 @@
 #include "tests/support/show_settings.h"
 
 using ::testing::HasSubstr;
-using ::testing::Not;
 
 using namespace package_bytes;
 
@@ -136,30 +135,6 @@ TEST_F(SettingsDialogTest, WithoutSoundsTheSoundControlsAreDisabledAndKeepTheirV
   EXPECT_EQ(Line(r, "boxes"), "1,0,1,1");  // the disabled mute box still shows the flag
   EXPECT_EQ(Line(r, "result"), "1");
   EXPECT_EQ(AllStored(show_), "20,9,1,0,1,1");
-}
-
-// Natively a settings file that cannot be parsed opens the dialog at the
-// defaults, Cancel is quiet, and OK names the file, which is kept as it was.
-TEST_F(SettingsDialogTest, ASettingsFileThatCannotBeParsedIsKeptAndOkSaysSo) {
-  if (!ExeSuffix().empty()) GTEST_SKIP() << "the Windows registry is no file of ours";
-  const std::string store = dir_ / "config/lumivane/user.reg";
-  const std::string broken = "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Lumivane\\" + show_ +
-                             "]\r\n\"RedrawSpeed\"=dword:0000001e\r\n\"Name\"=\"no end\r\n";
-  std::filesystem::create_directories(dir_ / "config/lumivane");
-  WriteFileBytes(store, broken);
-  // Message boxes answer at once and leave their line on standard error.
-  SetEnv("SDL_VIDEODRIVER", "dummy");
-  ChildResult r = Run("command:2007");
-  EXPECT_EQ(Line(r, "redraw"), "15");
-  EXPECT_EQ(Line(r, "result"), "0");
-  EXPECT_THAT(r.err, HasSubstr(store + ":5: cannot be parsed: "));
-  EXPECT_THAT(r.err, Not(HasSubstr("Error:")));
-  r = Run("select:1008:4 command:2006");
-  UnsetEnv("SDL_VIDEODRIVER");
-  EXPECT_EQ(Line(r, "result"), "1");
-  EXPECT_THAT(r.err, HasSubstr("Error: The settings could not be saved: " + store +
-                               ":5: cannot be parsed: "));
-  EXPECT_EQ(ReadFileBytes(store), broken);
 }
 
 }  // namespace

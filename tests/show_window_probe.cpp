@@ -1,14 +1,13 @@
 // Plays the show appended to this program's own file in a show window and
-// prints a line for each message the show handled:
+// prints a line for each message it handled:
 //   created picture=<timer> sound=<timer> available=<0|1>
 //   paint last=<picture index> pixel=<rrggbb at the window's centre>
 //   tick last=<picture index> timer=<picture timer value>
 //   sound last=<sound index>
 //   destroyed records=<count> file=<open|closed>
 //   end ticks=<picture ticks> ms=<milliseconds from the start to the last tick>
-// Arguments: the picture ticks to wait for, the time limit in milliseconds,
-// and optionally "stopped": the picture timer is killed after the first
-// paint, and one tick of the probe's own is posted.
+// Arguments: picture ticks to wait for, time limit in ms, and "stopped": the
+// picture timer is killed after the first paint and one tick posted.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -25,8 +24,7 @@ int main(int argc, char** argv) {
   const DWORD limit = DWORD(std::atoi(argv[2]));
   const bool stopped = argc > 3 && std::strcmp(argv[3], "stopped") == 0;
 
-  // The show passes every message on to the host's input rules; as in a
-  // preview, pointer moves must not close the window.
+  // As in a preview, pointer moves must not close the window.
   hostState.isPreview = true;
   WNDCLASSA windowClass = {};
   windowClass.lpfnWndProc = ShowWindowProc;

@@ -18,6 +18,7 @@
 
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
+using ::testing::Not;
 using ::testing::StartsWith;
 
 namespace {
@@ -39,8 +40,7 @@ class ShowWindowTest : public ::testing::Test {
   static void SetUpTestSuite() {
     SetEnv("SDL_VIDEODRIVER", "dummy");
     SetEnv("SDL_AUDIODRIVER", "dummy");
-    // The show's temporary files go to a folder of the test's own, which
-    // stays for the whole run: later scratch folders are made in it.
+    // The show's temporary files go to a folder of the test's own.
     tempDir_ = new ScratchDir;
     UseTempFolder(tempDir_->path());
   }
@@ -49,9 +49,8 @@ class ShowWindowTest : public ::testing::Test {
 
   void SetUp() override { SetEnv("XDG_CONFIG_HOME", dir_ / "config"); }
 
-  // Runs a copy of the probe with a show of three solid pictures (red, green,
-  // blue) and the sounds appended, with the settings stored; checks that the
-  // show was freed at the end.
+  // Runs the probe with a show of red, green and blue and the sounds appended,
+  // and these settings; checks that the show was freed at the end.
   ChildResult Play(const std::vector<std::pair<const char*, DWORD>>& settings,
                    const std::vector<std::string>& sounds, const std::vector<std::string>& args) {
     const std::string show = UniqueShowName("WindowTest");
@@ -81,11 +80,8 @@ class ShowWindowTest : public ::testing::Test {
     r.out.erase(std::remove(r.out.begin(), r.out.end(), '\r'), r.out.end());
     EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
     EXPECT_THAT(Lines(r, "destroyed"), ElementsAre("records=0 file=closed")) << r.out;
-    for (const auto& entry : std::filesystem::directory_iterator(tempDir_->path())) {
-      std::string name = entry.path().filename().string();
-      EXPECT_TRUE(name.rfind("LVB", 0) != 0 && name.rfind("LVJ", 0) != 0)
-          << "left behind: " << name;
-    }
+    for (const auto& entry : std::filesystem::directory_iterator(tempDir_->path()))
+      EXPECT_THAT(entry.path().filename().string(), Not(StartsWith("LV"))) << "left behind";
     return r;
   }
 
@@ -98,12 +94,11 @@ TEST_F(ShowWindowTest, FirstPaintShowsAPictureAndTheTimerKeepsChangingThem) {
       Play({{"RedrawSpeed", 1}, {"UseEff", 0}, {"Mute", 1}}, {kSilence}, {"2", "10000"});
   // A muted show never starts its sound timer.
   EXPECT_THAT(Lines(r, "created"), ElementsAre(HasSubstr("picture=257 sound=0")));
-  // The first paint brings the first picture at once; the second changes nothing.
+  // The first paint brings the first picture; the second changes nothing.
   EXPECT_THAT(Lines(r, "paint"), ElementsAre("last=0 pixel=ff0000", "last=0 pixel=ff0000"));
   // Each change restarts the timer, so that the changes go on.
   EXPECT_THAT(Lines(r, "tick"), ElementsAre("last=1 timer=257", "last=2 timer=257"));
-  // A second from the start to the first tick and from the first change to
-  // the next: the timer counts whole seconds.
+  // The timer counts whole seconds: two ticks take two.
   const std::vector<std::string> end = Lines(r, "end");
   ASSERT_EQ(end.size(), 1u);
   EXPECT_GE(std::stoul(end[0].substr(end[0].find("ms=") + 3)), 1900u) << end[0];
@@ -117,10 +112,8 @@ TEST_F(ShowWindowTest, AStoppedPictureTimerIsNotRestarted) {
   EXPECT_THAT(Lines(r, "end"), ElementsAre(StartsWith("ticks=1 ")));
 }
 
-// A sound cut off in a download: its header claims 8,000,000 bytes, the
-// record holds 1,000. Played from the header on, it would run far past its
-// record; it is skipped, and the choosing goes on. Destroying the window
-// while a sound may still play stops it first.
+// A sound cut off in a download, its header claiming 8,000,000 bytes of the
+// record's 1,000, is skipped, and the choosing goes on.
 TEST_F(ShowWindowTest, SoundsPlayInTurnAndOneCutOffShortOfItsHeaderIsSkipped) {
   if (waveOutGetNumDevs() == 0) GTEST_SKIP() << "no sound output";
   const std::string cut = "RIFF" + Le32(8000000 - 8) + "WAVE" +
@@ -135,8 +128,7 @@ TEST_F(ShowWindowTest, SoundsPlayInTurnAndOneCutOffShortOfItsHeaderIsSkipped) {
     EXPECT_NE(sounds[i], sounds[i - 1]);
 }
 
-// Read without a range check, seconds × 1000 of these values lies beyond the
-// longest period that SetTimer takes (about 24.9 days), which it caps.
+// Seconds × 1000 of these lies beyond SetTimer's longest period (about 24.9 days).
 TEST_F(ShowWindowTest, IntervalsBeyondTheLongestTimerStillStartTheShow) {
   for (DWORD huge : {DWORD(0xFFFFFFFF), DWORD(3000000)}) {
     ChildResult r = Play({{"RedrawSpeed", huge}, {"SoundSpeed", huge}, {"UseEff", 0}}, {kSilence},
