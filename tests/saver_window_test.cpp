@@ -22,16 +22,7 @@ struct FakeVerifier {
   BOOL answer = FALSE;
   int calls = 0;
   bool verifyingSeen = false, closeKeptWindow = false, keyPostedClose = true;
-  bool postLateTimer = false;
 } verifier;
-
-// The window's posted WM_TIMER messages, taken from the queue, by id.
-std::map<UINT_PTR, int> TakeTimers(HWND window) {
-  std::map<UINT_PTR, int> timers;
-  for (MSG msg; PeekMessageA(&msg, window, WM_TIMER, WM_TIMER, PM_REMOVE);)
-    ++timers[msg.wParam];
-  return timers;
-}
 
 bool TakeClose(HWND window) {
   MSG msg;
@@ -48,7 +39,7 @@ BOOL WINAPI FakeVerify(HWND window) {
   verifier.closeKeptWindow = IsWindow(window) != 0;
   SendMessageA(window, WM_KEYDOWN, 'K', 0);
   verifier.keyPostedClose = TakeClose(window);
-  if (verifier.postLateTimer) PostMessageA(window, WM_TIMER, kLateTimer, 0);
+  PostMessageA(window, WM_TIMER, kLateTimer, 0);
   return verifier.answer;
 }
 
@@ -70,8 +61,7 @@ class SaverWindowTest : public ::testing::Test {
   }
 
   void SetUp() override {
-    hostState.isWin9x = false;
-    hostState.closeApproved = false;
+    hostState.isWin9x = hostState.closeApproved = false;
     hostState.verifierLibrary = nullptr;
     hostState.verifyEntry = nullptr;
     hostState.lastCheckTick = kNoCheckYet;
@@ -263,11 +253,12 @@ TEST_F(SaverWindowTest, ARefusedPasswordHoldsCloseRequestsOffFor200Milliseconds)
   SetCursorPos(300, 310);
   for (int i = 0; i < 3; ++i)
     PostMessageA(window_, WM_TIMER, kStrayTimer, 0);
-  verifier.postLateTimer = true;
   DWORD before = GetTickCount();
   EXPECT_EQ(SendMessageA(window_, WM_CLOSE, 0, 0), 0);
   EXPECT_EQ(verifier.calls, 1);
-  std::map<UINT_PTR, int> timers = TakeTimers(window_);
+  std::map<UINT_PTR, int> timers;
+  for (MSG msg; PeekMessageA(&msg, window_, WM_TIMER, WM_TIMER, PM_REMOVE);)
+    ++timers[msg.wParam];
   EXPECT_EQ(timers[kStrayTimer], 1);
   EXPECT_EQ(timers[kLateTimer], 1);
   EXPECT_TRUE(verifier.verifyingSeen && verifier.closeKeptWindow && !verifier.keyPostedClose);
@@ -280,7 +271,7 @@ TEST_F(SaverWindowTest, ARefusedPasswordHoldsCloseRequestsOffFor200Milliseconds)
 
   // Within the hold-off, at its end, and "later than now": modulo 2^32 long ago.
   int calls = 1;
-  for (DWORD ago : {150u, 200u, DWORD(-1000)}) {
+  for (DWORD ago : {DWORD(150), DWORD(200), DWORD(-1000)}) {
     hostState.lastCheckTick = GetTickCount() - ago;
     EXPECT_FALSE(CloseGate(window_));
     EXPECT_EQ(verifier.calls, ago == 150 ? 1 : ++calls) << ago;
