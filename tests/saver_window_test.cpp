@@ -131,11 +131,28 @@ class SaverWindowTest : public ::testing::Test {
   HWND parent_ = nullptr;
 };
 
-TEST_F(SaverWindowTest, FullScreenCoversTheScreenWithItsTitleAndNoCursor) {
+TEST_F(SaverWindowTest, FullScreenCoversTheScreenAndStopsTheShowOnceApproved) {
   SetCursor(LoadCursorA(nullptr, IDC_ARROW));
   Create(false);
   EXPECT_EQ(GetCursor(), nullptr) << "hidden at creation";
   CheckLooks("Screen Saver", true, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+
+  // After approval the show neither ticks nor paints.
+  FirstPaintDone = false;
+  int32_t before = LastPictureIndex;
+  hostState.closeApproved = true;
+  EXPECT_EQ(SendMessageA(window_, WM_TIMER, PictureTimer, 0), 0);
+  SendMessageA(window_, WM_PAINT, 0, 0);
+  EXPECT_FALSE(FirstPaintDone);
+  EXPECT_EQ(LastPictureIndex, before);
+  EXPECT_FALSE(Closes(WM_KEYDOWN, 'A', 0));
+  // Without approval the same messages reach the show.
+  hostState.closeApproved = false;
+  SendMessageA(window_, WM_PAINT, 0, 0);
+  EXPECT_TRUE(FirstPaintDone);
+  int32_t first = LastPictureIndex;
+  SendMessageA(window_, WM_TIMER, PictureTimer, 0);
+  EXPECT_NE(LastPictureIndex, first);
 }
 
 TEST_F(SaverWindowTest, PressesDeactivationAndMovesPastFourPixelsClose) {
@@ -167,26 +184,7 @@ TEST_F(SaverWindowTest, PressesDeactivationAndMovesPastFourPixelsClose) {
   EXPECT_FALSE(IsWindow(window_));
 }
 
-TEST_F(SaverWindowTest, AfterApprovalTheShowNeitherTicksNorPaints) {
-  Create(false);
-  FirstPaintDone = false;
-  int32_t before = LastPictureIndex;
-  hostState.closeApproved = true;
-  EXPECT_EQ(SendMessageA(window_, WM_TIMER, PictureTimer, 0), 0);
-  SendMessageA(window_, WM_PAINT, 0, 0);
-  EXPECT_FALSE(FirstPaintDone);
-  EXPECT_EQ(LastPictureIndex, before);
-  EXPECT_FALSE(Closes(WM_KEYDOWN, 'A', 0));
-  // Without approval the same messages reach the show.
-  hostState.closeApproved = false;
-  SendMessageA(window_, WM_PAINT, 0, 0);
-  EXPECT_TRUE(FirstPaintDone);
-  int32_t first = LastPictureIndex;
-  SendMessageA(window_, WM_TIMER, PictureTimer, 0);
-  EXPECT_NE(LastPictureIndex, first);
-}
-
-TEST_F(SaverWindowTest, APreviewFitsItsParentIgnoresInputAndPassesHelpOn) {
+TEST_F(SaverWindowTest, APreviewFitsItsParentIgnoresInputPassesHelpOnAndEndsWithIt) {
   Create(true);
   EXPECT_EQ(GetParent(window_), parent_);
   CheckLooks("Preview", false, 320, 240);
@@ -207,10 +205,7 @@ TEST_F(SaverWindowTest, APreviewFitsItsParentIgnoresInputAndPassesHelpOn) {
     }
     EXPECT_EQ(msg.wParam + msg.lParam, WPARAM(parent_) + 0x12345);
   }
-}
 
-TEST_F(SaverWindowTest, APreviewEndsWithItsParentAndNeverAsksForThePassword) {
-  Create(true);
   GateOnWin9x();
   SendMessageA(window_, WM_CLOSE, 0, 0);
   EXPECT_EQ(verifier.calls, 0);
