@@ -32,17 +32,6 @@ TEST(LocateArgumentTest, SkipsTheProgramNameAndTheBlanksAfterIt) {
     EXPECT_EQ(LocateArgument(line.c_str()), argument) << line;
 }
 
-TEST(ParseWindowHandleTest, ReadsLeadingDecimalDigitsModulo2To32) {
-  // clang-format off
-  const std::pair<const char*, uint32_t> cases[] = {
-      {"1234", 1234}, {"1234abc", 1234}, {"4294967295", 4294967295u}, {"4294967296", 0},
-      {"4294967297", 1}, {"99999999999", 1215752191}, {"", 0}, {" 12", 0}, {"-12", 0},
-      {"+12", 0}, {"0x12", 0}, {":12", 0}, {"\t12", 0}};
-  // clang-format on
-  for (const auto& [text, handle] : cases)
-    EXPECT_EQ(ParseWindowHandle(text), handle) << text;
-}
-
 // The mode's letter, "+" for the foreground window as owner, and the window.
 std::string Choice(const std::string& argument) {
   ModeChoice c = ChooseMode(argument.c_str());
@@ -50,14 +39,18 @@ std::string Choice(const std::string& argument) {
          (c.window != 0 ? std::to_string(c.window) : "");
 }
 
-TEST(ChooseModeTest, SeparatorsThenOneLetter) {
+TEST(ChooseModeTest, SeparatorsThenOneLetterThenTheWindow) {
   // clang-format off
   const Cases cases = {
       {"", "C"}, {"-", "C"}, {"/", "C"}, {"/ / -", "C"}, {"/c", "C+"}, {"C", "C+"},
       {"/c:1234", "C+"}, {"/s", "S"}, {"-S", "S"}, {"s", "S"}, {"/-/s", "S"}, {"   /s", "S"},
       {"/sixty 12", "S"}, {"/p 1234", "P1234"}, {"/p1234", "P1234"}, {"-P    1234 5", "P1234"},
       {"/p:1234", "P"}, {"/p\t1234", "P"}, {"/l 1234", "P1234"}, {"/L1234", "P1234"}, {"/a", "A"},
-      {"/a 77", "A77"}, {"/x", "X"}, {"/1", "X"}, {"/\ts", "X"}, {":s", "X"}, {"\xD3", "X"}};
+      {"/a 77", "A77"}, {"/x", "X"}, {"/1", "X"}, {"/\ts", "X"}, {":s", "X"}, {"\xD3", "X"},
+      // The window's leading decimal digits, modulo 2^32.
+      {"/p 1234abc", "P1234"}, {"/p 4294967295", "P4294967295"}, {"/p 4294967296", "P"},
+      {"/p 4294967297", "P1"}, {"/p 99999999999", "P1215752191"}, {"/p -12", "P"}, {"/p +12", "P"},
+      {"/p 0x12", "P"}};
   // clang-format on
   for (const auto& [argument, choice] : cases)
     EXPECT_EQ(Choice(argument), choice) << argument;
