@@ -6,11 +6,9 @@
 //   sound last=<sound index>
 //   destroyed records=<count> file=<open|closed>
 //   end ticks=<picture ticks> ms=<milliseconds from the start to the last tick>
-// Arguments: picture ticks to wait for, time limit in ms, and "stopped": the
-// picture timer is killed after the first paint and one tick posted.
+// Arguments: the picture ticks to wait for and the time limit in ms.
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 
 #include "host/host_state.h"
 #include "package/show_state.h"
@@ -22,7 +20,6 @@ int main(int argc, char** argv) {
   if (argc < 3) return 2;
   const int wantedTicks = std::atoi(argv[1]);
   const DWORD limit = DWORD(std::atoi(argv[2]));
-  const bool stopped = argc > 3 && std::strcmp(argv[3], "stopped") == 0;
 
   // As in a preview, pointer moves must not close the window.
   hostState.isPreview = true;
@@ -53,10 +50,6 @@ int main(int argc, char** argv) {
                   GetGValue(c), GetBValue(c));
       // One more paint, which must leave the picture alone.
       if (++paints == 1) InvalidateRect(window, nullptr, FALSE);
-      if (paints == 1 && stopped) {
-        KillTimer(window, pictureTimerValue);
-        PostMessageA(window, WM_TIMER, PictureTimer, 0);
-      }
     } else if (msg.message == WM_TIMER && msg.wParam == PictureTimer) {
       ++ticks;
       lastTick = GetTickCount();

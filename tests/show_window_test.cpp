@@ -105,13 +105,6 @@ TEST_F(ShowWindowTest, FirstPaintShowsAPictureAndTheTimerKeepsChangingThem) {
   EXPECT_THAT(Lines(r, "sound"), ElementsAre());
 }
 
-TEST_F(ShowWindowTest, AStoppedPictureTimerIsNotRestarted) {
-  ChildResult r = Play({{"RedrawSpeed", 1}, {"UseEff", 0}}, {}, {"2", "3000", "stopped"});
-  EXPECT_THAT(Lines(r, "created"), ElementsAre(HasSubstr("sound=0 available=0")));
-  EXPECT_THAT(Lines(r, "tick"), ElementsAre("last=1 timer=257"));
-  EXPECT_THAT(Lines(r, "end"), ElementsAre(StartsWith("ticks=1 ")));
-}
-
 // A sound cut off in a download, its header claiming 8,000,000 bytes of the
 // record's 1,000, is skipped, and the choosing goes on.
 TEST_F(ShowWindowTest, SoundsPlayInTurnAndOneCutOffShortOfItsHeaderIsSkipped) {
