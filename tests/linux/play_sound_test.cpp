@@ -47,28 +47,19 @@ uint64_t OutputSize() {
   return error ? 0 : size - size % sizeof(Frame);
 }
 
-// The output from its construction on.
-class Recording {
- public:
-  Recording() : start_(OutputSize()) {}
-
-  // Waits until `seconds` of output follow the start, and gives all there is.
-  std::vector<Frame> After(double seconds) const {
-    const uint64_t wanted = start_ + uint64_t(seconds * kRate) * sizeof(Frame);
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (OutputSize() < wanted && std::chrono::steady_clock::now() < deadline)
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    EXPECT_GE(OutputSize(), wanted) << "the disk driver stopped writing";
-    std::vector<Frame> frames(size_t(OutputSize() - start_) / sizeof(Frame));
-    std::ifstream in(disk.file, std::ios::binary);
-    in.seekg(std::streamoff(start_));
-    in.read(reinterpret_cast<char*>(frames.data()), std::streamsize(frames.size() * sizeof(Frame)));
-    return frames;
-  }
-
- private:
-  uint64_t start_;
-};
+// Waits until `seconds` of output follow `start`, a size the output had, and
+// gives all there is from there.
+std::vector<Frame> Since(uint64_t start, double seconds) {
+  const uint64_t wanted = start + uint64_t(seconds * kRate) * sizeof(Frame);
+  for (int i = 0; i < 2000 && OutputSize() < wanted; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  EXPECT_GE(OutputSize(), wanted) << "the disk driver stopped writing";
+  std::vector<Frame> frames(size_t(OutputSize() - start) / sizeof(Frame));
+  std::ifstream in(disk.file, std::ios::binary);
+  in.seekg(std::streamoff(start));
+  in.read(reinterpret_cast<char*>(frames.data()), std::streamsize(frames.size() * sizeof(Frame)));
+  return frames;
+}
 
 bool Near(int value, int wanted, int tolerance = 2) {
   return std::abs(value - wanted) <= tolerance;
@@ -102,32 +93,32 @@ TEST_F(PlaySoundTest, Plays16BitMonoSamplesInBothChannels) {
   for (int i = 0; i < kRate / 4; ++i)
     values.push_back(int16_t(1000 + i * 37 % 20000));
   auto image = HeapImage(Mono16(values));
-  Recording recording;
+  const uint64_t start = OutputSize();
   ASSERT_TRUE(PlaySoundA(image.get(), nullptr, kPlayAsync));
-  const std::vector<Frame> frames = recording.After(0.6);
+  const std::vector<Frame> frames = Since(start, 0.6);
 
-  const size_t start = FirstSound(frames);
-  ASSERT_LE(start + values.size(), frames.size());
+  const size_t first = FirstSound(frames);
+  ASSERT_LE(first + values.size(), frames.size());
   for (size_t i = 0; i < values.size(); ++i) {
-    const Frame& f = frames[start + i];
+    const Frame& f = frames[first + i];
     ASSERT_TRUE(Near(f.left, values[i]) && Near(f.right, values[i]))
         << "frame " << i << ": " << f.left << "," << f.right << " for " << values[i];
   }
-  EXPECT_EQ(FirstSound({frames.begin() + long(start + values.size()), frames.end()}),
-            frames.size() - start - values.size());
+  EXPECT_EQ(FirstSound({frames.begin() + long(first + values.size()), frames.end()}),
+            frames.size() - first - values.size());
 }
 
 // A synchronous play returns after its sound; SND_NOSTOP fails only while one plays.
 TEST_F(PlaySoundTest, NoStopLeavesThePlayingSoundAlone) {
   const std::string first = Mono16(Constant16(kRate * 3 / 10, 6000));
   const std::string second = Mono16(Constant16(kRate / 5, -6000));
-  Recording recording;
-  auto start = std::chrono::steady_clock::now();
+  const uint64_t start = OutputSize();
+  auto began = std::chrono::steady_clock::now();
   ASSERT_TRUE(PlaySoundA(first.data(), nullptr, SND_SYNC | SND_MEMORY | SND_NODEFAULT));
-  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(250));
+  EXPECT_GE(std::chrono::steady_clock::now() - began, std::chrono::milliseconds(250));
   ASSERT_TRUE(PlaySoundA(first.data(), nullptr, kPlayAsync | SND_NOSTOP));
   EXPECT_FALSE(PlaySoundA(second.data(), nullptr, kPlayAsync | SND_NOSTOP));
-  const std::vector<Frame> frames = recording.After(1.2);
+  const std::vector<Frame> frames = Since(start, 1.2);
   EXPECT_EQ(CountNear(frames, 6000), size_t(2 * (kRate * 3 / 10)));
   EXPECT_EQ(CountNear(frames, -6000), 0u);
 }
@@ -136,15 +127,15 @@ TEST_F(PlaySoundTest, NoStopLeavesThePlayingSoundAlone) {
 TEST_F(PlaySoundTest, ANewSoundStopsTheOldOneAndPurgeStopsBoth) {
   auto first = HeapImage(Mono16(Constant16(kRate, 6000)));
   auto second = HeapImage(Mono16(Constant16(kRate, -6000)));
-  Recording recording;
+  const uint64_t start = OutputSize();
   ASSERT_TRUE(PlaySoundA(first.get(), nullptr, kPlayAsync));
-  recording.After(0.1);
+  Since(start, 0.1);
   ASSERT_TRUE(PlaySoundA(second.get(), nullptr, kPlayAsync));
   first.reset();
-  recording.After(0.3);
+  Since(start, 0.3);
   EXPECT_TRUE(PlaySoundA(nullptr, nullptr, kPurge));
   second.reset();
-  const std::vector<Frame> frames = recording.After(1.5);
+  const std::vector<Frame> frames = Since(start, 1.5);
 
   size_t lastFirst = 0, firstSecond = frames.size();
   for (size_t i = 0; i < frames.size(); ++i) {
@@ -178,9 +169,9 @@ TEST_F(PlaySoundTest, SkipsOtherChunksCutsAShortDataChunkAndPlaysFiles) {
   const std::pair<const char*, DWORD> sounds[] = {
       {other.get(), kPlayAsync}, {cut.get(), kPlayAsync}, {file.c_str(), fromFile}};
   for (const auto& sound : sounds) {
-    Recording recording;
+    const uint64_t start = OutputSize();
     ASSERT_TRUE(PlaySoundA(sound.first, nullptr, sound.second));
-    EXPECT_EQ(CountNear(recording.After(0.4), 3000), size_t(kRate / 10));
+    EXPECT_EQ(CountNear(Since(start, 0.4), 3000), size_t(kRate / 10));
   }
 }
 
@@ -193,9 +184,9 @@ TEST_F(PlaySoundTest, PlaysEveryFormatThatWindowsPlays) {
     const std::string path = dir / (std::string(format.name) + ".wav");
     ASSERT_EQ(MakeSoxSine(path, format, 0.3), "");
     auto image = HeapImage(ReadFileBytes(path));
-    Recording recording;
+    const uint64_t start = OutputSize();
     ASSERT_TRUE(PlaySoundA(image.get(), nullptr, kPlayAsync));
-    const std::vector<Frame> frames = recording.After(0.7);
+    const std::vector<Frame> frames = Since(start, 0.7);
 
     // Half-periods: moves from well above zero to well below it, or back.
     size_t first = frames.size(), last = 0, halfPeriods = 0;
@@ -245,13 +236,13 @@ TEST_F(PlaySoundTest, MalformedImagesFailAndPlayNothing) {
       withFormat(1, 0, kRate, 16),
       withFormat(1, 1, 0, 16),
   };
-  Recording recording;
+  const uint64_t start = OutputSize();
   for (const std::string& image : images)
     EXPECT_FALSE(PlaySoundA(HeapImage(image).get(), nullptr, kPlayAsync)) << &image - images;
   // A sound after them keeps the output going: all before it must be silence.
   const std::string marker = Mono16(Constant16(kRate / 10, 3000));
   ASSERT_TRUE(PlaySoundA(marker.data(), nullptr, kPlayAsync));
-  for (const Frame& f : recording.After(0.3))
+  for (const Frame& f : Since(start, 0.3))
     ASSERT_TRUE((f.left == 0 && f.right == 0) || Near(f.left, 3000)) << f.left;
 }
 

@@ -3,7 +3,6 @@
 // concurrent writes, and where it lives.
 #include "platform/linux/regedit_file.h"
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -13,7 +12,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <functional>
 #include <string>
 
 #include "platform/win32.h"
@@ -26,20 +24,6 @@ namespace {
 
 const char kDemoKey[] = "Software\\Lumivane\\Demo";
 const std::string kDemoFile = "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Lumivane\\Demo]\r\n";
-
-// Runs body in a forked child, its standard error to errPath, and gives its exit code.
-int RunForked(const std::function<int()>& body, const std::string& errPath) {
-  std::fflush(nullptr);
-  pid_t pid = fork();
-  if (pid == 0) {
-    int fd = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    dup2(fd, STDERR_FILENO);
-    _exit(body());
-  }
-  int status = 0;
-  waitpid(pid, &status, 0);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-}
 
 HKEY Create(const char* subKey) {
   return CreateKey(HKEY_CURRENT_USER, subKey);
@@ -150,57 +134,54 @@ TEST_F(RegeditFileTest, KeepsForeignKeysAndValuesAsTheyWere) {
 TEST_F(RegeditFileTest, UnparseableFileIsLeftAlone) {
   const std::string broken = kDemoFile + "\"RedrawSpeed\"=dword:0000000f\r\n\"Name\"=\"no end\r\n";
   WriteStore(broken);
-  const std::string errPath = config_ / "stderr";
-  int code = RunForked(
-      [] {
-        HKEY key = nullptr;
-        if (RegOpenKeyA(HKEY_CURRENT_USER, kDemoKey, &key) != ERROR_FILE_NOT_FOUND) return 100;
-        if (RegOpenKeyA(HKEY_CURRENT_USER, "Software", &key) != ERROR_FILE_NOT_FOUND) return 101;
-        if (QueryValue(HKEY_CURRENT_USER, "RedrawSpeed") != kMissing) return 102;
-        key = Create(kDemoKey);
-        if (key == nullptr || RegCloseKey(key) != ERROR_REGISTRY_CORRUPT) return 103;
-        std::fprintf(stderr, "made\n");
-        key = Create(kDemoKey);
-        if (key == nullptr || SetDwordValue(key, "Mute", 1) != ERROR_SUCCESS) return 104;
-        return RegCloseKey(key) == ERROR_REGISTRY_CORRUPT ? 0 : 105;
-      },
-      errPath);
-  EXPECT_EQ(code, 0);
-  const std::string err = ReadFileBytes(errPath);
-  const std::string warning = "lumivane: " + Store() + ":5: cannot be parsed: ";
-  // Warned of once, at the first look.
-  EXPECT_EQ(err.find(warning), 0u) << err;
-  EXPECT_EQ(err.find('\n') + 1, err.find("made\nError: The settings could not be saved: " +
-                                         Store() + ":5: cannot be parsed: "))
-      << err;
+  const std::string where = Store() + ":5: cannot be parsed: ";
+  ::testing::internal::CaptureStderr();
+  HKEY key = nullptr;
+  EXPECT_EQ(RegOpenKeyA(HKEY_CURRENT_USER, kDemoKey, &key), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(RegOpenKeyA(HKEY_CURRENT_USER, "Software", &key), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(QueryValue(HKEY_CURRENT_USER, "RedrawSpeed"), kMissing);
+  key = Create(kDemoKey);
+  EXPECT_EQ(RegCloseKey(key), ERROR_REGISTRY_CORRUPT);
+  // Warned of once, at the first look, and no more while only a key was made.
+  std::string err = ::testing::internal::GetCapturedStderr();
+  EXPECT_EQ(err.find("lumivane: " + where), 0u) << err;
+  EXPECT_EQ(err.find('\n'), err.size() - 1) << err;
+
+  ::testing::internal::CaptureStderr();
+  key = Create(kDemoKey);
+  ASSERT_EQ(SetDwordValue(key, "Mute", 1), ERROR_SUCCESS);
+  EXPECT_EQ(RegCloseKey(key), ERROR_REGISTRY_CORRUPT);
+  err = ::testing::internal::GetCapturedStderr();
+  EXPECT_EQ(err.find("Error: The settings could not be saved: " + where), 0u) << err;
   EXPECT_EQ(ReadFileBytes(Store()), broken);
 }
 
+// A write that fails, here on the file size limit, leaves no temporary file.
 TEST_F(RegeditFileTest, FailedWriteLeavesTheFileAsItWas) {
   HKEY key = Create(kDemoKey);
   ASSERT_EQ(SetDwordValue(key, "RedrawSpeed", 15), ERROR_SUCCESS);
   ASSERT_EQ(RegCloseKey(key), ERROR_SUCCESS);
+  const std::string before = ReadFileBytes(Store());
   key = Create(kDemoKey);
-  const std::string before = ReadFileBytes(Store()), errPath = config_ / "stderr";
-  int code = RunForked(
-      [key] {
-        std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = {4096, 4096};
-        if (setrlimit(RLIMIT_FSIZE, &limit) != 0) return 100;
-        return SetValue(key, "Big", REG_BINARY, std::string(100000, 'Z')) == ERROR_SUCCESS
-                   ? int(RegCloseKey(key))
-                   : 101;
-      },
-      errPath);
-  EXPECT_EQ(code, ERROR_WRITE_FAULT);
-  EXPECT_NE(ReadFileBytes(errPath).find("Error: The settings could not be saved: " + Store() +
-                                        ": cannot be written: File too large"),
-            std::string::npos);
-  fs::remove(errPath);
+  ASSERT_EQ(SetValue(key, "Big", REG_BINARY, std::string(100000, 'Z')), ERROR_SUCCESS);
+  rlimit limit;
+  getrlimit(RLIMIT_FSIZE, &limit);
+  const rlimit small = {4096, limit.rlim_max};
+  auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+  ::testing::internal::CaptureStderr();
+  EXPECT_EQ(RegCloseKey(key), ERROR_WRITE_FAULT);
+  const std::string err = ::testing::internal::GetCapturedStderr();
+  setrlimit(RLIMIT_FSIZE, &limit);
+  std::signal(SIGXFSZ, oldHandler);
+  EXPECT_EQ(err.find("Error: The settings could not be saved: " + Store() +
+                     ": cannot be written: File too large"),
+            0u)
+      << err;
   EXPECT_EQ(ReadFileBytes(Store()), before);
-  // No temporary file is left beside it.
   EXPECT_EQ(std::distance(fs::directory_iterator(config_ / "lumivane"), fs::directory_iterator()),
             2);  // user.reg and its lock
+  key = Create(kDemoKey);
   EXPECT_EQ(QueryValue(key, "Big"), kMissing);
   RegCloseKey(key);
 }
