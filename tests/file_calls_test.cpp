@@ -2,6 +2,8 @@
 // new file or folder is made only where nothing has the name yet.
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <cstdio>
 #include <filesystem>
 #include <string>
 
@@ -52,14 +54,20 @@ TEST(FileCallsTest, FoldersAreMadeOnlyUnderNewNamesAndRemovedOnlyWhenEmpty) {
   EXPECT_FALSE(RemoveDirectoryA(folder.c_str()));
 }
 
-// Given a number, the name is only formed: three letters of the prefix and
-// four upper-case hex digits.
-TEST(FileCallsTest, TempFileNamesEndInTheNumberInHex) {
+// Each call makes a new empty file: the prefix's first three letters, the
+// number it returns in four hex digits (lower-case under Wine) and ".TMP".
+TEST(FileCallsTest, TempFileNamesAreNewFilesNamedByTheirNumber) {
   ScratchDir dir;
-  char name[MAX_PATH] = {};
-  EXPECT_EQ(GetTempFileNameA(dir.path().c_str(), "LVRX", 0xBEEF, name), 0xBEEFu);
-  EXPECT_EQ(std::string(name).substr(dir.path().size() + 1), "LVRBEEF.TMP");
-  EXPECT_TRUE(fs::is_empty(dir.path()));
+  char first[MAX_PATH] = {}, second[MAX_PATH] = {}, expected[16];
+  UINT number = GetTempFileNameA(dir.path().c_str(), "LVRX", 0, first);
+  ASSERT_NE(GetTempFileNameA(dir.path().c_str(), "LVRX", 0, second), 0u);
+  EXPECT_STRNE(first, second);
+  std::snprintf(expected, sizeof expected, "LVR%04X.TMP", number);
+  std::string name = std::string(first).substr(dir.path().size() + 1);
+  for (char& c : name)
+    c = char(std::toupper(static_cast<unsigned char>(c)));
+  EXPECT_EQ(name, expected);
+  EXPECT_EQ(ReadFileBytes(first), "");
 }
 
 }  // namespace

@@ -135,8 +135,6 @@ TEST_F(RegistryTest, NamesIgnoreCaseAndATrailingBackslash) {
   EXPECT_EQ(QueryValue(lower, "RedrawSpeed"), kFifteen);
   for (HKEY k : {key, upper, lower})
     RegCloseKey(k);
-  // An empty name between separators names no key.
-  EXPECT_EQ(CreateKey(HKEY_CURRENT_USER, base_ + "A\\\\B"), nullptr);
 }
 
 }  // namespace

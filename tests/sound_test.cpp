@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "package/wave_fit.h"
 #include "platform/win32.h"
@@ -54,11 +55,10 @@ TEST(WaveFitsRecordTest, FindsTheFormatAndTheSamplesAfterIt) {
   const std::string image = RiffWave(list + kFormat + Chunk("data", kSamples));
   WaveChunks chunks = {};
   ASSERT_EQ(FaultOf(image, &chunks), WaveFault::None);
-  EXPECT_EQ(chunks.end, image.size());
-  EXPECT_EQ(chunks.formatAt, 12 + list.size() + 8);
-  EXPECT_EQ(chunks.formatSize, 16u);
-  EXPECT_EQ(chunks.dataAt, 12 + list.size() + kFormat.size() + 8);
-  EXPECT_EQ(chunks.dataSize, kSamples.size());
+  EXPECT_EQ(std::vector<size_t>(
+                {chunks.end, chunks.formatAt, chunks.formatSize, chunks.dataAt, chunks.dataSize}),
+            std::vector<size_t>({image.size(), 20 + list.size(), 16,
+                                 20 + list.size() + kFormat.size(), kSamples.size()}));
 }
 
 TEST(WaveFitsRecordTest, EachFaultIsFound) {

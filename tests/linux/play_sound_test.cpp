@@ -88,24 +88,40 @@ class PlaySoundTest : public ::testing::Test {
   void TearDown() override { EXPECT_TRUE(PlaySoundA(nullptr, nullptr, kPurge)); }
 };
 
+// The samples come out as they are, in both channels, past chunks of other
+// kinds and up to the end of a data chunk that announces more than there is.
 TEST_F(PlaySoundTest, Plays16BitMonoSamplesInBothChannels) {
   std::vector<int16_t> values;
   for (int i = 0; i < kRate / 4; ++i)
     values.push_back(int16_t(1000 + i * 37 % 20000));
-  auto image = HeapImage(Mono16(values));
-  const uint64_t start = OutputSize();
-  ASSERT_TRUE(PlaySoundA(image.get(), nullptr, kPlayAsync));
-  const std::vector<Frame> frames = Since(start, 0.6);
-
-  const size_t first = FirstSound(frames);
-  ASSERT_LE(first + values.size(), frames.size());
-  for (size_t i = 0; i < values.size(); ++i) {
-    const Frame& f = frames[first + i];
-    ASSERT_TRUE(Near(f.left, values[i]) && Near(f.right, values[i]))
-        << "frame " << i << ": " << f.left << "," << f.right << " for " << values[i];
+  const std::string samples = Samples16(values);
+  const std::string format = Chunk("fmt ", FormatBody(1, 1, kRate, 16));
+  ScratchDir dir;
+  const std::string file = dir / "sound.wav";
+  WriteFileBytes(file, RiffWave(format + Chunk("data", samples)));
+  auto plain = HeapImage(ReadFileBytes(file));
+  auto other = HeapImage(
+      RiffWave(Chunk("LIST", "INFOx") + format + Chunk("fact", "abc") + Chunk("data", samples)));
+  auto cut = HeapImage(RiffWave(format + ChunkAnnouncing("data", 2 * samples.size(), samples)));
+  const DWORD fromFile = SND_ASYNC | SND_FILENAME | SND_NODEFAULT;
+  EXPECT_FALSE(PlaySoundA((dir / "missing.wav").c_str(), nullptr, fromFile));
+  const std::pair<const char*, DWORD> sounds[] = {{plain.get(), kPlayAsync},
+                                                  {other.get(), kPlayAsync},
+                                                  {cut.get(), kPlayAsync},
+                                                  {file.c_str(), fromFile}};
+  for (const auto& sound : sounds) {
+    const uint64_t start = OutputSize();
+    ASSERT_TRUE(PlaySoundA(sound.first, nullptr, sound.second));
+    const std::vector<Frame> frames = Since(start, 0.6);
+    const size_t first = FirstSound(frames), end = first + values.size();
+    ASSERT_LE(end, frames.size());
+    for (size_t i = 0; i < values.size(); ++i) {
+      ASSERT_TRUE(Near(frames[first + i].left, values[i]) &&
+                  Near(frames[first + i].right, values[i]))
+          << "sound " << &sound - sounds << ", frame " << i;
+    }
+    EXPECT_EQ(FirstSound({frames.begin() + long(end), frames.end()}), frames.size() - end);
   }
-  EXPECT_EQ(FirstSound({frames.begin() + long(first + values.size()), frames.end()}),
-            frames.size() - first - values.size());
 }
 
 // A synchronous play returns after its sound; SND_NOSTOP fails only while one plays.
@@ -150,29 +166,6 @@ TEST_F(PlaySoundTest, ANewSoundStopsTheOldOneAndPurgeStopsBoth) {
   EXPECT_EQ(FirstSound({frames.end() - kRate / 4, frames.end()}), size_t(kRate / 4));
   const std::string next = Mono16(Constant16(kRate / 10, 3000));
   EXPECT_TRUE(PlaySoundA(next.data(), nullptr, kPlayAsync | SND_NOSTOP));
-}
-
-TEST_F(PlaySoundTest, SkipsOtherChunksCutsAShortDataChunkAndPlaysFiles) {
-  const std::string samples = Samples16(Constant16(kRate / 10, 3000));
-  const std::string format = Chunk("fmt ", FormatBody(1, 1, kRate, 16));
-  // Odd-sized chunks before the format and between it and the samples.
-  auto other = HeapImage(
-      RiffWave(Chunk("LIST", "INFOx") + format + Chunk("fact", "abc") + Chunk("data", samples)));
-  // The data chunk announces twice the samples that the image holds.
-  auto cut = HeapImage(RiffWave(format + ChunkAnnouncing("data", 2 * samples.size(), samples)));
-  ScratchDir dir;
-  WriteFileBytes(dir / "beep.wav", RiffWave(format + Chunk("data", samples)));
-  const DWORD fromFile = SND_ASYNC | SND_FILENAME | SND_NODEFAULT;
-  EXPECT_FALSE(PlaySoundA((dir / "missing.wav").c_str(), nullptr, fromFile));
-
-  const std::string file = dir / "beep.wav";
-  const std::pair<const char*, DWORD> sounds[] = {
-      {other.get(), kPlayAsync}, {cut.get(), kPlayAsync}, {file.c_str(), fromFile}};
-  for (const auto& sound : sounds) {
-    const uint64_t start = OutputSize();
-    ASSERT_TRUE(PlaySoundA(sound.first, nullptr, sound.second));
-    EXPECT_EQ(CountNear(Since(start, 0.4), 3000), size_t(kRate / 10));
-  }
 }
 
 // Each format that Windows plays out of the box, as sox writes it: a 440 Hz
