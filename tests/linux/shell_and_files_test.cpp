@@ -20,6 +20,7 @@ namespace fs = std::filesystem;
 namespace {
 
 const std::string kPath = std::getenv("PATH") ? std::getenv("PATH") : "/usr/bin:/bin";
+const std::string kTemp = std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp";
 
 std::string WaitForFile(const std::string& path) {
   for (int i = 0; i < 100 && !fs::exists(path); ++i)
@@ -50,6 +51,7 @@ class ShellTest : public ::testing::Test {
     for (const char* name : {"bin/xdg-open", "bin/args"})
       fs::permissions(dir_ / name, fs::perms::owner_all);
   }
+  void TearDown() override { SetEnv("TMPDIR", kTemp); }
   ScratchDir dir_;
 };
 
