@@ -130,8 +130,6 @@ TEST_F(RegeditFileTest, KeepsForeignKeysAndValuesAsTheyWere) {
   }
 }
 
-// Such a file reads as empty and is never written: making a key (as reading
-// the settings does) fails quietly, setting values with a message box.
 // A write that fails, here on the file size limit, leaves no temporary file.
 TEST_F(RegeditFileTest, FailedWriteLeavesTheFileAsItWas) {
   HKEY key = Create(kDemoKey);

@@ -43,6 +43,7 @@ TEST(ShowSoundOutputTest, ACutOffSoundIsSkippedAndNothingBeyondItIsPlayed) {
   SetEnv("HOME", dir / "home");
   SetEnv("XDG_CONFIG_HOME", dir / "config");
   SetEnv("XDG_DATA_HOME", dir / "data");
+  SetEnv("XDG_CACHE_HOME", dir / "cache");
   SetEnv("SDL_VIDEODRIVER", "dummy");
   SetEnv("SDL_AUDIODRIVER", "disk");
   std::filesystem::create_directories(dir / "tmp");
