@@ -124,6 +124,23 @@ TEST_F(PlaySoundTest, Plays16BitMonoSamplesInBothChannels) {
   }
 }
 
+// Unsigned 8-bit stereo at another rate: left well above the midpoint, right at it.
+TEST_F(PlaySoundTest, Plays8BitStereoAtAnotherRate) {
+  std::string samples;
+  for (int i = 0; i < 22050 / 5; ++i)
+    samples += std::string{char(228), char(128)};
+  auto image = HeapImage(PcmWave(2, 22050, 8, samples));
+  const uint64_t start = OutputSize();
+  ASSERT_TRUE(PlaySoundA(image.get(), nullptr, kPlayAsync));
+  size_t loudLeft = 0, loudRight = 0;
+  for (const Frame& f : Since(start, 0.6)) {
+    loudLeft += Near(f.left, 25600, 1500);
+    loudRight += std::abs(f.right) > 500;
+  }
+  EXPECT_NEAR(double(loudLeft), kRate / 5, kRate / 50);
+  EXPECT_EQ(loudRight, 0u);
+}
+
 // A synchronous play returns after its sound; SND_NOSTOP fails only while one
 // plays; a new sound stops the playing one, and a purge the last. Each image
 // is freed as soon as the call after it returns.

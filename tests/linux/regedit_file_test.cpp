@@ -48,12 +48,13 @@ class RegeditFileTest : public ::testing::Test {
 
 const char kForeign[] =
     "REGEDIT4\r\n"
+    "; a comment before the first key\r\n"
     "\r\n"
     "[HKEY_LOCAL_MACHINE\\Software\\Other]\r\n"
     "\"Path\"=\"C:\\\\Program Files\\\\Other \\\"quoted\\\"\"\r\n"
     "; a comment of the user's\r\n"
     "\r\n"
-    "[HKEY_CURRENT_USER\\SOFTWARE\\lumivane\\Demo]\r\n"
+    "[HKEY_CURRENT_USER\\SOFTWARE\\lumivane\\Demo\\]\r\n"
     "@=\"default text\"\r\n"
     "\"Mute\"=dword:00000000\r\n"
     "\"Blob\"=hex:de,ad,be,ef\r\n"
