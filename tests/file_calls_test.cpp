@@ -4,13 +4,10 @@
 
 #include <cctype>
 #include <cstdio>
-#include <filesystem>
 #include <string>
 
 #include "platform/win32.h"
 #include "tests/support/child_process.h"
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -19,9 +16,13 @@ HANDLE CreateNew(const std::string& path) {
                      nullptr);
 }
 
-TEST(FileCallsTest, CreateNewWritesANewFileAndNeverAnExistingOne) {
+// The readme's folder and file: made only under new names, the folder removed
+// only when empty.
+TEST(FileCallsTest, NewFilesAndFoldersOnlyUnderNewNames) {
   ScratchDir dir;
-  const std::string path = dir / "readme.txt";
+  const std::string folder = dir / "LVR00000001", path = folder + "/readme.txt";
+  EXPECT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+  EXPECT_FALSE(CreateDirectoryA(folder.c_str(), nullptr));
   HANDLE file = CreateNew(path);
   ASSERT_NE(file, INVALID_HANDLE_VALUE);
   DWORD written = 0;
@@ -29,28 +30,17 @@ TEST(FileCallsTest, CreateNewWritesANewFileAndNeverAnExistingOne) {
   EXPECT_EQ(written, 7u);
   EXPECT_TRUE(WriteFile(file, "second", 6, &written, nullptr));
   EXPECT_TRUE(CloseHandle(file));
-  EXPECT_FALSE(CloseHandle(file));
   EXPECT_EQ(CreateNew(path), INVALID_HANDLE_VALUE);
   EXPECT_EQ(ReadFileBytes(path), "first\r\nsecond");
-  fs::create_directories(dir / "folder");
-  EXPECT_EQ(CreateNew(dir / "folder"), INVALID_HANDLE_VALUE);
-  EXPECT_EQ(CreateNew(dir / "missing" + "/readme.txt"), INVALID_HANDLE_VALUE);
-}
-
-TEST(FileCallsTest, FoldersAreMadeOnlyUnderNewNamesAndRemovedOnlyWhenEmpty) {
-  ScratchDir dir;
-  const std::string folder = dir / "LVR00000001";
-  EXPECT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
-  EXPECT_FALSE(CreateDirectoryA(folder.c_str(), nullptr));
-  WriteFileBytes(dir / "file", "");
-  EXPECT_FALSE(CreateDirectoryA((dir / "file").c_str(), nullptr));
-  EXPECT_FALSE(CreateDirectoryA((dir / "missing" + "/folder").c_str(), nullptr));
-
-  WriteFileBytes(folder + "/readme.txt", "text");
+  EXPECT_FALSE(CreateDirectoryA(path.c_str(), nullptr));
+  EXPECT_EQ(CreateNew(folder), INVALID_HANDLE_VALUE);
+  for (const std::string& missing : {dir / "missing/readme.txt", dir / "missing/folder"}) {
+    EXPECT_EQ(CreateNew(missing), INVALID_HANDLE_VALUE);
+    EXPECT_FALSE(CreateDirectoryA(missing.c_str(), nullptr));
+  }
   EXPECT_FALSE(RemoveDirectoryA(folder.c_str()));
-  EXPECT_TRUE(DeleteFileA((folder + "/readme.txt").c_str()));
+  EXPECT_TRUE(DeleteFileA(path.c_str()));
   EXPECT_TRUE(RemoveDirectoryA(folder.c_str()));
-  EXPECT_FALSE(fs::exists(folder));
   EXPECT_FALSE(RemoveDirectoryA(folder.c_str()));
 }
 

