@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -66,19 +65,6 @@ TEST_F(UserSettingsTest, EachValueIsStoredAndReadUnderItsName) {
   for (int i = 0; i < 6; ++i)
     EXPECT_EQ(QueryValue(key, kNames[i]), "4:" + std::string({char(9 - i), '\0', '\0', '\0'}));
   RegCloseKey(key);
-}
-
-// Natively the settings live in a regedit file, read as a user's machine holds it.
-TEST_F(UserSettingsTest, AStoredSettingsFileIsRead) {
-  if (!ExeSuffix().empty()) GTEST_SKIP() << "the Windows registry is no file";
-  std::filesystem::create_directories(dir_ / "config/lumivane");
-  WriteFileBytes(dir_ / "config/lumivane/user.reg",
-                 "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Lumivane\\" +
-                     std::string(showState.showName) +
-                     "]\r\n\"RedrawSpeed\"=dword:0000002d\r\n\"SoundSpeed\"=dword:00000002\r\n"
-                     "\"Resize\"=dword:00000000\r\n\"Shuffle\"=dword:00000001\r\n"
-                     "\"Mute\"=dword:00000001\r\n\"UseEff\"=dword:00000000\r\n\r\n");
-  EXPECT_EQ(Loaded(), std::vector<int32_t>({45, 2, 0, 1, 1, 0}));
 }
 
 }  // namespace

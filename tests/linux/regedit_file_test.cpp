@@ -217,46 +217,4 @@ TEST(ParseRegeditTest, RejectsWhatItCannotKeepWithTheLine) {
   }
 }
 
-// A version 5 file in UTF-8, as one converted from regedit's UTF-16 export
-// (which wine_regedit_test reads from real regedit).
-const char kVersion5[] =
-    "Windows Registry Editor Version 5.00\r\n"
-    "\r\n"
-    "[HKEY_CURRENT_USER\\Software\\Lumivane\\D\xc3\xa9mo\xe2\x82\xac]\r\n"
-    "\"Exp\"=hex(2):25,00,54,00,45,00,4d,00,50,00,25,00,5c,00,e9,00,00,00\r\n"
-    "\"Multi\"=hex(7):6f,00,6e,00,65,00,00,00,ac,20,00,00,00,00\r\n"
-    "\"Mute\"=dword:00000000\r\n"
-    "\"Text\"=\"a\\\\\\\"b \xc3\xa9 \xe2\x82\xac \xe6\x97\xa5 \xf0\x9f\x98\x80\"\r\n"
-    "\"NL\"=\"a\\r\\nb\"\r\n"
-    "\"T\xc3\xa9\"=\"x\"\r\n"
-    "\r\n";
-
-TEST_F(RegeditFileTest, ReadsVersion5InUtf8AndWritesItBackSo) {
-  for (const std::string mark : {"\xef\xbb\xbf", ""}) {
-    WriteStore(mark + kVersion5);
-    HKEY key = nullptr;
-    ASSERT_EQ(RegOpenKeyA(HKEY_CURRENT_USER, "Software\\Lumivane\\D\xe9mo\x80", &key),
-              ERROR_SUCCESS);
-    // The ANSI calls see code page 1252; what it lacks becomes '?'.
-    EXPECT_EQ(QueryValue(key, "Exp"), "2:" + std::string("%TEMP%\\\xe9\0", 9));
-    EXPECT_EQ(QueryValue(key, "Multi"), "7:" + std::string("one\0\x80\0\0", 7));
-    EXPECT_EQ(QueryValue(key, "Text"), "1:" + std::string("a\\\"b \xe9 \x80 ? ?\0", 13));
-    EXPECT_EQ(QueryValue(key, "NL"), "1:" + std::string("a\r\nb\0", 5));
-    EXPECT_EQ(QueryValue(key, "T\xe9"), "1:" + std::string("x\0", 2));
-    ASSERT_EQ(SetDwordValue(key, "Mute", 1), ERROR_SUCCESS);
-    ASSERT_EQ(SetValue(key, "New\xe9", REG_EXPAND_SZ, std::string("\xe9\x80\0", 3)), ERROR_SUCCESS);
-    ASSERT_EQ(RegCloseKey(key), ERROR_SUCCESS);
-    HKEY other = Create("Software\\Lumivane\\\xe9");
-    ASSERT_EQ(SetValue(other, "S", REG_SZ, std::string("\xe9t\xe9\0", 4)), ERROR_SUCCESS);
-    ASSERT_EQ(RegCloseKey(other), ERROR_SUCCESS);
-
-    std::string expected = kVersion5;
-    expected.replace(expected.find("\"Mute\"=dword:00000000"), 21, "\"Mute\"=dword:00000001");
-    expected.insert(expected.size() - 2, "\"New\xc3\xa9\"=hex(2):e9,00,ac,20,00,00\r\n");
-    expected +=
-        "[HKEY_CURRENT_USER\\Software\\Lumivane\\\xc3\xa9]\r\n\"S\"=\"\xc3\xa9t\xc3\xa9\"\r\n\r\n";
-    EXPECT_EQ(ReadFileBytes(Store()), mark + expected);
-  }
-}
-
 }  // namespace
