@@ -61,11 +61,11 @@ std::vector<Frame> Since(uint64_t start, double seconds) {
   return frames;
 }
 
-bool Near(int value, int wanted, int tolerance = 2) {
-  return std::abs(value - wanted) <= tolerance;
+// Conversion may move a sample by a step.
+bool Near(int value, int wanted) {
+  return std::abs(value - wanted) <= 2;
 }
 
-// Frames whose channels both hold about `value`: conversion may move a sample by a step.
 size_t CountNear(const std::vector<Frame>& frames, int value) {
   return size_t(std::count_if(frames.begin(), frames.end(), [value](const Frame& f) {
     return Near(f.left, value) && Near(f.right, value);
@@ -88,17 +88,23 @@ class PlaySoundTest : public ::testing::Test {
   void TearDown() override { PlaySoundA(nullptr, nullptr, kPurge); }
 };
 
-// The samples come out as they are, in both channels, past chunks of other
-// kinds and up to the end of a data chunk that announces more than there is.
-TEST_F(PlaySoundTest, Plays16BitMonoSamplesInBothChannels) {
-  std::vector<int16_t> values;
-  for (int i = 0; i < kRate / 4; ++i)
+// The samples come out as they are, mono in both channels and stereo each in
+// its own, past chunks of other kinds and up to the end of a data chunk that
+// announces more than there is.
+TEST_F(PlaySoundTest, PlaysSamplesAsTheyAreInTheirChannels) {
+  std::vector<int16_t> values, stereo;
+  for (int i = 0; i < kRate / 4; ++i) {
     values.push_back(int16_t(1000 + i * 37 % 20000));
+    stereo.insert(stereo.end(), {values.back(), int16_t(-values.back())});
+  }
   const std::string samples = Samples16(values);
   const std::string format = Chunk("fmt ", FormatBody(1, 1, kRate, 16));
-  for (const std::string& image :
-       {RiffWave(Chunk("LIST", "INFOx") + format + Chunk("fact", "abc") + Chunk("data", samples)),
-        RiffWave(format + ChunkAnnouncing("data", 2 * samples.size(), samples))}) {
+  const std::string images[] = {
+      RiffWave(Chunk("LIST", "INFOx") + format + Chunk("fact", "abc") + Chunk("data", samples)),
+      RiffWave(format + ChunkAnnouncing("data", 2 * samples.size(), samples)),
+      PcmWave(2, kRate, 16, Samples16(stereo))};
+  for (const std::string& image : images) {
+    const int right = &image == &images[2] ? -1 : 1;
     auto heap = HeapImage(image);
     const uint64_t start = OutputSize();
     ASSERT_TRUE(PlaySoundA(heap.get(), nullptr, kPlayAsync));
@@ -107,28 +113,11 @@ TEST_F(PlaySoundTest, Plays16BitMonoSamplesInBothChannels) {
     ASSERT_LE(end, frames.size());
     for (size_t i = 0; i < values.size(); ++i) {
       ASSERT_TRUE(Near(frames[first + i].left, values[i]) &&
-                  Near(frames[first + i].right, values[i]))
-          << "frame " << i;
+                  Near(frames[first + i].right, right * values[i]))
+          << "image " << &image - images << ", frame " << i;
     }
     EXPECT_EQ(FirstSound({frames.begin() + long(end), frames.end()}), frames.size() - end);
   }
-}
-
-// Unsigned 8-bit stereo at another rate: left well above the midpoint, right at it.
-TEST_F(PlaySoundTest, Plays8BitStereoAtAnotherRate) {
-  std::string samples;
-  for (int i = 0; i < 22050 / 5; ++i)
-    samples += std::string{char(228), char(128)};
-  auto image = HeapImage(PcmWave(2, 22050, 8, samples));
-  const uint64_t start = OutputSize();
-  ASSERT_TRUE(PlaySoundA(image.get(), nullptr, kPlayAsync));
-  size_t loudLeft = 0, loudRight = 0;
-  for (const Frame& f : Since(start, 0.6)) {
-    loudLeft += Near(f.left, 25600, 1500);
-    loudRight += std::abs(f.right) > 500;
-  }
-  EXPECT_NEAR(double(loudLeft), kRate / 5, kRate / 50);
-  EXPECT_EQ(loudRight, 0u);
 }
 
 // SND_NOSTOP fails only while a sound plays; a new sound stops the playing
