@@ -22,49 +22,33 @@ std::vector<int32_t> Loaded() {
   return {s.RedrawSpeed, s.SoundSpeed, s.Resize, s.Shuffle, s.Mute, s.UseEff};
 }
 
-class UserSettingsTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    SetEnv("XDG_CONFIG_HOME", dir_ / "config");
-    std::snprintf(showState.showName, sizeof showState.showName, "%s",
-                  UniqueShowName("SettingsTest").c_str());
-    showState.settings = UserSettings();
-  }
-  void TearDown() override { showState.showName[0] = '\0'; }
-
-  HKEY OpenKey() const {
-    HKEY key = nullptr;
-    const std::string path = std::string("Software\\Lumivane\\") + showState.showName;
-    EXPECT_EQ(RegOpenKeyA(HKEY_CURRENT_USER, path.c_str(), &key), ERROR_SUCCESS);
-    return key;
-  }
-
-  ScratchDir dir_;
-};
-
-TEST_F(UserSettingsTest, NoKeyKeepsTheDefaultsAndCreatesTheKeyAlone) {
+TEST(UserSettingsTest, EachValueIsStoredAndReadUnderItsName) {
+  ScratchDir dir;
+  SetEnv("XDG_CONFIG_HOME", dir / "config");
+  const std::string show = UniqueShowName("SettingsTest");
+  std::snprintf(showState.showName, sizeof showState.showName, "%s", show.c_str());
+  showState.settings = UserSettings();
+  // No key: the defaults stay and the key is made, without values.
   EXPECT_EQ(Loaded(), std::vector<int32_t>({15, 7, 1, 0, 0, 1}));
-  HKEY key = OpenKey();
+  HKEY key = nullptr;
+  ASSERT_EQ(RegOpenKeyA(HKEY_CURRENT_USER, ("Software\\Lumivane\\" + show).c_str(), &key),
+            ERROR_SUCCESS);
   EXPECT_EQ(QueryValue(key, "RedrawSpeed"), "error " + std::to_string(ERROR_FILE_NOT_FOUND));
   // A value longer than the setting is not read into it.
   SetValue(key, "SoundSpeed", REG_SZ, std::string("a long string value", 20));
-  RegCloseKey(key);
   EXPECT_EQ(Loaded()[1], 7);
-}
 
-TEST_F(UserSettingsTest, EachValueIsStoredAndReadUnderItsName) {
   const int32_t stored[] = {42, 3, 0, 1, 1, 0};
   for (int i = 0; i < 6; ++i)
-    SetShowSetting(showState.showName, kNames[i], DWORD(stored[i]));
+    SetShowSetting(show, kNames[i], DWORD(stored[i]));
   EXPECT_EQ(Loaded(), std::vector<int32_t>(stored, stored + 6));
-
   // Saved over the values above, so a name of its own would leave them.
   showState.settings = {9, 8, 7, 6, 5, 4};
   SaveSettings();
-  HKEY key = OpenKey();
   for (int i = 0; i < 6; ++i)
     EXPECT_EQ(QueryValue(key, kNames[i]), "4:" + std::string({char(9 - i), '\0', '\0', '\0'}));
   RegCloseKey(key);
+  showState.showName[0] = '\0';
 }
 
 }  // namespace
