@@ -78,10 +78,8 @@ TEST(WaveFitsRecordTest, EachFaultIsFound) {
       // Windows looks for the samples after the format only.
       {RiffWave(data + kFormat), WaveFault::NoDataChunk},
   };
-  for (const auto& c : cases) {
+  for (const auto& c : cases)
     EXPECT_EQ(FaultOf(c.image), c.fault) << &c - cases;
-    EXPECT_FALSE(Fits(c.image, c.image.size())) << &c - cases;
-  }
 }
 
 }  // namespace

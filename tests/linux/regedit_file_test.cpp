@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <utility>
 
 #include "platform/win32.h"
 #include "tests/support/child_process.h"
@@ -162,10 +163,7 @@ TEST_F(RegeditFileTest, WithoutAnAbsoluteXdgConfigHomeTheHomeConfigFolderServes)
 }
 
 TEST(ParseRegeditTest, RejectsWhatItCannotKeepWithTheLine) {
-  const struct {
-    const char* text;
-    int line;
-  } cases[] = {
+  const std::pair<const char*, int> cases[] = {
       {"Windows Registry Editor Version 4.00\r\n", 1},
       {"\xff\xfeR\0E\0G\0E\0D\0I\0T\0004\0\r\0\n\0", 1},
       {"REGEDIT4\n\n[HKEY_CURRENT_USER\\A]\n\"Nul\"=\"a\\0b\"\n", 4},
@@ -180,12 +178,12 @@ TEST(ParseRegeditTest, RejectsWhatItCannotKeepWithTheLine) {
       {"REGEDIT4\n\n[HKEY_CURRENT_USER\\A]\nstray text\n", 4},
       {"REGEDIT4\n\n[HKEY_CURRENT_USER\\A\n", 3},
   };
-  for (const auto& bad : cases) {
+  for (const auto& [text, line] : cases) {
     RegeditFile file;
     RegeditError error;
-    EXPECT_FALSE(ParseRegedit(bad.text, &file, &error)) << bad.text;
-    EXPECT_EQ(error.line, bad.line) << bad.text;
-    EXPECT_FALSE(error.reason.empty()) << bad.text;
+    EXPECT_FALSE(ParseRegedit(text, &file, &error)) << text;
+    EXPECT_EQ(error.line, line) << text;
+    EXPECT_FALSE(error.reason.empty()) << text;
   }
 }
 
