@@ -1,13 +1,12 @@
 // The settings file of the Linux registry against Wine's own regedit and reg,
-// in a Wine prefix of the test's own: a version 5 file that regedit exports is
-// read and written back in its form, byte for byte as regedit would write the
-// same change; what the player writes, in either form, imports into Wine.
+// in a Wine prefix of the test's own: what the player writes, in either form,
+// imports into Wine, and a version 5 file that regedit exports is read and
+// written back byte for byte as regedit would write the same change.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -16,77 +15,26 @@
 #include "platform/linux/regedit_file.h"
 #include "platform/win32.h"
 #include "tests/support/child_process.h"
-
-namespace fs = std::filesystem;
+#include "tests/support/registry_values.h"
 
 namespace {
 
 const char kWine[] = "/usr/bin/wine";
-const char kWineServer[] = "/usr/bin/wineserver";
-const char kShow[] = "Demo";
 const char kWineKey[] = "HKEY_CURRENT_USER\\Software\\Lumivane\\Demo";
 
-class WineRegeditTest : public ::testing::Test {
- protected:
-  // Making a Wine prefix takes a while, so the tests share one.
-  static void SetUpTestSuite() {
-    if (access(kWine, X_OK) != 0) return;
-    wineDir_ = std::make_unique<ScratchDir>();
-    for (const char* folder : {"home", "data", "cache", "tmp", "wine-config"})
-      fs::create_directories(*wineDir_ / folder);
-    SetEnv("WINEPREFIX", *wineDir_ / "prefix");
-    SetEnv("WINEDEBUG", "-all");
-    // No offer to install Mono or Gecko into the new prefix.
-    SetEnv("WINEDLLOVERRIDES", "mscoree,mshtml=");
-    SetEnv("HOME", *wineDir_ / "home");
-    SetEnv("XDG_DATA_HOME", *wineDir_ / "data");
-    SetEnv("XDG_CACHE_HOME", *wineDir_ / "cache");
-    SetEnv("TMPDIR", *wineDir_ / "tmp");
-    SetEnv("LC_ALL", "C.UTF-8");
-    // regedit and reg need no display, and get none to open windows on.
-    UnsetEnv("DISPLAY");
-  }
+ChildResult Wine(std::vector<std::string> args) {
+  args.insert(args.begin(), kWine);
+  ChildResult r = RunChild(args);
+  EXPECT_EQ(r.exitCode, 0) << args[1] << ": " << r.err;
+  return r;
+}
 
-  static void TearDownTestSuite() {
-    if (wineDir_ == nullptr) return;
-    RunChild({kWineServer, "-k"});
-    wineDir_.reset();
-  }
-
-  void SetUp() override {
-    if (wineDir_ == nullptr) GTEST_SKIP() << "needs " << kWine;
-    SetEnv("XDG_CONFIG_HOME", config_.path());
-    SetEnv("SDL_VIDEODRIVER", "dummy");
-    std::snprintf(showState.showName, sizeof showState.showName, "%s", kShow);
-    showState.settings = UserSettings();
-  }
-
-  static ChildResult Wine(std::vector<std::string> args) {
-    args.insert(args.begin(), kWine);
-    ChildResult r = RunChild(args);
-    EXPECT_EQ(r.exitCode, 0) << args[1] << ": " << r.err;
-    return r;
-  }
-
-  // Wine's regedit export of the show's key.
-  std::string Export(const std::string& name) {
-    std::string path = config_ / name;
-    Wine({"regedit", "/E", path, kWineKey});
-    return ReadFileBytes(path);
-  }
-
-  void Import(const std::string& path) { Wine({"regedit", "/S", path}); }
-
-  std::string Store() const { return config_ / "lumivane/user.reg"; }
-
-  static std::unique_ptr<ScratchDir> wineDir_;
-  ScratchDir config_;
-};
-
-std::unique_ptr<ScratchDir> WineRegeditTest::wineDir_;
-
-// The value's type and the bytes the ANSI calls see, from a parsed file.
-std::string ValueIn(const RegeditFile& file, const std::string& name) {
+// The value's type and the bytes the ANSI calls see, from a file's text.
+std::string ValueIn(const std::string& text, const std::string& name) {
+  RegeditFile file;
+  RegeditError error;
+  if (!ParseRegedit(text, &file, &error)) return "line " + std::to_string(error.line);
+  EXPECT_EQ(file.form, RegeditForm::Version5Utf16);
   for (const RegeditSection& section : file.sections) {
     for (const RegeditEntry& entry : section.entries) {
       if (entry.isValue && entry.name == name) return std::to_string(entry.type) + ":" + entry.data;
@@ -95,21 +43,54 @@ std::string ValueIn(const RegeditFile& file, const std::string& name) {
   return "missing";
 }
 
-TEST_F(WineRegeditTest, Version5ExportIsReadAndWrittenBackInItsForm) {
-  std::string import = config_ / "import.reg";
-  WriteFileBytes(import,
+TEST(WineRegeditTest, RegeditAndThePlayerReadEachOthersFiles) {
+  if (access(kWine, X_OK) != 0) GTEST_SKIP() << "needs " << kWine;
+  ScratchDir dir;
+  for (const char* name :
+       {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "TMPDIR"}) {
+    std::filesystem::create_directories(dir / name);
+    SetEnv(name, dir / name);
+  }
+  SetEnv("WINEPREFIX", dir / "prefix");
+  struct StopsWine {
+    ~StopsWine() { RunChild({"/usr/bin/wineserver", "-k"}); }
+  } stopsWine;
+  SetEnv("WINEDEBUG", "-all");
+  SetEnv("WINEDLLOVERRIDES", "mscoree,mshtml=");  // no offer to install Mono or Gecko
+  SetEnv("LC_ALL", "C.UTF-8");
+  UnsetEnv("DISPLAY");  // regedit and reg need none
+  SetEnv("SDL_VIDEODRIVER", "dummy");
+  const std::string store = dir / "XDG_CONFIG_HOME/lumivane/user.reg";
+  auto exportDemo = [&dir] {
+    Wine({"regedit", "/E", dir / "export.reg", kWineKey});
+    return ReadFileBytes(dir / "export.reg");
+  };
+
+  std::snprintf(showState.showName, sizeof showState.showName, "%s", "Four");
+  showState.settings = {42, 5, 0, 1, 1, 0};
+  SaveSettings();
+  ASSERT_EQ(ReadFileBytes(store).compare(0, 10, "REGEDIT4\r\n"), 0);
+  Wine({"regedit", "/S", store});
+  const std::string four =
+      Wine({"reg", "query", "HKEY_CURRENT_USER\\Software\\Lumivane\\Four"}).out;
+  for (const char* line : {"RedrawSpeed    REG_DWORD    0x2a", "SoundSpeed    REG_DWORD    0x5",
+                           "Resize    REG_DWORD    0x0", "Shuffle    REG_DWORD    0x1",
+                           "Mute    REG_DWORD    0x1", "UseEff    REG_DWORD    0x0"}) {
+    EXPECT_NE(four.find(line), std::string::npos) << line << " in\n" << four;
+  }
+
+  WriteFileBytes(dir / "import.reg",
                  "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Lumivane\\Demo]\r\n"
                  "\"RedrawSpeed\"=dword:00000021\r\n\"SoundSpeed\"=dword:00000009\r\n"
                  "\"Resize\"=dword:00000000\r\n\"Shuffle\"=dword:00000001\r\n"
                  "\"Mute\"=dword:00000000\r\n\"UseEff\"=dword:00000000\r\n\r\n");
-  Import(import);
-  Wine({"reg", "add", kWineKey, "/v", "Title", "/t", "REG_SZ", "/d", "Caf\xc3\xa9 \xe2\x82\xac",
-        "/f"});
-  std::string exported = Export("export.reg");
+  Wine({"regedit", "/S", dir / "import.reg"});
+  Wine({"reg", "add", kWineKey, "/v", "Title", "/t", "REG_SZ", "/d",
+        "Caf\xc3\xa9 \xe2\x82\xac \xe6\x97\xa5", "/f"});
+  const std::string exported = exportDemo();
   ASSERT_EQ(exported.compare(0, 2, "\xff\xfe"), 0) << "not UTF-16LE with a byte-order mark";
-
-  fs::create_directories(config_ / "lumivane");
-  WriteFileBytes(Store(), exported);
+  WriteFileBytes(store, exported);
+  std::snprintf(showState.showName, sizeof showState.showName, "%s", "Demo");
   LoadSettings();
   const UserSettings& s = showState.settings;
   EXPECT_EQ(
@@ -117,63 +98,27 @@ TEST_F(WineRegeditTest, Version5ExportIsReadAndWrittenBackInItsForm) {
       std::vector<int32_t>({33, 9, 0, 1, 0, 0}));
   HKEY key = nullptr;
   ASSERT_EQ(RegOpenKeyA(HKEY_CURRENT_USER, "Software\\Lumivane\\Demo", &key), ERROR_SUCCESS);
-  char title[32] = {};
-  DWORD size = sizeof title;
-  ASSERT_EQ(RegQueryValueExA(key, "Title", nullptr, nullptr, reinterpret_cast<BYTE*>(title), &size),
-            ERROR_SUCCESS);
-  EXPECT_STREQ(title, "Caf\xe9 \x80");
-  RegCloseKey(key);
+  // What code page 1252 lacks becomes '?'.
+  EXPECT_EQ(QueryValue(key, "Title"), "1:" + std::string("Caf\xe9 \x80 ?\0", 9));
 
   // Saving a change leaves the file as regedit exports the same change.
   showState.settings.Mute = 1;
   SaveSettings();
   Wine({"reg", "add", kWineKey, "/v", "Mute", "/t", "REG_DWORD", "/d", "1", "/f"});
-  EXPECT_EQ(ReadFileBytes(Store()), Export("export-after.reg"));
+  EXPECT_EQ(ReadFileBytes(store), exportDemo());
 
-  // Values and keys the file did not hold go in as Wine reads them.
-  key = nullptr;
-  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Lumivane\\Demo", 0, nullptr,
-                            REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &key, nullptr),
-            ERROR_SUCCESS);
+  // Values the file did not hold go in as Wine reads them.
   const std::string text("Cr\xe8me \x80\0", 8), path("%TEMP%\\\xe9\0", 9);
   const std::string list("one\0\xfc\0\0", 7);
-  ASSERT_EQ(RegSetValueExA(key, "Cr\xe8me", 0, REG_SZ, reinterpret_cast<const BYTE*>(text.data()),
-                           DWORD(text.size())),
-            ERROR_SUCCESS);
-  ASSERT_EQ(RegSetValueExA(key, "Path", 0, REG_EXPAND_SZ,
-                           reinterpret_cast<const BYTE*>(path.data()), DWORD(path.size())),
-            ERROR_SUCCESS);
-  ASSERT_EQ(RegSetValueExA(key, "List", 0, REG_MULTI_SZ, reinterpret_cast<const BYTE*>(list.data()),
-                           DWORD(list.size())),
-            ERROR_SUCCESS);
+  ASSERT_EQ(SetValue(key, "Cr\xe8me", REG_SZ, text), ERROR_SUCCESS);
+  ASSERT_EQ(SetValue(key, "Path", REG_EXPAND_SZ, path), ERROR_SUCCESS);
+  ASSERT_EQ(SetValue(key, "List", REG_MULTI_SZ, list), ERROR_SUCCESS);
   ASSERT_EQ(RegCloseKey(key), ERROR_SUCCESS);
-  ASSERT_EQ(ReadFileBytes(Store()).compare(0, 2, "\xff\xfe"), 0);
-  Import(Store());
-  RegeditFile file;
-  RegeditError error;
-  ASSERT_TRUE(ParseRegedit(Export("export-new.reg"), &file, &error))
-      << error.line << ": " << error.reason;
-  EXPECT_EQ(file.form, RegeditForm::Version5Utf16);
-  EXPECT_EQ(ValueIn(file, "Cr\xe8me"), "1:" + text);
-  EXPECT_EQ(ValueIn(file, "Path"), "2:" + path);
-  EXPECT_EQ(ValueIn(file, "List"), "7:" + list);
-  EXPECT_EQ(ValueIn(file, "Mute"), "4:" + std::string("\x01\0\0\0", 4));
-}
-
-TEST_F(WineRegeditTest, Regedit4FileOfThePlayerImportsIntoWine) {
-  std::snprintf(showState.showName, sizeof showState.showName, "%s", "Four");
-  LoadSettings();
-  showState.settings = {42, 5, 0, 1, 1, 0};
-  SaveSettings();
-  std::string text = ReadFileBytes(Store());
-  ASSERT_EQ(text.compare(0, 10, "REGEDIT4\r\n"), 0) << text;
-  Import(Store());
-  ChildResult r = Wine({"reg", "query", "HKEY_CURRENT_USER\\Software\\Lumivane\\Four"});
-  for (const char* line : {"RedrawSpeed    REG_DWORD    0x2a", "SoundSpeed    REG_DWORD    0x5",
-                           "Resize    REG_DWORD    0x0", "Shuffle    REG_DWORD    0x1",
-                           "Mute    REG_DWORD    0x1", "UseEff    REG_DWORD    0x0"}) {
-    EXPECT_NE(r.out.find(line), std::string::npos) << line << " in\n" << r.out;
-  }
+  Wine({"regedit", "/S", store});
+  const std::string after = exportDemo();
+  EXPECT_EQ(ValueIn(after, "Cr\xe8me"), "1:" + text);
+  EXPECT_EQ(ValueIn(after, "Path"), "2:" + path);
+  EXPECT_EQ(ValueIn(after, "List"), "7:" + list);
 }
 
 }  // namespace
