@@ -163,9 +163,7 @@ TEST(ShowpackTest, LaysOutAShowToTheByteAndGivesItBack) {
             "name: Worked example\ntitle: The Coast\ncredit: By us\ninfo: " + info + "\n");
   // A second extraction would overwrite them.
   WriteFileBytes(target + "show.txt", "edited");
-  ChildResult again = Showpack({"extract", out, target});
-  EXPECT_EQ(again.exitCode, 2);
-  EXPECT_TRUE(Contains(again.err, "exists")) << again.err;
+  EXPECT_EQ(Showpack({"extract", out, target}).exitCode, 2);
   EXPECT_EQ(ReadFileBytes(target + "show.txt"), "edited");
   EXPECT_EQ(Showpack({"extract", "--force", out, target}).exitCode, 0);
   EXPECT_NE(ReadFileBytes(target + "show.txt"), "edited");
@@ -239,9 +237,7 @@ TEST(ShowpackTest, CreateRefusesWhatThePlayerCouldNotShow) {
   EXPECT_TRUE(Contains(Showpack({"list", "out.scr"}).out, "1022 Image"));
   // An existing file is replaced only when forced.
   WriteFileBytes("out.scr", "older");
-  ChildResult kept = Showpack({"create", "-o", "out.scr", "good.jpg"});
-  EXPECT_EQ(kept.exitCode, 2);
-  EXPECT_TRUE(Contains(kept.err, "out.scr")) << kept.err;
+  EXPECT_EQ(Showpack({"create", "-o", "out.scr", "good.jpg"}).exitCode, 2);
   EXPECT_EQ(ReadFileBytes("out.scr"), "older");
   EXPECT_EQ(Showpack({"create", "-o", "out.scr", "--force", "good.jpg"}).exitCode, 0);
   EXPECT_EQ(ReadFileBytes("out.scr").size(), 4096u);
