@@ -15,6 +15,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <iterator>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -28,10 +30,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-bool Contains(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
-}
-
 // Polls every 200 ms until done() holds or seconds have passed.
 template <typename Condition>
 bool WaitUntil(int seconds, Condition done) {
@@ -40,16 +38,10 @@ bool WaitUntil(int seconds, Condition done) {
   return done();
 }
 
-// The processes whose command line holds text.
+// The processes whose command line holds text (no pattern characters but dots).
 std::vector<pid_t> ProcessesRunning(const std::string& text) {
-  std::vector<pid_t> found;
-  for (const auto& entry : fs::directory_iterator("/proc")) {
-    const std::string name = entry.path().filename().string();
-    if (name.find_first_not_of("0123456789") == std::string::npos &&
-        Contains(ReadFileBytes(entry.path().string() + "/cmdline"), text))
-      found.push_back(pid_t(std::stol(name)));
-  }
-  return found;
+  std::istringstream pids(RunChild({"/usr/bin/pgrep", "-f", "--", text}).out);
+  return {std::istream_iterator<pid_t>(pids), {}};
 }
 
 TEST(XscreensaverHackTest, TheInstalledShowPlaysUnderTheDaemonAndEndsWithIt) {
@@ -102,7 +94,7 @@ TEST(XscreensaverHackTest, TheInstalledShowPlaysUnderTheDaemonAndEndsWithIt) {
   }
   ASSERT_EQ(install.exitCode, 0) << install.err;
   const std::string saver = dir / ("XDG_DATA_HOME/lumivane/savers/" + show + ".scr");
-  ASSERT_TRUE(Contains(ReadFileBytes(dir / "HOME/.xscreensaver"), saver + " --root"));
+  ASSERT_THAT(ReadFileBytes(dir / "HOME/.xscreensaver"), ::testing::HasSubstr(saver + " --root"));
 
   // The daemon in the background of a shell, which gives its process id.
   std::string start = "exec 0</dev/null >'" + dir / "daemon.log" + "' 2>&1; exec";
