@@ -105,12 +105,11 @@ TEST(ShowpackTest, LaysOutAShowToTheByteAndGivesItBack) {
                                    "--title",  "The Coast",    "--credit", "By us",
                                    "--info",   info,           "--readme", dir / "readme.txt"};
   std::string table;
-  for (const auto& [type, text] : {std::pair<uint8_t, std::string>{kShowName, "Worked example"},
-                                   {kShowTitle, "The Coast"},
-                                   {kCreditLine, "By us"},
-                                   {kInfoLine, info},
-                                   {kReadmeText, readme}})
-    AppendRecord(table, type, 0, 0, Text(text));
+  AppendRecord(table, kShowName, 0, 0, Text("Worked example"));
+  AppendRecord(table, kShowTitle, 0, 0, Text("The Coast"));
+  AppendRecord(table, kCreditLine, 0, 0, Text("By us"));
+  AppendRecord(table, kInfoLine, 0, 0, Text(info));
+  AppendRecord(table, kReadmeText, 0, 0, Text(readme));
   std::vector<std::string> pictures;
   for (size_t i = 0; i < sizes.size(); ++i) {
     pictures.push_back(Picture(sizes[i], int(i)));

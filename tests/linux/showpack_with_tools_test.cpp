@@ -60,9 +60,8 @@ TEST(ShowpackWithToolsTest, ALinePerPictureOnATerminalOnly) {
                            "turned upright (lossless)", "pictures: 3, sounds: 0;"})
     EXPECT_TRUE(Contains(onTerminal.out, part)) << part << " missing from\n" << onTerminal.out;
   ChildResult piped = RunChild({"/bin/sh", "-c", command + " --force"});
-  ASSERT_EQ(piped.exitCode, 0) << piped.err;
-  EXPECT_EQ(piped.err, "");
-  EXPECT_TRUE(Contains(piped.out, "1 turned upright, 1 shrunk")) << piped.out;
+  EXPECT_EQ(piped.exitCode, 0);
+  EXPECT_FALSE(Contains(piped.out + piped.err, "[1/3]")) << piped.out << piped.err;
 }
 
 }  // namespace
