@@ -37,8 +37,6 @@ const char kPrefs[] =
 const std::string kSaver = "/home/user/.local/share/lumivane/savers/Demo.scr";
 
 TEST(XscreensaverPrefsTest, AddsOneEntryAndSelectsItKeepingEveryOtherLine) {
-  EXPECT_THAT(ProgramEntries(" \\\n a -root \\n\\\n- GL: b \\n\\\n c \\n\\n"),
-              ElementsAre("a -root", "- GL: b", "c"));
   EXPECT_EQ(ProgramEntry(kSaver), "\"Demo (Lumivane)\"  " + kSaver + " --root");
   SaverSelection s = SelectSaverProgram(kPrefs, kSaver);
   EXPECT_TRUE(s.added);
@@ -63,6 +61,12 @@ TEST(XscreensaverPrefsTest, AddsOneEntryAndSelectsItKeepingEveryOtherLine) {
   EXPECT_FALSE(updated.added);
   EXPECT_EQ(updated.index, 0);
   EXPECT_THAT(updated.prefs, Not(HasSubstr(kSaver + " -root")));
+
+  // No file yet, and one without programs whose last line lacks its newline.
+  EXPECT_EQ(SelectSaverProgram("", kSaver).prefs,
+            "mode:\t\tone\nselected:\t0\nprograms:\t\t\t\t\t\t\t      \\\n\t\t\t\t" +
+                ProgramEntry(kSaver) + "\t\t\t    \\n\n");
+  EXPECT_EQ(SelectSaverProgram("lock: False", kSaver).prefs.substr(0, 12), "lock: False\n");
 }
 
 // However sh quoting wrote the path, the entry is found again: once an entry
@@ -83,103 +87,75 @@ TEST(XscreensaverPrefsTest, AnyShellQuotingOfThePathIsRecognised) {
   EXPECT_EQ(ProgramEntry("/odd place/it's.scr"),
             "\"it's (Lumivane)\"  '/odd place/it'\\''s.scr' --root");
   SaverSelection first = SelectSaverProgram("", odd);
-  SaverSelection again = SelectSaverProgram(first.prefs, odd);
-  EXPECT_FALSE(again.added);
-  EXPECT_EQ(again.prefs, first.prefs);
+  EXPECT_EQ(SelectSaverProgram(first.prefs, odd).prefs, first.prefs);
   // A plain path is not taken for one that only starts like it.
   EXPECT_TRUE(SelectSaverProgram(first.prefs, "/home/o'neil/my").added);
 }
 
-TEST(XscreensaverPrefsTest, AMissingOrEmptyFileGetsTheThreeSettings) {
-  SaverSelection s = SelectSaverProgram("", kSaver);
-  EXPECT_EQ(s.index, 0);
-  EXPECT_EQ(s.prefs, "mode:\t\tone\nselected:\t0\nprograms:\t\t\t\t\t\t\t      \\\n\t\t\t\t" +
-                         ProgramEntry(kSaver) + "\t\t\t    \\n\n");
-  // A file without programs, whose last line lacks its newline.
-  EXPECT_EQ(SelectSaverProgram("lock: False", kSaver).prefs.substr(0, 12), "lock: False\n");
-}
-
-class HackInstallTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    fs::create_directories(dir_ / "home");
-    fs::create_directories(dir_ / "dotfiles");
-    SetEnv("HOME", dir_ / "home");
-    UnsetEnv("DISPLAY");  // no box to answer
-    WriteFileBytes(saver_, "a show");
-    fs::permissions(saver_, fs::perms::owner_all);
-  }
-  // Temporary files included.
-  static long FilesIn(const std::string& folder) {
-    return std::distance(fs::directory_iterator(folder), fs::directory_iterator());
-  }
-  ScratchDir dir_;
-  const std::string saver_ = dir_ / "Demo.scr", prefs_ = dir_ / "home/.xscreensaver";
-};
-
-// Dotfile managers keep ~/.xscreensaver as a link into their own folder.
-TEST_F(HackInstallTest, ALinkedFileIsUpdatedWhereItLivesAndTheLinkStays) {
-  WriteFileBytes(dir_ / "dotfiles/xscreensaver", kPrefs);
-  chmod((dir_ / "dotfiles/xscreensaver").c_str(), 0640);
-  fs::create_symlink("../dotfiles/xscreensaver", prefs_);
-  HackInstall install = InstallXscreensaverHack(saver_);
+// Dotfile managers keep ~/.xscreensaver as a link into their own folder: the
+// file is updated where it lives, mode kept, no temporary file left, and the
+// links stay. What cannot be written is told with the file and left alone.
+TEST(HackInstallTest, UpdatesALinkedFileWhereItLivesOrSaysWhyNot) {
+  ScratchDir dir;
+  fs::create_directories(dir / "home");
+  fs::create_directories(dir / "dotfiles");
+  SetEnv("HOME", dir / "home");
+  UnsetEnv("DISPLAY");  // no box to answer
+  const std::string saver = dir / "Demo.scr", prefs = dir / "home/.xscreensaver";
+  WriteFileBytes(saver, "a show");
+  fs::permissions(saver, fs::perms::owner_all);
+  WriteFileBytes(dir / "dotfiles/xscreensaver", kPrefs);
+  chmod((dir / "dotfiles/xscreensaver").c_str(), 0640);
+  fs::create_symlink("../dotfiles/xscreensaver", prefs);
+  HackInstall install = InstallXscreensaverHack(saver);
   ASSERT_TRUE(install.done) << install.message;
-  EXPECT_THAT(install.message, HasSubstr("entry 4 added to " + prefs_));
-  EXPECT_EQ(fs::read_symlink(prefs_), "../dotfiles/xscreensaver");
-  std::string prefs = ReadFileBytes(dir_ / "dotfiles/xscreensaver");
-  EXPECT_THAT(prefs, HasSubstr(saver_ + " --root"));
-  EXPECT_THAT(prefs, HasSubstr("selected:\t4\n"));
+  EXPECT_THAT(install.message, HasSubstr("entry 4 added to " + prefs));
+  EXPECT_EQ(fs::read_symlink(prefs), "../dotfiles/xscreensaver");
+  EXPECT_THAT(ReadFileBytes(dir / "dotfiles/xscreensaver"), HasSubstr(saver + " --root"));
   struct stat info;
-  ASSERT_EQ(stat((dir_ / "dotfiles/xscreensaver").c_str(), &info), 0);
+  ASSERT_EQ(stat((dir / "dotfiles/xscreensaver").c_str(), &info), 0);
   EXPECT_EQ(info.st_mode & 07777, 0640u);
-  EXPECT_EQ(FilesIn(dir_ / "dotfiles"), 1);
-  EXPECT_EQ(FilesIn(dir_ / "home"), 1);
+  for (const char* folder : {"dotfiles", "home"})
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir / folder), fs::directory_iterator()), 1);
 
   // A link to a link, and one whose file is not there yet.
-  fs::remove(prefs_);
-  fs::create_symlink(dir_ / "home/.link2", prefs_);
-  fs::create_symlink(dir_ / "dotfiles/new", dir_ / "home/.link2");
-  install = InstallXscreensaverHack(saver_);
+  fs::remove(prefs);
+  fs::create_symlink(dir / "home/.link2", prefs);
+  fs::create_symlink(dir / "dotfiles/new", dir / "home/.link2");
+  install = InstallXscreensaverHack(saver);
   ASSERT_TRUE(install.done) << install.message;
-  EXPECT_THAT(ReadFileBytes(dir_ / "dotfiles/new"), HasSubstr("selected:\t0\n"));
-  EXPECT_TRUE(fs::is_symlink(prefs_));
-  EXPECT_TRUE(fs::is_symlink(dir_ / "home/.link2"));
-}
+  EXPECT_THAT(ReadFileBytes(dir / "dotfiles/new"), HasSubstr("selected:\t0\n"));
+  EXPECT_TRUE(fs::is_symlink(prefs) && fs::is_symlink(dir / "home/.link2"));
 
-TEST_F(HackInstallTest, WhatCannotBeWrittenIsToldWithTheFileAndLeftAlone) {
-  fs::create_symlink(dir_ / "home/.loop", prefs_);
-  fs::create_symlink(prefs_, dir_ / "home/.loop");
-  HackInstall install = InstallXscreensaverHack(saver_);
+  fs::remove(dir / "home/.link2");
+  fs::create_symlink(prefs, dir / "home/.link2");
+  install = InstallXscreensaverHack(saver);
   EXPECT_FALSE(install.done);
-  EXPECT_THAT(install.message, HasSubstr(prefs_ + " is a loop of links"));
-  fs::remove(prefs_);
+  EXPECT_THAT(install.message, HasSubstr(prefs + " is a loop of links"));
   // A link into a folder that is not there: the write fails and says where.
-  fs::create_symlink(dir_ / "gone/xscreensaver", prefs_);
-  install = InstallXscreensaverHack(saver_);
+  fs::remove(prefs);
+  fs::create_symlink(dir / "gone/xscreensaver", prefs);
+  install = InstallXscreensaverHack(saver);
   EXPECT_FALSE(install.done);
   EXPECT_THAT(install.message,
-              HasSubstr("cannot write " + prefs_ + " (" + dir_ / "gone/xscreensaver" + "): "));
-  EXPECT_TRUE(fs::is_symlink(prefs_));
-}
+              HasSubstr("cannot write " + prefs + " (" + dir / "gone/xscreensaver" + "): "));
+  EXPECT_TRUE(fs::is_symlink(prefs));
 
-// The program: a file made, then updated; what it cannot install leaves none.
-TEST_F(HackInstallTest, TheProgramInstallsFromATerminal) {
+  // The program: what it cannot install leaves no file; a file made, then updated.
+  fs::remove(prefs);
   const std::string program = ProgramDir() + "../lumivane-install-saver";
-  ChildResult missing = RunChild({program, dir_ / "missing.scr"});
+  ChildResult missing = RunChild({program, dir / "missing.scr"});
   EXPECT_EQ(missing.exitCode, 1);
-  EXPECT_THAT(missing.err, HasSubstr("Cannot make " + dir_ / "missing.scr" +
+  EXPECT_THAT(missing.err, HasSubstr("Cannot make " + dir / "missing.scr" +
                                      " your screen saver: No such file or directory."));
   EXPECT_EQ(RunChild({program}).exitCode, 2);
-  EXPECT_FALSE(fs::exists(prefs_));
-
-  ChildResult r = RunChild({program, saver_});
-  ASSERT_EQ(r.exitCode, 0) << r.err;
-  EXPECT_THAT(r.out, HasSubstr("entry 0 added"));
-  EXPECT_THAT(ReadFileBytes(prefs_), HasSubstr(saver_ + " --root"));
-  r = RunChild({program, saver_});
-  EXPECT_EQ(r.exitCode, 0) << r.err;
-  EXPECT_THAT(r.out, HasSubstr("entry 0 updated"));
-  EXPECT_EQ(FilesIn(dir_ / "home"), 1);
+  EXPECT_FALSE(fs::exists(prefs));
+  for (const char* said : {"entry 0 added", "entry 0 updated"}) {
+    ChildResult r = RunChild({program, saver});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_THAT(r.out, HasSubstr(said));
+  }
+  EXPECT_THAT(ReadFileBytes(prefs), HasSubstr(saver + " --root"));
 }
 
 }  // namespace

@@ -8,19 +8,16 @@
 
 #include <filesystem>
 #include <regex>
-#include <set>
 #include <string>
 #include <vector>
 
 #include "tests/support/child_process.h"
-#include "tests/support/jpeg_maker.h"
 
 using ::testing::AllOf;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using ::testing::MatchesRegex;
 using ::testing::Not;
-using ::testing::StartsWith;
 
 namespace fs = std::filesystem;
 
@@ -74,9 +71,8 @@ TEST(ReleasePackageTest, WhatTheInstallAndTheDebianPackageGiveAUser) {
     EXPECT_THAT(xml, AllOf(HasSubstr("<screensaver name=\"lumivane-demo\""),
                            HasSubstr("<command arg=\"--root\"/>")));
     // The packaged programs are stripped: the demo's show must survive that.
-    ChildResult list = RunChild({root + "bin/showpack", "list", root + "bin/lumivane-demo"});
-    EXPECT_EQ(list.exitCode, 0) << list.err;
-    EXPECT_THAT(list.out, HasSubstr("\npictures: 12\nsounds: 2\n"));
+    EXPECT_THAT(RunChild({root + "bin/showpack", "list", root + "bin/lumivane-demo"}).out,
+                HasSubstr("\npictures: 12\nsounds: 2\n"));
   }
 
   EXPECT_THAT(fields, AllOf(HasSubstr("Package: lumivane\n"), HasSubstr("Section: graphics\n"),
@@ -99,50 +95,26 @@ TEST(ReleasePackageTest, WhatTheInstallAndTheDebianPackageGiveAUser) {
     EXPECT_EQ(text.err, "") << page;
     EXPECT_THAT(text.out, HasSubstr("SYNOPSIS")) << page;
   }
-  ChildResult help = RunChild({usr + "bin/showpack", "--help"});
-  ASSERT_EQ(help.exitCode, 0);
-  ChildResult page = RunChild({"/usr/bin/man", "-l", usr + "share/man/man1/showpack.1.gz"});
-  std::regex word("showpack [a-z]+|--[a-z][a-z-]*");
-  std::set<std::string> names;
-  for (auto it = std::sregex_iterator(help.out.begin(), help.out.end(), word);
-       it != std::sregex_iterator(); ++it)
-    names.insert(it->str());
-  EXPECT_GT(names.size(), 10u);
-  for (const std::string& name : names)
-    EXPECT_THAT(page.out, HasSubstr(name));
+  const std::string help = RunChild({usr + "bin/showpack", "--help"}).out;
+  const std::string page =
+      RunChild({"/usr/bin/man", "-l", usr + "share/man/man1/showpack.1.gz"}).out;
+  const std::regex word("showpack [a-z]+|--[a-z][a-z-]*");
+  int names = 0;
+  for (auto it = std::sregex_iterator(help.begin(), help.end(), word); it != std::sregex_iterator();
+       ++it, ++names)
+    EXPECT_THAT(page, HasSubstr(it->str()));
+  EXPECT_GT(names, 10);
 
-  ChildResult installer = RunChild({usr + "bin/lumivane-install-saver"});
-  EXPECT_EQ(installer.exitCode, 2);
-  EXPECT_THAT(installer.err, StartsWith("usage: lumivane-install-saver PATH"));
-
-  // A show appended to the stripped player still loads.
-  const std::string picture = scratch / "picture.jpg", show = scratch / "Show";
-  JpegPicture shape;
-  shape.width = 64;
-  shape.height = 48;
-  WriteJpeg(picture, shape, PhotoLikeRows(shape.width, shape.height, shape.components));
-  ChildResult create = RunChild({usr + "bin/showpack", "create", "-o", show, "--player",
-                                 usr + "bin/lumivane", "--name", "Show", picture});
-  ASSERT_EQ(create.exitCode, 0) << create.err;
-  EXPECT_TRUE(IsExecutableFile(show));
-
-  // Full screen on SDL's offscreen driver: still playing when stopped after
-  // two seconds, where a show it cannot read would have ended at once. The
-  // demo as xscreensaver starts it: through a shell, on the session's PATH,
-  // with no window of xscreensaver's to draw into.
-  const std::vector<std::string> player = {
-      "/usr/bin/env",          "-u",
-      "XSCREENSAVER_WINDOW",   "SDL_VIDEODRIVER=offscreen",
-      "SDL_AUDIODRIVER=dummy", "PATH=" + usr + "bin" + ":/usr/bin:/bin",
-      "/usr/bin/timeout",      "2"};
-  for (const std::vector<std::string>& command :
-       {std::vector<std::string>{show, "/s"}, {"/bin/sh", "-c", "exec lumivane-demo --root"}}) {
-    std::vector<std::string> args = player;
-    args.insert(args.end(), command.begin(), command.end());
-    ChildResult play = RunChild(args);
-    EXPECT_EQ(play.exitCode, 124) << command[0] << ": " << play.err;
-    EXPECT_THAT(play.err, AllOf(Not(HasSubstr("Error")), Not(HasSubstr("Corrupted"))));
-  }
+  // The demo as xscreensaver starts it: through a shell, on the session's
+  // PATH, with no window of xscreensaver's to draw into, on SDL's offscreen
+  // driver. Still playing when stopped after two seconds, where a show cut
+  // off by the strip would have ended at once.
+  ChildResult play =
+      RunChild({"/usr/bin/env", "-u", "XSCREENSAVER_WINDOW", "SDL_VIDEODRIVER=offscreen",
+                "SDL_AUDIODRIVER=dummy", "PATH=" + usr + "bin:/usr/bin:/bin", "/usr/bin/timeout",
+                "2", "/bin/sh", "-c", "exec lumivane-demo --root"});
+  EXPECT_EQ(play.exitCode, 124) << play.err;
+  EXPECT_THAT(play.err, AllOf(Not(HasSubstr("Error")), Not(HasSubstr("Corrupted"))));
 }
 
 }  // namespace
