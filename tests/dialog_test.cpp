@@ -1,10 +1,9 @@
 // The settings dialog's template, run by the platform's dialog manager (the
-// real one under Wine, the GTK one natively) with a procedure that works its
-// controls as the settings dialog does.
+// real one under Wine, the GTK one natively): what settings_dialog_test does
+// not see of it. The lists, boxes and enabling are that test's.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <cstring>
 #include <string>
 
 #include "platform/win32.h"
@@ -22,18 +21,6 @@ std::string TextOf(HWND dialog, int id = 0) {
   return std::string(text, length > 0 ? size_t(length) : 0);
 }
 
-LRESULT Send(HWND dialog, int id, UINT message, WPARAM wParam, LPARAM lParam = 0) {
-  return SendMessageA(GetDlgItem(dialog, id), message, wParam, lParam);
-}
-
-// The list's text as the settings dialog reads it: into four bytes, "x" where unwritten.
-std::string ListText(HWND dialog) {
-  char text[4];
-  std::memset(text, 'x', sizeof text);
-  Send(dialog, IDC_REDRAW_SPEED, WM_GETTEXT, sizeof text, LPARAM(text));
-  return std::string(text, 4);
-}
-
 // What the procedure saw, for the test to check once the dialog is gone.
 std::string events;
 HWND owner = nullptr;
@@ -49,30 +36,10 @@ void WorkControls(HWND dialog) {
                 TextOf(dialog, IDC_CREDIT_LINE) + "|" + TextOf(dialog, IDC_OK),
             "Lumivane |\xA9|Resize images to fit to screen|Screen Saver|Line1|OK");
 
-  // A drop-down list: its text is the selected entry, cut to the buffer (the
-  // answer is 3 natively, as documented; Wine's list answers the buffer's size).
-  Send(dialog, IDC_REDRAW_SPEED, CB_RESETCONTENT, 0);
-  for (const char* entry : {"7", "59", "12345"})
-    Send(dialog, IDC_REDRAW_SPEED, CB_ADDSTRING, 0, LPARAM(entry));
-  EXPECT_EQ(ListText(dialog), std::string("\0xxx", 4));
-  EXPECT_EQ(Send(dialog, IDC_REDRAW_SPEED, CB_SETCURSEL, 1), 1);
-  EXPECT_EQ(ListText(dialog), std::string("59\0x", 4));
-  Send(dialog, IDC_REDRAW_SPEED, CB_SETCURSEL, 2);
-  Send(dialog, IDC_SOUND_SPEED, CB_RESETCONTENT, 0);  // the other list's
-  EXPECT_EQ(ListText(dialog), std::string("123\0", 4));
-
-  CheckDlgButton(dialog, IDC_RESIZE, BST_CHECKED);
-  CheckDlgButton(dialog, IDC_RESIZE, BST_UNCHECKED);
-  CheckDlgButton(dialog, IDC_MUTE, BST_CHECKED);
-  EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_RESIZE), BST_UNCHECKED);
   // The caption and a static line, in the ANSI code page.
   EXPECT_TRUE(SetWindowTextA(dialog, "My \xE9t\xE9 show") &&
               SetWindowTextA(GetDlgItem(dialog, IDC_CREDIT_LINE), "Credits"));
   EXPECT_EQ(TextOf(dialog) + "|" + TextOf(dialog, IDC_CREDIT_LINE), "My \xE9t\xE9 show|Credits");
-  // Disabling answers whether the control was disabled before.
-  EXPECT_FALSE(EnableWindow(GetDlgItem(dialog, IDC_SOUND_SPEED), FALSE));
-  EXPECT_TRUE(EnableWindow(GetDlgItem(dialog, IDC_SOUND_SPEED), FALSE));
-
   // Posted messages arrive through the dialog's own loop, in order: the
   // image first, then the command.
   HWND iconButton = GetDlgItem(dialog, IDC_PRODUCT);
@@ -97,8 +64,8 @@ INT_PTR CALLBACK WorkingProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lP
       if (LOWORD(wParam) != kPostedCommand) return FALSE;
       events += "posted ";
       EXPECT_NE(ProgramIcon(), nullptr);
-      EXPECT_EQ(Send(dialog, IDC_PRODUCT, BM_GETIMAGE, IMAGE_ICON), LRESULT(ProgramIcon()));
-      EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_MUTE), BST_CHECKED);
+      EXPECT_EQ(SendMessageA(GetDlgItem(dialog, IDC_PRODUCT), BM_GETIMAGE, IMAGE_ICON, 0),
+                LRESULT(ProgramIcon()));
       // Closing, as by the close box, comes back as a posted IDCANCEL.
       SendMessageA(dialog, WM_CLOSE, 0, 0);
       EXPECT_EQ(events, "init posted ");
@@ -111,7 +78,7 @@ INT_PTR CALLBACK WorkingProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lP
   }
 }
 
-TEST(DialogTest, SettingsTemplateRunsWithEveryControlAndDisablesItsOwner) {
+TEST(DialogTest, SettingsTemplateRunsModallyWithItsTextsAndPostedMessages) {
   const char* display = std::getenv("DISPLAY");
   if (display == nullptr || *display == '\0') GTEST_SKIP() << "needs an X display";
   WNDCLASSA windowClass = {};

@@ -107,57 +107,47 @@ TEST_F(WindowTest, CreationAndDestructionSendTheirMessagesInOrder) {
   EXPECT_FALSE(DestroyWindow(window));
 }
 
-// DefWindowProcA validates the first paint; posted messages come before it, timers after.
-TEST_F(WindowTest, PostedMessagesComeFirstThenPaintThenTimer) {
+// DefWindowProcA validates the first paint; posted messages come before it,
+// timers after, one each however late; KillTimer and the window's end take a
+// waiting one back.
+TEST_F(WindowTest, PostedMessagesComeFirstThenPaintThenTimers) {
   HWND window = Create(WS_POPUP | WS_VISIBLE, 80, 60);
-  EXPECT_EQ(SetTimer(window, 7, 100, nullptr), UINT_PTR(7));
+  HWND other = Create(WS_POPUP, 40, 40);
+  EXPECT_EQ(SetTimer(window, 7, 20, nullptr), UINT_PTR(7));
+  EXPECT_EQ(SetTimer(other, 3, 20, nullptr), UINT_PTR(3));
   Sleep(250);
   ASSERT_TRUE(PostMessageA(window, WM_APP, 0, 0) && PostMessageA(window, WM_APP + 1, 0, 0));
   EXPECT_EQ(Drain({WM_APP, WM_APP + 1, WM_PAINT, WM_TIMER}),
-            (std::vector<UINT>{WM_APP, WM_APP + 1, WM_PAINT, WM_TIMER}));
-}
-
-TEST_F(WindowTest, TimersGiveOneMessageHoweverLateAndEndWithKillTimerOrTheirWindow) {
-  HWND window = Create(WS_POPUP, 40, 40);
-  HWND other = Create(WS_POPUP, 40, 40);
-  EXPECT_EQ(SetTimer(window, 9, 20, nullptr), UINT_PTR(9));
-  EXPECT_EQ(SetTimer(other, 3, 20, nullptr), UINT_PTR(3));
-  Sleep(250);
+            (std::vector<UINT>{WM_APP, WM_APP + 1, WM_PAINT, WM_TIMER, WM_TIMER}));
+  Sleep(60);
   MSG msg;
   ASSERT_TRUE(PeekMessageA(&msg, window, WM_TIMER, WM_TIMER, PM_NOREMOVE));
-  EXPECT_TRUE(KillTimer(window, 9));
+  EXPECT_TRUE(KillTimer(window, 7));
   EXPECT_FALSE(PeekMessageA(&msg, window, WM_TIMER, WM_TIMER, PM_NOREMOVE));
-  EXPECT_EQ(LoggedOf({WM_TIMER}), Sent{});
-  EXPECT_EQ(Drain({WM_TIMER}).size(), 1u);
-  EXPECT_EQ(LoggedOf({WM_TIMER}), (Sent{{other, WM_TIMER}}));
-  Sleep(60);
   ASSERT_TRUE(DestroyWindow(other));
   EXPECT_TRUE(Drain({WM_TIMER}).empty());
 }
 
-TEST_F(WindowTest, CloseAndSystemCloseGoThroughDefWindowProcToDestruction) {
+// The quit comes after the messages posted before and after it.
+TEST_F(WindowTest, CloseAndSystemCloseDestroyThroughDefWindowProcAndQuitComesLast) {
   HWND posted = Create(WS_POPUP, 40, 40);
   HWND sent = Create(WS_POPUP, 40, 40);
   ASSERT_TRUE(PostMessageA(posted, WM_CLOSE, 0, 0));
-  Drain();
-  SendMessageA(sent, WM_SYSCOMMAND, SC_CLOSE, 0);
-  EXPECT_EQ(LoggedOf({WM_CLOSE, WM_DESTROY}),
-            (Sent{{posted, WM_CLOSE}, {posted, WM_DESTROY}, {sent, WM_CLOSE}, {sent, WM_DESTROY}}));
-  EXPECT_FALSE(IsWindow(posted) || IsWindow(sent) || PostMessageA(posted, WM_APP, 0, 0));
-}
-
-TEST_F(WindowTest, QuitComesAfterTheMessagesPostedBeforeAndAfterIt) {
-  HWND window = Create(WS_POPUP, 40, 40);
-  ASSERT_TRUE(PostMessageA(window, WM_APP, 0, 0));
   PostQuitMessage(3);
-  ASSERT_TRUE(PostMessageA(window, WM_APP + 1, 0, 0));
+  ASSERT_TRUE(PostMessageA(sent, WM_APP, 0, 0));
   MSG msg;
   BOOL result;
   while ((result = GetMessageA(&msg, nullptr, 0, 0)) > 0)
     DispatchMessageA(&msg);
   EXPECT_EQ(result, 0);
   EXPECT_EQ(msg.message * 10 + msg.wParam, WM_QUIT * 10 + 3u);
-  EXPECT_EQ(LoggedOf({WM_APP, WM_APP + 1}), (Sent{{window, WM_APP}, {window, WM_APP + 1}}));
+  SendMessageA(sent, WM_SYSCOMMAND, SC_CLOSE, 0);
+  EXPECT_EQ(LoggedOf({WM_CLOSE, WM_DESTROY, WM_APP}), (Sent{{posted, WM_CLOSE},
+                                                            {posted, WM_DESTROY},
+                                                            {sent, WM_APP},
+                                                            {sent, WM_CLOSE},
+                                                            {sent, WM_DESTROY}}));
+  EXPECT_FALSE(IsWindow(posted) || IsWindow(sent) || PostMessageA(posted, WM_APP, 0, 0));
 }
 
 TEST_F(WindowTest, DrawingIntoTheWindowDCReadsBack) {
