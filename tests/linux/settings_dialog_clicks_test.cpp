@@ -63,7 +63,7 @@ TEST(SettingsDialogClicksTest, KeysAndClicksStoreTheSettingsOpenTheReadmeAndTheD
   SetEnv("TMPDIR", dir / "tmp");
   SetEnv("PATH", dir / "bin" + ":" + std::getenv("PATH"));
   WriteFileBytes(dir / "bin/xdg-open",
-                 "#!/bin/sh\nprintf '%s\\n' \"$1\" >> \"" + (dir / "opened") + "\"\n");
+                 "#!/bin/sh\nprintf '%s\\n' \"$1\" >> \"$0.log\"; cat \"$1\" >> \"$0.log\"\n");
   fs::permissions(dir / "bin/xdg-open", fs::perms::owner_all);
   const std::string show = UniqueShowName("ClickTest"), program = dir / "Show.scr";
   std::string player = ReadFileBytes(ProgramDir() + "../lumivane"), records;
@@ -89,9 +89,9 @@ TEST(SettingsDialogClicksTest, KeysAndClicksStoreTheSettingsOpenTheReadmeAndTheD
                 " " + StoredShowSetting(show, "SoundSpeed") + " " +
                 StoredShowSetting(show, "UseEff"),
             "1 16 7 1");
-  // The readme has a folder of its own, gone with it afterwards.
-  EXPECT_THAT(ReadFileBytes(dir / "opened"),
-              ::testing::MatchesRegex(dir / "tmp/LVR[0-9A-F]{8}/readme.txt\n"));
+  // The readme, with Windows line ends, has a folder of its own, gone with it afterwards.
+  EXPECT_THAT(ReadFileBytes(dir / "bin/xdg-open.log"),
+              ::testing::MatchesRegex(dir / "tmp/LVR[0-9A-F]{8}/readme.txt\nRead me\r\n"));
   EXPECT_TRUE(fs::is_empty(dir / "tmp"));
   // Text and frames in many shades, and the cog's pure blue hub from icon 102.
   std::string shot = dir / "dialog.png";
