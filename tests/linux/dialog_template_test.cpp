@@ -70,25 +70,6 @@ TEST(DialogTemplateTest, SettingsTemplateHoldsTheDialogAsDesigned) {
   EXPECT_EQ(dialog.bytesRead, size);
 }
 
-// A template cut anywhere is damaged, never read past its end; one that is
-// not extended is told apart before anything else is read.
-TEST(DialogTemplateTest, CutTemplatesAreDamagedAndOldStyleOnesRecognised) {
-  const BYTE* data = nullptr;
-  size_t size = 0;
-  ASSERT_TRUE(FindResourceBytes(5, MAKEINTRESOURCEA(IDD_SETTINGS), &data, &size));
-  for (size_t cut = 0; cut < size; ++cut) {
-    // A copy of its own, so that the sanitizers see a read past the cut.
-    std::vector<BYTE> part(data, data + cut);
-    DialogTemplate dialog;
-    EXPECT_EQ(ReadDialogTemplate(part.data(), part.size(), &dialog), DialogTemplateResult::kDamaged)
-        << cut;
-  }
-  const BYTE oldStyle[] = {0xC0, 0x00, 0xC8, 0x90, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
-  DialogTemplate dialog;
-  EXPECT_EQ(ReadDialogTemplate(oldStyle, sizeof oldStyle, &dialog),
-            DialogTemplateResult::kNotExtended);
-}
-
 // Texts come from UTF-16 into code page 1252: a character outside it, a
 // surrogate pair included, becomes one '?', and so does a lone surrogate.
 TEST(DialogTemplateTest, TextsAreTurnedIntoTheAnsiCodePage) {
