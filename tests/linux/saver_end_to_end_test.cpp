@@ -1,7 +1,6 @@
 // The player as its users see it on an X display, read back from the screen
 // and driven with xdotool; with LUMIVANE_E2E_WINDOWS_BUILD naming the Windows
-// build's folder, its lumivane.scr runs under that build's Wine. Playing as an
-// xscreensaver hack is the xscreensaver hack test's.
+// build's folder, its lumivane.scr runs under that build's Wine.
 #include <gtest/gtest.h>
 // After gtest, whose headers use names that Xlib defines as macros.
 #include <X11/Xlib.h>
@@ -18,6 +17,7 @@
 #include <sstream>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "tests/support/child_process.h"
@@ -79,9 +79,7 @@ void Xdotool(std::vector<std::string> args) {
   ASSERT_EQ(RunChild(args).exitCode, 0) << args[1];
 }
 
-struct Point {
-  int x, y;
-};
+using Point = std::pair<int, int>;
 
 class SaverEndToEndTest : public ::testing::Test {
  protected:
@@ -120,9 +118,9 @@ class SaverEndToEndTest : public ::testing::Test {
   ::testing::AssertionResult WaitForRed(const std::vector<Point>& points, int seconds = 30) {
     for (auto end = Clock::now() + std::chrono::seconds(seconds);; Pause(100)) {
       std::ostringstream seen;
-      for (Point p : points) {
+      for (auto [x, y] : points) {
         XImage* image =
-            XGetImage(display_, DefaultRootWindow(display_), p.x, p.y, 1, 1, AllPlanes, ZPixmap);
+            XGetImage(display_, DefaultRootWindow(display_), x, y, 1, 1, AllPlanes, ZPixmap);
         if (image == nullptr) return ::testing::AssertionFailure() << "cannot read the screen";
         unsigned long pixel = XGetPixel(image, 0, 0) & 0xFFFFFF;
         XDestroyImage(image);
