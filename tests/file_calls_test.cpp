@@ -2,7 +2,6 @@
 // new file or folder is made only where nothing has the name yet.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <string>
 
 #include "platform/win32.h"
@@ -41,20 +40,6 @@ TEST(FileCallsTest, NewFilesAndFoldersOnlyUnderNewNames) {
   EXPECT_TRUE(DeleteFileA(path.c_str()));
   EXPECT_TRUE(RemoveDirectoryA(folder.c_str()));
   EXPECT_FALSE(RemoveDirectoryA(folder.c_str()));
-}
-
-// Each call makes a new empty file of its own in the folder: the player's
-// scratch files for a picture's decoding.
-TEST(FileCallsTest, TempFileNamesAreNewEmptyFiles) {
-  ScratchDir dir;
-  char first[MAX_PATH] = {}, second[MAX_PATH] = {};
-  ASSERT_NE(GetTempFileNameA(dir.path().c_str(), "LVB", 0, first), 0u);
-  ASSERT_NE(GetTempFileNameA(dir.path().c_str(), "LVB", 0, second), 0u);
-  EXPECT_STRNE(first, second);
-  for (const char* name : {first, second}) {
-    EXPECT_EQ(std::string(name).compare(0, dir.path().size(), dir.path()), 0) << name;
-    EXPECT_TRUE(std::filesystem::is_regular_file(name) && std::filesystem::is_empty(name)) << name;
-  }
 }
 
 }  // namespace

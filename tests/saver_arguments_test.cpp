@@ -101,8 +101,13 @@ TEST(PlayerTest, RefusalsEndWithMinusOneAndTheArgumentFollowsAQuotedPath) {
       TestProgramDir() + ".." + (ExeSuffix().empty() ? "/lumivane" : "\\lumivane.scr");
   // -1 reads as 255 where exit codes are 8 bits wide.
   const int refused = ExeSuffix().empty() ? 255 : -1;
-  ChildResult r = RunChild({player, "/p", "0"});
+  ChildResult r = RunChild({player, "--bogus"});
   EXPECT_EQ(r.exitCode, refused) << r.err;
+  // Natively it says why, on one line of standard error.
+  if (ExeSuffix().empty()) {
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+    EXPECT_EQ(r.err.rfind("lumivane: unknown argument \"--bogus\"; it takes --root", 0), 0u);
+  }
 
   ScratchDir dir;
   std::filesystem::create_directories(dir / "with blank");

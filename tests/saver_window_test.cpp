@@ -12,6 +12,7 @@
 #include "show/show_cycle.h"
 #include "show/show_window.h"
 #include "tests/support/child_process.h"
+#include "tests/support/registry_values.h"
 
 namespace {
 
@@ -281,12 +282,8 @@ TEST_F(SaverWindowTest, ARefusedPasswordHoldsCloseRequestsOffFor200Milliseconds)
 }
 
 void SetPasswordSwitch(DWORD on) {
-  HKEY key = nullptr;
-  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, nullptr,
-                            REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &key, nullptr),
-            ERROR_SUCCESS);
-  RegSetValueExA(key, "ScreenSaveUsePassword", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&on),
-                 sizeof on);
+  HKEY key = CreateKey(HKEY_CURRENT_USER, "Control Panel\\Desktop");
+  ASSERT_EQ(SetDwordValue(key, "ScreenSaveUsePassword", on), ERROR_SUCCESS);
   RegCloseKey(key);
 }
 

@@ -3,7 +3,7 @@
 //   select:ID:INDEX  selects an entry of a list (-1: none)
 //   check:ID:0|1     sets a check box
 //   command:ID       posts WM_COMMAND with the id, as a click does
-// Each command's answer, the dialog's result and the settings follow.
+// Each command's answer and the dialog's result follow.
 #include <cstdio>
 #include <cstdlib>
 #include <sstream>
@@ -72,9 +72,6 @@ int main() {
   hostState.instance = GetModuleHandleA(nullptr);  // as SaverMain sets it
   INT_PTR result =
       DialogBoxParamA(hostState.instance, MAKEINTRESOURCEA(IDD_SETTINGS), nullptr, ProbeProc, 0);
-  const UserSettings& s = showState.settings;
-  std::printf("result=%d\nsoundAvailable=%d\nsettings=%d,%d,%d,%d,%d,%d\n", int(result),
-              int(showState.soundAvailable), int(s.RedrawSpeed), int(s.SoundSpeed), int(s.Resize),
-              int(s.Shuffle), int(s.Mute), int(s.UseEff));
+  std::printf("result=%d\nsoundAvailable=%d\n", int(result), int(showState.soundAvailable));
   return 0;
 }

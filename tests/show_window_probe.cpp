@@ -1,11 +1,11 @@
 // Plays the show appended to this program's own file in a show window and
 // prints a line for each message it handled:
-//   created picture=<timer> sound=<timer> available=<0|1>
+//   created picture=<timer> sound=<timer>
 //   paint last=<picture index> pixel=<rrggbb at the window's centre>
 //   tick last=<picture index> timer=<picture timer value>
 //   sound last=<sound index>
 //   destroyed records=<count> file=<open|closed>
-//   end ticks=<picture ticks> ms=<milliseconds from the start to the last tick>
+//   end ms=<milliseconds from the start to the last tick>
 // Arguments: the picture ticks to wait for and the time limit in ms.
 #include <cstdio>
 #include <cstdlib>
@@ -31,8 +31,8 @@ int main(int argc, char** argv) {
   HWND window = CreateWindowExA(0, "LumivaneShowProbe", "", WS_POPUP | WS_VISIBLE, 0, 0, 200, 150,
                                 nullptr, nullptr, windowClass.hInstance, nullptr);
   if (window == nullptr) return 3;
-  std::printf("created picture=%u sound=%u available=%d\n", unsigned(pictureTimerValue),
-              unsigned(soundTimerValue), int(showState.soundAvailable));
+  std::printf("created picture=%u sound=%u\n", unsigned(pictureTimerValue),
+              unsigned(soundTimerValue));
 
   int paints = 0, ticks = 0;
   DWORD begin = GetTickCount(), lastTick = begin;
@@ -61,6 +61,6 @@ int main(int argc, char** argv) {
   DestroyWindow(window);
   std::printf("destroyed records=%d file=%s\n", int(showState.recordCount),
               packageFile != nullptr ? "open" : "closed");
-  std::printf("end ticks=%d ms=%lu\n", ticks, static_cast<unsigned long>(lastTick - begin));
+  std::printf("end ms=%lu\n", static_cast<unsigned long>(lastTick - begin));
   return 0;
 }

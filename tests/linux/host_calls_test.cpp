@@ -5,7 +5,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cstring>
 #include <iterator>
 #include <sstream>
@@ -103,21 +102,6 @@ TEST(LinuxStartTest, WhatItDoesNotKnowIsNamedWithTheFormsItTakes) {
   for (const char* bad : {"", "0x", "12z", "-5", "0", "0x1FFFFFFFF", "99999999999", " 12"})
     EXPECT_EQ(Start({"--window-id", bad}),
               "refused: --window-id \"" + std::string(bad) + "\" is not a window id" + forms);
-}
-
-// A refusal is one line on standard error and exit code -1.
-TEST(LinuxStartTest, ThePlayerSaysWhyItRefusesAndEndsWithMinusOne) {
-  ScratchDir dir;
-  SetEnv("HOME", dir / "home");
-  SetEnv("XDG_CONFIG_HOME", dir / "config");
-  SetEnv("XDG_DATA_HOME", dir / "data");
-  SetEnv("TMPDIR", dir.path());
-  UnsetEnv("XSCREENSAVER_WINDOW");
-  const std::string player = ProgramDir() + "../lumivane";
-  ChildResult r = RunChild({player, "--bogus"});
-  EXPECT_EQ(r.exitCode, 255);
-  EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
-  EXPECT_EQ(r.err.rfind("lumivane: unknown argument \"--bogus\"; it takes --root", 0), 0u) << r.err;
 }
 
 }  // namespace

@@ -25,10 +25,6 @@ namespace {
 
 const char kDemoKey[] = "Software\\Lumivane\\Demo";
 
-HKEY Create(const char* subKey) {
-  return CreateKey(HKEY_CURRENT_USER, subKey);
-}
-
 class RegeditFileTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -74,10 +70,10 @@ TEST_F(RegeditFileTest, WritesSettingsAndKeepsForeignEntries) {
   for (size_t pos; (pos = lf.find("\r\n")) != std::string::npos;)
     lf.erase(pos, 1);
   // An empty name between separators would make a section no reader takes.
-  EXPECT_EQ(Create("Software\\\\Lumivane"), nullptr);
+  EXPECT_EQ(CreateKey(HKEY_CURRENT_USER, "Software\\\\Lumivane"), nullptr);
   for (const std::string& text : {std::string(kForeign), lf}) {
     WriteStore(text);
-    HKEY key = Create(kDemoKey);
+    HKEY key = CreateKey(HKEY_CURRENT_USER, kDemoKey);
     ASSERT_NE(key, nullptr);
     EXPECT_EQ(QueryValue(key, "List"), "7:" + std::string("a\0b\0c\0\0", 8));
     EXPECT_EQ(QueryValue(key, "Future"), "4:" + std::string("\xcd\xab\0\0", 4));
@@ -91,11 +87,11 @@ TEST_F(RegeditFileTest, WritesSettingsAndKeepsForeignEntries) {
 
 // A write that fails, here on the file size limit, leaves no temporary file.
 TEST_F(RegeditFileTest, FailedWriteLeavesTheFileAsItWas) {
-  HKEY key = Create(kDemoKey);
+  HKEY key = CreateKey(HKEY_CURRENT_USER, kDemoKey);
   ASSERT_EQ(SetDwordValue(key, "RedrawSpeed", 15), ERROR_SUCCESS);
   ASSERT_EQ(RegCloseKey(key), ERROR_SUCCESS);
   const std::string before = ReadFileBytes(Store());
-  key = Create(kDemoKey);
+  key = CreateKey(HKEY_CURRENT_USER, kDemoKey);
   ASSERT_EQ(SetValue(key, "Big", REG_BINARY, std::string(100000, 'Z')), ERROR_SUCCESS);
   rlimit limit;
   getrlimit(RLIMIT_FSIZE, &limit);
@@ -117,7 +113,7 @@ TEST_F(RegeditFileTest, FailedWriteLeavesTheFileAsItWas) {
 }
 
 TEST_F(RegeditFileTest, ProcessesWritingAtOnceLoseNothing) {
-  HKEY key = Create(kDemoKey);
+  HKEY key = CreateKey(HKEY_CURRENT_USER, kDemoKey);
   ASSERT_EQ(RegCloseKey(HKEY_CURRENT_USER), ERROR_SUCCESS);
   const int kEach = 40;
   auto write = [key](char prefix) {

@@ -1,7 +1,6 @@
 // The player as its users see it on an X display, read back from the screen
 // and driven with xdotool; with LUMIVANE_E2E_WINDOWS_BUILD naming the Windows
-// build's folder, its lumivane.scr runs under that build's Wine. Playing as an
-// xscreensaver hack is the xscreensaver hack test's.
+// build's folder, its lumivane.scr runs under that build's Wine.
 #include <gtest/gtest.h>
 // After gtest, whose headers use names that Xlib defines as macros.
 #include <X11/Xlib.h>
@@ -18,6 +17,7 @@
 #include <sstream>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "tests/support/child_process.h"
@@ -79,9 +79,7 @@ void Xdotool(std::vector<std::string> args) {
   ASSERT_EQ(RunChild(args).exitCode, 0) << args[1];
 }
 
-struct Point {
-  int x, y;
-};
+using Point = std::pair<int, int>;
 
 class SaverEndToEndTest : public ::testing::Test {
  protected:
@@ -120,9 +118,9 @@ class SaverEndToEndTest : public ::testing::Test {
   ::testing::AssertionResult WaitForRed(const std::vector<Point>& points, int seconds = 30) {
     for (auto end = Clock::now() + std::chrono::seconds(seconds);; Pause(100)) {
       std::ostringstream seen;
-      for (Point p : points) {
+      for (auto [x, y] : points) {
         XImage* image =
-            XGetImage(display_, DefaultRootWindow(display_), p.x, p.y, 1, 1, AllPlanes, ZPixmap);
+            XGetImage(display_, DefaultRootWindow(display_), x, y, 1, 1, AllPlanes, ZPixmap);
         if (image == nullptr) return ::testing::AssertionFailure() << "cannot read the screen";
         unsigned long pixel = XGetPixel(image, 0, 0) & 0xFFFFFF;
         XDestroyImage(image);
@@ -135,18 +133,6 @@ class SaverEndToEndTest : public ::testing::Test {
     }
   }
 
-  Window MapWindow(int x, int y, int width, int height) {
-    XSetWindowAttributes attributes{};
-    attributes.background_pixel = WhitePixel(display_, 0);
-    attributes.override_redirect = True;
-    Window window =
-        XCreateWindow(display_, DefaultRootWindow(display_), x, y, width, height, 0, CopyFromParent,
-                      InputOutput, CopyFromParent, CWBackPixel | CWOverrideRedirect, &attributes);
-    XMapWindow(display_, window);
-    XSync(display_, False);
-    return window;
-  }
-
   ScratchDir scratch_;
   std::string player_, show_, saver_;
   Display* display_ = nullptr;
@@ -154,18 +140,13 @@ class SaverEndToEndTest : public ::testing::Test {
   int runs_ = 0;
 };
 
-// Other input ends it too: the saver window's own test sends every kind, and
-// the display test shows that they arrive.
-TEST_F(SaverEndToEndTest, ASecondStartLeavesAtOnceAndTheFirstIgnoresSmallMovesUntilAKey) {
-  Xdotool({"mousemove", "500", "400"});
+// Which input ends it, the saver window's own test checks; that it arrives,
+// the display test.
+TEST_F(SaverEndToEndTest, ASecondStartLeavesAtOnceAndAKeyEndsTheFirst) {
   auto first = Start({"/s"});
   ASSERT_TRUE(WaitForRed(wholeScreen_)) << first->Output();
   auto second = Start({"/s"});
   EXPECT_EQ(second->WaitExit(20000), 0) << second->Output();
-  // Wheel turns, and 3 right and 1 down: 4 pixels in all, within the threshold.
-  Xdotool({"click", "4", "click", "5", "mousemove", "503", "401", "sleep", "1.5"});
-  ASSERT_TRUE(first->StillRunning()) << first->Output();
-  EXPECT_TRUE(WaitForRed(wholeScreen_, 0));
   Xdotool({"key", "Escape"});
   EXPECT_EQ(first->WaitExit(15000), 0) << first->Output();
 }
@@ -173,7 +154,10 @@ TEST_F(SaverEndToEndTest, ASecondStartLeavesAtOnceAndTheFirstIgnoresSmallMovesUn
 // Under Wine the saver process test gives the preview its window.
 TEST_F(SaverEndToEndTest, APreviewDrawsInsideItsParentIgnoresInputAndEndsWithIt) {
   if (kWine) GTEST_SKIP() << "Wine draws into another process's window only with its help";
-  Window parent = MapWindow(100, 120, 320, 240);
+  Window parent = XCreateSimpleWindow(display_, DefaultRootWindow(display_), 100, 120, 320, 240, 0,
+                                      0, WhitePixel(display_, 0));
+  XMapWindow(display_, parent);
+  XSync(display_, False);
   auto preview = Start({"/p", std::to_string(parent)});
   ASSERT_TRUE(WaitForRed({{102, 122}, {417, 357}})) << preview->Output();
   EXPECT_FALSE(WaitForRed({{440, 380}}, 0)) << "drawn outside";
