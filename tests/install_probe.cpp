@@ -1,8 +1,6 @@
-// Loads the show appended to its own file, as the player does: under a name
-// ending in "exe" that is the install offer, after which the process ends;
-// prints "not offered" otherwise. Given arguments, it offers the show under
-// each of them as its name instead, so that one start tries many names.
-// Message boxes are answered as AnswerMessageBoxes says.
+// Loads the show appended to its own file as the player does (under a name
+// ending in "exe", the install offer); given arguments, offers it under each
+// of them as its name instead. Boxes are answered as AnswerMessageBoxes says.
 #include <cstdio>
 
 #include "package/install_offer.h"
@@ -12,11 +10,7 @@
 
 int main(int argc, char** argv) {
   AnswerMessageBoxes();
-  if (argc == 1) {
-    std::fclose(LoadShow());
-    std::printf("not offered\n");
-    return 0;
-  }
+  if (argc == 1) return LoadShow() == nullptr;
   char path[MAX_PATH] = {};
   GetModuleFileNameA(nullptr, path, sizeof path);
   const char* message = nullptr;
