@@ -134,12 +134,18 @@ class InstallOfferTest : public ::testing::Test {
   const std::string probe_ = ReadFileBytes(BuildProgram("install_probe"));
 };
 
-// Only the last three letters of the name count. On Linux the player makes
-// the entry itself and the readme goes to the user's viewer.
-TEST_F(InstallOfferTest, YesCopiesTheShowOverAnOlderCopyAndStartsTheInstaller) {
+// No leaves an older copy and starts nothing; Yes copies over it and starts the
+// installer. Only the last three letters of the name count. On Linux the
+// player makes the entry itself and the readme goes to the user's viewer.
+TEST_F(InstallOfferTest, YesCopiesTheShowAndStartsTheInstallerNoDoesNothing) {
   WriteFileBytes(target_, "an older copy");
+  ChildResult r = Run("Show.EXE", "no");
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_THAT(r.err, HasSubstr("Install title install: Do you want to install"));
+  EXPECT_EQ(ReadFileBytes(target_), "an older copy");
+  EXPECT_EQ(InstallerLog(5), "");
   if (!kWindows) readme_ = "Read me first.\nSecond line.\n";
-  ChildResult r = Run("showexe", "yes");
+  r = Run("showexe", "yes");
   EXPECT_EQ(r.exitCode, 0);
   EXPECT_THAT(r.err, HasSubstr("Install title install: Do you want to install Install title as "
                                "your default screen saver?\n"));
@@ -160,14 +166,6 @@ TEST_F(InstallOfferTest, YesCopiesTheShowOverAnOlderCopyAndStartsTheInstaller) {
               ContainsRegex("^" + dir_.path() + "/tmp/LVR[0-9A-F]{8}/readme.txt\n$"));
   EXPECT_EQ(ReadFileBytes(dir_ / "viewer.log.copy"), "Read me first.\r\nSecond line.\r\n");
   EXPECT_TRUE(fs::is_empty(dir_ / "tmp"));
-}
-
-TEST_F(InstallOfferTest, NoEndsWithNothingCopiedOrStarted) {
-  ChildResult r = Run("Show.EXE", "no");
-  EXPECT_EQ(r.exitCode, 0);
-  EXPECT_THAT(r.err, HasSubstr("Install title install: Do you want to install"));
-  EXPECT_FALSE(fs::exists(target_));
-  EXPECT_EQ(InstallerLog(5), "");
 }
 
 // Names with a separator, a drive, a control character or "..", devices, and
