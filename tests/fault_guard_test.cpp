@@ -1,8 +1,5 @@
-// The guard around the running mode: a processor fault inside it ends the
-// mode, and SaverMain returns its fault exit code. Natively the guard's
-// signal handlers catch the fault; under Wine the system's
-// UnhandledExceptionFilter is asked first, with the test prefix's debugger
-// switched off so that it answers at once. The program runs in a copy of
+// The guard around the running mode: a processor fault inside it ends the mode
+// and SaverMain returns its fault exit code. The program runs in a copy of
 // itself with a show appended (saver_test_main.cpp), for the preview.
 #include <gtest/gtest.h>
 

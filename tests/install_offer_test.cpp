@@ -52,11 +52,10 @@ std::set<std::string> FilesIn(const std::string& folder) {
 class InstallOfferTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    for (const char* folder : {"show", "home", "tmp", "bin"})
+    for (const char* folder : {"show", "HOME", "tmp", "bin"})
       fs::create_directories(dir_ / folder);
-    for (const char* name : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"})
+    for (const char* name : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"})
       SetEnv(name, dir_ / name);
-    SetEnv("HOME", dir_ / "home");
     SetEnv("SDL_AUDIODRIVER", "dummy");
     SetEnv("LV_COMMAND_LOG", dir_ / "commands.log");
     originalTemp_ = fs::temp_directory_path().string();
@@ -119,7 +118,7 @@ class InstallOfferTest : public ::testing::Test {
 
   // The installer's record, waited for up to `tenths` tenths of a second.
   std::string InstallerLog(int tenths) {
-    const std::string record = kWindows ? dir_ / "commands.log" : In("home", ".xscreensaver");
+    const std::string record = kWindows ? dir_ / "commands.log" : In("HOME", ".xscreensaver");
     for (int i = 0; i < tenths && !fs::exists(record); ++i)
       std::this_thread::sleep_for(std::chrono::milliseconds(100));
     return fs::exists(record) ? ReadFileBytes(record) : "";
