@@ -240,8 +240,8 @@ TEST(EffectsTest, RingBurst) {
   EXPECT_EQ(k, steps.size());
 }
 
-// Ray 0 points right from the middle cell's block until its blocks leave the
-// 205 columns; every ray is at most 129 blocks and a pause.
+// Ray 0 runs right from the middle cell's block out of the 205 columns; every
+// ray is at most 129 blocks and a pause.
 TEST(EffectsTest, ClockSweep) {
   Steps steps = Record(ClockSweep);
   ASSERT_EQ(Pauses(steps), std::make_pair(410, 820u));

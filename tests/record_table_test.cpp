@@ -42,8 +42,7 @@ class RecordTableTest : public ::testing::Test {
     FreeRecordTable();
   }
 
-  // Writes program + table + trailer and reads the table back, after freeing
-  // what an earlier read left.
+  // Writes program + table + trailer and reads the table back.
   int16_t Read(const std::string& table, uint32_t offset = kTableOffset) {
     if (file_) std::fclose(file_);
     FreeRecordTable();

@@ -1,6 +1,5 @@
-// One picture change at a time, in process: a package of solid-colour
-// pictures read into showState, a window of known size, and the window's
-// pixels, cursor count and temporary folder looked at after each change.
+// Picture changes in process: solid-colour pictures, a window of known size,
+// and its pixels, the cursor count and the temporary folder after each change.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -71,8 +70,7 @@ class ShowCycleTest : public ::testing::Test {
     return ReadFileBytes(dir_ / "picture.jpg");
   }
 
-  // Writes a package of the pictures after bytes that stand for the program,
-  // reads it into showState and opens it as the show's file.
+  // Writes the pictures' package after stand-in program bytes and loads it.
   void Load(const std::vector<Entry>& entries) {
     TearDown();
     std::string file(300, 'P'), table;
@@ -187,11 +185,9 @@ TEST_F(ShowCycleTest, ShuffleNeverRepeatsAPictureAndNeedsTwo) {
   EXPECT_TRUE(SameColour(kBlue, Pixel(20, 15)));
 }
 
-// Pictures that cannot be shown keep the one before and the show goes on:
-// records whose bytes cannot be read, pictures the decoder gives up on at
-// the start or at the scan, and any picture while there is no temporary
-// folder, which also beeps. One that ends past the package shows what there
-// is; with no pictures nothing changes.
+// Pictures that cannot be shown keep the one before: unreadable records, ones
+// the decoder gives up on at the start or scan, and any while there is no
+// temporary folder (a beep). One ending past the package shows what there is.
 TEST_F(ShowCycleTest, PicturesThatCannotBeShownKeepThePreviousOne) {
   const std::string photo = ReadFileBytes(LUMIVANE_TEST_PICTURES + std::string("testorig.jpg"));
   Load({{Jpeg(16, 16, kRed)},
