@@ -1,4 +1,4 @@
-// The install offer of copies of install_probe with a show appended. On Windows
+// The install offer of copies of show_probe with a show appended. On Windows
 // a command_logger named rundll32.exe beside the show records the installer's
 // command; on Linux boxes are answered on the display, xdg-open is a stand-in.
 #include <gmock/gmock.h>
@@ -130,7 +130,7 @@ class InstallOfferTest : public ::testing::Test {
 
   ScratchDir dir_;
   std::string show_ = UniqueShowName("InstallTest"), target_, readme_, oldPath_, originalTemp_;
-  const std::string probe_ = ReadFileBytes(BuildProgram("install_probe"));
+  const std::string probe_ = ReadFileBytes(BuildProgram("show_probe"));
 };
 
 // No leaves an older copy and starts nothing; Yes copies over it and starts the
