@@ -27,13 +27,6 @@ struct Entry {
 
 constexpr COLORREF kRed = RGB(220, 30, 40), kGreen = RGB(20, 200, 60), kBlue = RGB(30, 50, 210);
 
-::testing::AssertionResult SameColour(COLORREF expected, COLORREF actual) {
-  for (int shift : {0, 8, 16})
-    if (std::abs(int(expected >> shift & 0xFF) - int(actual >> shift & 0xFF)) > 3)
-      return ::testing::AssertionFailure() << std::hex << expected << " expected, not " << actual;
-  return ::testing::AssertionSuccess();
-}
-
 class ShowCycleTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
@@ -113,11 +106,16 @@ class ShowCycleTest : public ::testing::Test {
     ReleaseDC(window_, dc);
   }
 
-  COLORREF Pixel(int x, int y) {
+  // Whether the window's pixel (x, y) has the colour, give or take the decoder's.
+  ::testing::AssertionResult Shows(COLORREF expected, int x, int y) {
     HDC dc = GetDC(window_);
-    COLORREF colour = GetPixel(dc, x, y);
+    const COLORREF actual = GetPixel(dc, x, y);
     ReleaseDC(window_, dc);
-    return colour;
+    for (int shift : {0, 8, 16})
+      if (std::abs(int(expected >> shift & 0xFF) - int(actual >> shift & 0xFF)) > 3)
+        return ::testing::AssertionFailure() << std::hex << expected << " expected at " << std::dec
+                                             << x << "," << y << ", not " << std::hex << actual;
+    return ::testing::AssertionSuccess();
   }
 
   // Shows the next picture and checks that no temporary file stays behind.
@@ -143,7 +141,7 @@ TEST_F(ShowCycleTest, PicturesComeInTableOrderAndFillTheWindow) {
     Cycle();
     EXPECT_EQ(LastPictureIndex, expected);
     for (POINT p : {POINT{80, 60}, POINT{0, 0}, POINT{159, 119}})
-      EXPECT_TRUE(SameColour(colours[expected], Pixel(p.x, p.y)));
+      EXPECT_TRUE(Shows(colours[expected], p.x, p.y));
   }
 }
 
@@ -153,13 +151,13 @@ TEST_F(ShowCycleTest, UnscaledPictureIsCentredOnBlack) {
   OpenWindow(100, 60);
   Cycle();
   Cycle();
-  EXPECT_TRUE(SameColour(kGreen, Pixel(0, 0)));
+  EXPECT_TRUE(Shows(kGreen, 0, 0));
   // The small picture over the full-size one: the rest becomes black again.
   Cycle();
   for (POINT p : {POINT{40, 25}, POINT{59, 34}})
-    EXPECT_TRUE(SameColour(kBlue, Pixel(p.x, p.y)));
+    EXPECT_TRUE(Shows(kBlue, p.x, p.y));
   for (POINT p : {POINT{39, 25}, POINT{60, 34}, POINT{40, 24}, POINT{59, 35}, POINT{0, 0}})
-    EXPECT_TRUE(SameColour(RGB(0, 0, 0), Pixel(p.x, p.y))) << p.x << "," << p.y;
+    EXPECT_TRUE(Shows(RGB(0, 0, 0), p.x, p.y));
 }
 
 TEST_F(ShowCycleTest, ShuffleNeverRepeatsAPictureAndNeedsTwo) {
@@ -171,7 +169,7 @@ TEST_F(ShowCycleTest, ShuffleNeverRepeatsAPictureAndNeedsTwo) {
   for (int i = 0, previous = LastPictureIndex; i < 6; ++i, previous = LastPictureIndex) {
     Cycle();
     EXPECT_EQ(LastPictureIndex, 1 - previous);
-    EXPECT_TRUE(SameColour(LastPictureIndex == 0 ? kRed : kGreen, Pixel(20, 15)));
+    EXPECT_TRUE(Shows(LastPictureIndex == 0 ? kRed : kGreen, 20, 15));
   }
   // One picture: shown each time without drawing a random number.
   LoadSolid(8, 8, {kBlue});
@@ -182,7 +180,7 @@ TEST_F(ShowCycleTest, ShuffleNeverRepeatsAPictureAndNeedsTwo) {
     Cycle();
   EXPECT_EQ(LastPictureIndex, 0);
   EXPECT_EQ(ShowRandom(), first);
-  EXPECT_TRUE(SameColour(kBlue, Pixel(20, 15)));
+  EXPECT_TRUE(Shows(kBlue, 20, 15));
 }
 
 // Pictures that cannot be shown keep the one before: unreadable records, ones
@@ -204,7 +202,7 @@ TEST_F(ShowCycleTest, PicturesThatCannotBeShownKeepThePreviousOne) {
   for (int expected = 0; expected <= 7; ++expected) {
     Cycle();
     EXPECT_EQ(LastPictureIndex, expected);
-    EXPECT_TRUE(SameColour(expected < 7 ? kRed : kGreen, Pixel(20, 15))) << expected;
+    EXPECT_TRUE(Shows(expected < 7 ? kRed : kGreen, 20, 15)) << expected;
   }
   EXPECT_EQ(CountedBeeps().beeps, before.beeps);
   UseTempFolder(tempDir_->path() + "/missing");
@@ -213,12 +211,12 @@ TEST_F(ShowCycleTest, PicturesThatCannotBeShownKeepThePreviousOne) {
   EXPECT_EQ(CountedBeeps().beeps, before.beeps + 1);
   EXPECT_EQ(CountedBeeps().lastType, UINT(MB_ICONASTERISK));
   EXPECT_EQ(LastPictureIndex, 8);
-  EXPECT_TRUE(SameColour(kGreen, Pixel(20, 15)));
+  EXPECT_TRUE(Shows(kGreen, 20, 15));
   Cycle();
   showState.imageCount = 0;
   Cycle();
   EXPECT_EQ(LastPictureIndex, 0);
-  EXPECT_TRUE(SameColour(kRed, Pixel(20, 15)));
+  EXPECT_TRUE(Shows(kRed, 20, 15));
   EXPECT_EQ(CountedBeeps().beeps, before.beeps + 1);
 }
 
@@ -243,7 +241,7 @@ TEST_F(ShowCycleTest, WindowSizes) {
     Cycle();
     Cycle();
   }
-  EXPECT_TRUE(SameColour(LastPictureIndex == 0 ? kRed : kGreen, Pixel(300, 20)));
+  EXPECT_TRUE(Shows(LastPictureIndex == 0 ? kRed : kGreen, 300, 20));
   // Hidden once to read the count, then twice by the wide window.
   EXPECT_EQ(ShowCursor(TRUE), before - 2);
   ShowCursor(TRUE);
