@@ -1,7 +1,5 @@
-// The transition effects with the real steps, between memory device contexts:
-// after any effect the window shows every pixel of the new frame. Runs
-// natively and under Wine (on a 24-bit screen, so that the compatible bitmaps
-// hold exact colours). The sizes are small to keep the real pauses short.
+// The effects with the real steps between memory DCs show every pixel of the
+// new frame (24-bit screen: exact colours; small sizes: short real pauses).
 #include <gtest/gtest.h>
 
 #include <vector>

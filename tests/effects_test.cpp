@@ -1,6 +1,5 @@
-// The transition effects with their copies and pauses recorded instead of
-// made: the random numbers, the order and geometry of the pieces, the pauses,
-// and that every effect copies every pixel of the window.
+// The transition effects with their copies and pauses recorded instead of made:
+// the random numbers, the pieces' order and geometry, the pauses, the coverage.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -20,7 +19,6 @@ namespace {
 using Effect = void (*)(HDC, HDC, const RECT&);
 using Steps = std::vector<RecordedStep>;
 
-// Handles that only need to arrive unchanged at every copy.
 HDC const kWindow = reinterpret_cast<HDC>(uintptr_t(0x1230));
 HDC const kFrame = reinterpret_cast<HDC>(uintptr_t(0x4560));
 
@@ -75,8 +73,7 @@ TEST(ShowRandomTest, DrawsTheSequenceFromAnyStateAndWraps) {
 }
 
 TEST(DissolveStrideTest, SmallestStrideFromSevenThatAvoidsEveryFault) {
-  // 9 would do for 42 but shares its factor 3.
-  for (auto [n, stride] : {std::pair{34454, 9}, {87894, 7}, {42, 11}, {1, 1}, {2, 1}})
+  for (auto [n, stride] : {std::pair{34454, 9}, {87894, 7}, {1, 1}, {2, 1}})
     EXPECT_EQ(DissolveStride(n), stride) << n;
   for (int32_t n = 3; n < 20000; ++n) {
     auto fits = [n](int64_t c) {
@@ -214,16 +211,12 @@ TEST(EffectsTest, StaggeredWipeMovesASawtoothFrontDownABlockAPass) {
   }
 }
 
-// Seen in 5-pixel cells from the middle cell of 205x154, (102, 77).
-double FromTheMiddle(int32_t cellX, int32_t cellY) {
-  return std::hypot(cellX - 102, cellY - 77);
-}
-
-// Ring by ring: up to 410 cells scattered up to 30 cells beyond the ring, the
-// pause, up to 410 blocks on it, give or take the cell a point falls in. A
-// block's cell is its bottom-right one.
+// Ring by ring around the middle 5-pixel cell (102, 77) of 205x154: up to 410
+// cells scattered up to 30 cells beyond the ring, the pause, up to 410 blocks
+// on it, give or take a cell. A block's cell is its bottom-right one.
 TEST(EffectsTest, RingBurst) {
   Steps steps = Record(RingBurst);
+  auto FromTheMiddle = [](int32_t x, int32_t y) { return std::hypot(x - 102, y - 77); };
   ASSERT_EQ(Pauses(steps), std::make_pair(129, 1290u));
   size_t k = 0;
   for (int32_t ring = 0; ring < 129; ++ring) {
@@ -247,8 +240,8 @@ TEST(EffectsTest, RingBurst) {
   EXPECT_EQ(k, steps.size());
 }
 
-// Ray 0 points right from the middle cell's block until its blocks leave the
-// 205 columns; every ray is at most 129 blocks and a pause.
+// Ray 0 runs right from the middle cell's block out of the 205 columns; every
+// ray is at most 129 blocks and a pause.
 TEST(EffectsTest, ClockSweep) {
   Steps steps = Record(ClockSweep);
   ASSERT_EQ(Pauses(steps), std::make_pair(410, 820u));

@@ -1,8 +1,5 @@
-// The guard around the running mode: a processor fault inside it ends the
-// mode, and SaverMain returns its fault exit code. Natively the guard's
-// signal handlers catch the fault; under Wine the system's
-// UnhandledExceptionFilter is asked first, with the test prefix's debugger
-// switched off so that it answers at once. The program runs in a copy of
+// The guard around the running mode: a processor fault inside it ends the mode
+// and SaverMain returns its fault exit code. The program runs in a copy of
 // itself with a show appended (saver_test_main.cpp), for the preview.
 #include <gtest/gtest.h>
 
@@ -18,8 +15,7 @@
 
 namespace {
 
-// Addresses the compiler cannot see through, so that the faults are real
-// accesses and not undefined behaviour it may remove.
+// An address the compiler cannot see through: the fault is a real access.
 volatile uintptr_t badAddress = 16;
 
 int32_t WriteToBadAddress(const char*) {
@@ -36,38 +32,29 @@ int32_t Fine(const char* argument) {
 }
 
 #if defined(_WIN32)
-// UnhandledExceptionFilter starts the debugger that the AeDebug key names,
-// and Wine's winedbg would hold the faulting program: a debugger that does
-// not exist makes the filter answer at once, as on a system without one. The
-// test runs alone, and the setting is put back afterwards.
+// UnhandledExceptionFilter starts the AeDebug key's debugger, and Wine's
+// winedbg would hold the faulting program: one that does not exist makes the
+// filter answer at once. The test runs alone; the setting is put back after.
 class NoDebugger : public ::testing::Environment {
- public:
+  static constexpr const char* kKey = "Software\\Microsoft\\Windows NT\\CurrentVersion\\AeDebug";
+  char previous_[512] = {};
+  DWORD size_ = sizeof previous_ - 1;
+  bool had_ = false;
+
+  void Set(const char* value) {
+    RegSetKeyValueA(HKEY_LOCAL_MACHINE, kKey, "Debugger", REG_SZ, value, DWORD(strlen(value) + 1));
+  }
   void SetUp() override {
-    ASSERT_EQ(RegCreateKeyExA(
-                  HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows NT\\CurrentVersion\\AeDebug", 0,
-                  nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &key_, nullptr),
-              ERROR_SUCCESS);
-    DWORD size = sizeof previous_ - 1;
-    hadPrevious_ = RegQueryValueExA(key_, "Debugger", nullptr, nullptr,
-                                    reinterpret_cast<BYTE*>(previous_), &size) == ERROR_SUCCESS;
+    had_ = RegGetValueA(HKEY_LOCAL_MACHINE, kKey, "Debugger", RRF_RT_REG_SZ, nullptr, previous_,
+                        &size_) == ERROR_SUCCESS;
     Set("lumivane-test-no-debugger.exe %ld %ld");
   }
   void TearDown() override {
-    if (hadPrevious_)
+    if (had_)
       Set(previous_);
     else
-      RegDeleteValueA(key_, "Debugger");
-    RegCloseKey(key_);
+      RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, kKey, "Debugger");
   }
-
- private:
-  void Set(const char* value) {
-    RegSetValueExA(key_, "Debugger", 0, REG_SZ, reinterpret_cast<const BYTE*>(value),
-                   DWORD(strlen(value) + 1));
-  }
-  HKEY key_ = nullptr;
-  char previous_[512] = {};
-  bool hadPrevious_ = false;
 };
 ::testing::Environment* const noDebugger = ::testing::AddGlobalTestEnvironment(new NoDebugger);
 #endif

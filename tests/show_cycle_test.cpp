@@ -1,6 +1,5 @@
-// One picture change at a time, in process: a package of solid-colour
-// pictures read into showState, a window of known size, and the window's
-// pixels, cursor count and temporary folder looked at after each change.
+// Picture changes in process: solid-colour pictures, a window of known size,
+// and its pixels, the cursor count and the temporary folder after each change.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -19,8 +18,7 @@
 
 namespace {
 
-// A picture record: its bytes, and the start and end the record gives
-// instead of theirs, if any.
+// A picture's bytes, and the start and end its record gives instead, if any.
 struct Entry {
   std::string bytes;
   uint32_t start = 0;
@@ -28,14 +26,6 @@ struct Entry {
 };
 
 constexpr COLORREF kRed = RGB(220, 30, 40), kGreen = RGB(20, 200, 60), kBlue = RGB(30, 50, 210);
-
-::testing::AssertionResult SameColour(COLORREF expected, COLORREF actual) {
-  for (int shift : {0, 8, 16}) {
-    if (std::abs(int(expected >> shift & 0xFF) - int(actual >> shift & 0xFF)) > 3)
-      return ::testing::AssertionFailure() << std::hex << expected << " expected, not " << actual;
-  }
-  return ::testing::AssertionSuccess();
-}
 
 class ShowCycleTest : public ::testing::Test {
  protected:
@@ -45,8 +35,7 @@ class ShowCycleTest : public ::testing::Test {
     windowClass.lpfnWndProc = DefWindowProcA;
     windowClass.lpszClassName = "ShowCycleTest";
     ASSERT_NE(RegisterClassA(&windowClass), 0);
-    // The show's temporary files go to a folder of the test's own for the
-    // whole run: later scratch folders are made in it.
+    // The show's temporary files go to a folder of the test's own.
     tempDir_ = new ScratchDir;
     UseTempFolder(tempDir_->path());
   }
@@ -74,11 +63,9 @@ class ShowCycleTest : public ::testing::Test {
     return ReadFileBytes(dir_ / "picture.jpg");
   }
 
-  // Writes a package of the pictures after bytes that stand for the program,
-  // reads it into showState and opens it as the show's file.
+  // Writes the pictures' package after stand-in program bytes and loads it.
   void Load(const std::vector<Entry>& entries) {
-    if (packageFile != nullptr) std::fclose(packageFile);
-    FreeRecordTable();
+    TearDown();
     std::string file(300, 'P'), table;
     for (const Entry& entry : entries) {
       uint32_t start = uint32_t(file.size());
@@ -102,16 +89,14 @@ class ShowCycleTest : public ::testing::Test {
     Load(entries);
   }
 
-  // Windows stay for the whole run, one for each size: under Wine without a
-  // window manager, destroying a visible window takes two seconds. Each test
-  // starts on black, so that no picture of an earlier test counts.
+  // One window for each size for the whole run (under Wine without a window
+  // manager, destroying a visible one takes two seconds), made black again.
   void OpenWindow(int width, int height) {
     static std::map<std::pair<int, int>, HWND> windows;
     HWND& window = windows[{width, height}];
-    if (window == nullptr) {
+    if (window == nullptr)
       window = CreateWindowExA(0, "ShowCycleTest", "", WS_POPUP | WS_VISIBLE, 0, 0, width, height,
                                nullptr, nullptr, nullptr, nullptr);
-    }
     ASSERT_NE(window_ = window, nullptr);
     RECT client = {};
     GetClientRect(window_, &client);
@@ -121,11 +106,16 @@ class ShowCycleTest : public ::testing::Test {
     ReleaseDC(window_, dc);
   }
 
-  COLORREF Pixel(int x, int y) {
+  // Whether the window's pixel (x, y) has the colour, give or take the decoder's.
+  ::testing::AssertionResult Shows(COLORREF expected, int x, int y) {
     HDC dc = GetDC(window_);
-    COLORREF colour = GetPixel(dc, x, y);
+    const COLORREF actual = GetPixel(dc, x, y);
     ReleaseDC(window_, dc);
-    return colour;
+    for (int shift : {0, 8, 16})
+      if (std::abs(int(expected >> shift & 0xFF) - int(actual >> shift & 0xFF)) > 3)
+        return ::testing::AssertionFailure() << std::hex << expected << " expected at " << std::dec
+                                             << x << "," << y << ", not " << std::hex << actual;
+    return ::testing::AssertionSuccess();
   }
 
   // Shows the next picture and checks that no temporary file stays behind.
@@ -143,14 +133,15 @@ class ShowCycleTest : public ::testing::Test {
 };
 
 TEST_F(ShowCycleTest, PicturesComeInTableOrderAndFillTheWindow) {
-  LoadSolid(32, 24, {kRed, kGreen, kBlue});
+  LoadSolid(32, 24, {kRed, kGreen, kBlue, kRed});
+  showState.imageCount = 3;  // the order wraps before the fourth
   OpenWindow(160, 120);
   const COLORREF colours[] = {kRed, kGreen, kBlue};
   for (int expected : {0, 1, 2, 0, 1}) {
     Cycle();
     EXPECT_EQ(LastPictureIndex, expected);
     for (POINT p : {POINT{80, 60}, POINT{0, 0}, POINT{159, 119}})
-      EXPECT_TRUE(SameColour(colours[expected], Pixel(p.x, p.y)));
+      EXPECT_TRUE(Shows(colours[expected], p.x, p.y));
   }
 }
 
@@ -160,13 +151,13 @@ TEST_F(ShowCycleTest, UnscaledPictureIsCentredOnBlack) {
   OpenWindow(100, 60);
   Cycle();
   Cycle();
-  EXPECT_TRUE(SameColour(kGreen, Pixel(0, 0)));
+  EXPECT_TRUE(Shows(kGreen, 0, 0));
   // The small picture over the full-size one: the rest becomes black again.
   Cycle();
   for (POINT p : {POINT{40, 25}, POINT{59, 34}})
-    EXPECT_TRUE(SameColour(kBlue, Pixel(p.x, p.y)));
+    EXPECT_TRUE(Shows(kBlue, p.x, p.y));
   for (POINT p : {POINT{39, 25}, POINT{60, 34}, POINT{40, 24}, POINT{59, 35}, POINT{0, 0}})
-    EXPECT_TRUE(SameColour(RGB(0, 0, 0), Pixel(p.x, p.y))) << p.x << "," << p.y;
+    EXPECT_TRUE(Shows(RGB(0, 0, 0), p.x, p.y));
 }
 
 TEST_F(ShowCycleTest, ShuffleNeverRepeatsAPictureAndNeedsTwo) {
@@ -178,7 +169,7 @@ TEST_F(ShowCycleTest, ShuffleNeverRepeatsAPictureAndNeedsTwo) {
   for (int i = 0, previous = LastPictureIndex; i < 6; ++i, previous = LastPictureIndex) {
     Cycle();
     EXPECT_EQ(LastPictureIndex, 1 - previous);
-    EXPECT_TRUE(SameColour(LastPictureIndex == 0 ? kRed : kGreen, Pixel(20, 15)));
+    EXPECT_TRUE(Shows(LastPictureIndex == 0 ? kRed : kGreen, 20, 15));
   }
   // One picture: shown each time without drawing a random number.
   LoadSolid(8, 8, {kBlue});
@@ -189,14 +180,12 @@ TEST_F(ShowCycleTest, ShuffleNeverRepeatsAPictureAndNeedsTwo) {
     Cycle();
   EXPECT_EQ(LastPictureIndex, 0);
   EXPECT_EQ(ShowRandom(), first);
-  EXPECT_TRUE(SameColour(kBlue, Pixel(20, 15)));
+  EXPECT_TRUE(Shows(kBlue, 20, 15));
 }
 
-// Pictures that cannot be shown keep the one before and the show goes on:
-// records whose bytes cannot be read, pictures the decoder gives up on at
-// the start or at the scan, and any picture while there is no temporary
-// folder, which also beeps. One that ends past the package shows what there
-// is; with no pictures nothing changes.
+// Pictures that cannot be shown keep the one before: unreadable records, ones
+// the decoder gives up on at the start or scan, and any while there is no
+// temporary folder (a beep). One ending past the package shows what there is.
 TEST_F(ShowCycleTest, PicturesThatCannotBeShownKeepThePreviousOne) {
   const std::string photo = ReadFileBytes(LUMIVANE_TEST_PICTURES + std::string("testorig.jpg"));
   Load({{Jpeg(16, 16, kRed)},
@@ -213,7 +202,7 @@ TEST_F(ShowCycleTest, PicturesThatCannotBeShownKeepThePreviousOne) {
   for (int expected = 0; expected <= 7; ++expected) {
     Cycle();
     EXPECT_EQ(LastPictureIndex, expected);
-    EXPECT_TRUE(SameColour(expected < 7 ? kRed : kGreen, Pixel(20, 15))) << expected;
+    EXPECT_TRUE(Shows(expected < 7 ? kRed : kGreen, 20, 15)) << expected;
   }
   EXPECT_EQ(CountedBeeps().beeps, before.beeps);
   UseTempFolder(tempDir_->path() + "/missing");
@@ -222,43 +211,37 @@ TEST_F(ShowCycleTest, PicturesThatCannotBeShownKeepThePreviousOne) {
   EXPECT_EQ(CountedBeeps().beeps, before.beeps + 1);
   EXPECT_EQ(CountedBeeps().lastType, UINT(MB_ICONASTERISK));
   EXPECT_EQ(LastPictureIndex, 8);
-  EXPECT_TRUE(SameColour(kGreen, Pixel(20, 15)));
+  EXPECT_TRUE(Shows(kGreen, 20, 15));
   Cycle();
   showState.imageCount = 0;
   Cycle();
   EXPECT_EQ(LastPictureIndex, 0);
-  EXPECT_TRUE(SameColour(kRed, Pixel(20, 15)));
+  EXPECT_TRUE(Shows(kRed, 20, 15));
   EXPECT_EQ(CountedBeeps().beeps, before.beeps + 1);
 }
 
-// A window without a client area in one direction: its frame is GDI's 1x1
-// default bitmap, which must take the drawing, with and without effects.
-TEST_F(ShowCycleTest, WindowsWithoutAClientAreaDrawNothing) {
+// A window without a client area in one direction draws into GDI's 1x1
+// default bitmap, with and without effects. Only windows wider than 600 hide
+// the cursor, each time.
+TEST_F(ShowCycleTest, WindowSizes) {
   LoadSolid(16, 12, {kRed, kGreen});
   for (int32_t resize : {1, 0}) {
-    for (int32_t effects : {0, 1}) {
+    for (int32_t effects : {1, 0}) {
       showState.settings.Resize = resize;
       showState.settings.UseEff = effects;
-      OpenWindow(0, 30);
-      Cycle();
-      OpenWindow(40, 0);
-      Cycle();
+      for (auto [width, height] : {std::pair{0, 30}, {40, 0}}) {
+        OpenWindow(width, height);
+        Cycle();
+      }
     }
   }
-  // The show goes on in a window that has one.
-  OpenWindow(40, 30);
-  Cycle();
-  EXPECT_TRUE(SameColour(LastPictureIndex == 0 ? kRed : kGreen, Pixel(20, 15)));
-}
-
-TEST_F(ShowCycleTest, OnlyWindowsWiderThan600HideTheCursorEachTime) {
-  LoadSolid(8, 8, {kRed});
   const int before = ShowCursor(FALSE) + 1;
   for (int width : {600, 601}) {
     OpenWindow(width, 40);
     Cycle();
     Cycle();
   }
+  EXPECT_TRUE(Shows(LastPictureIndex == 0 ? kRed : kGreen, 300, 20));
   // Hidden once to read the count, then twice by the wide window.
   EXPECT_EQ(ShowCursor(TRUE), before - 2);
   ShowCursor(TRUE);

@@ -1,15 +1,25 @@
-// Loads the show appended to this program's own file, as the player does, and
-// prints what the loading tests look at, one "name=value" line each. Message
-// boxes are answered as AnswerMessageBoxes says.
+// Loads the show appended to its own file as the player does (under a name
+// ending in "exe", the install offer) and prints what the loading tests look
+// at, one "name=value" line each; given arguments, offers the show under each
+// of them as its name instead. Boxes are answered as AnswerMessageBoxes says.
 #include <cstdio>
 
+#include "package/install_offer.h"
 #include "package/show_state.h"
 #include "platform/win32.h"
 #include "tests/support/message_box_answers.h"
 
-int main() {
+int main(int argc, char** argv) {
   AnswerMessageBoxes();
-  FILE* packageFile = LoadShow();
+  char path[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, path, sizeof path);
+  const char* message = nullptr;
+  FILE* packageFile = argc > 1 ? ReadShowPackage(path, &message) : LoadShow();
+  if (packageFile == nullptr) return 1;
+  for (int i = 1; i < argc; ++i) {
+    std::snprintf(showState.showName, sizeof showState.showName, "%s", argv[i]);
+    OfferInstall(path);
+  }
   const UserSettings& s = showState.settings;
   std::printf("showName=%s\nsoundAvailable=%d\n", showState.showName,
               int(showState.soundAvailable));
