@@ -12,17 +12,11 @@
 #include "image/jpeg_to_bmp.h"
 #include "tests/support/child_process.h"
 #include "tests/support/jpeg_maker.h"
+#include "tests/support/wave_image.h"
 
 using ::testing::HasSubstr;
 
 namespace {
-
-std::string Le16(uint32_t v) {
-  return {char(v & 0xFF), char((v >> 8) & 0xFF)};
-}
-std::string Le32(uint32_t v) {
-  return Le16(v & 0xFFFF) + Le16(v >> 16);
-}
 
 // The BMP file that libjpeg's own decoding of the JPEG file gives: file and
 // information headers, for greyscale a map of 256 greys (blue, green, red, 0),
