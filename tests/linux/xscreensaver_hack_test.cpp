@@ -120,19 +120,15 @@ TEST(XscreensaverHackTest, TheInstalledShowPlaysUnderTheDaemonAndEndsWithIt) {
   // The whole screen pure red, as far as JPEG allows: the least red, the
   // most green and blue seen.
   std::string seen;
-  EXPECT_TRUE(WaitUntil(
-      30,
-      [&] {
-        seen = RunChild({"/usr/bin/import", "-window", "root", "-format",
-                         "%[fx:int(255*minima.r)] %[fx:int(255*maxima.g)] %[fx:int(255*maxima.b)]",
-                         "info:"})
-                   .out;
-        int r = 0, g = 255, b = 255;
-        return std::sscanf(seen.c_str(), "%d %d %d", &r, &g, &b) == 3 && r > 230 && g < 24 &&
-               b < 24;
-      }))
-      << "the screen shows " << seen << "\n"
-      << log();
+  const auto red = [&] {
+    seen = RunChild({"/usr/bin/import", "-window", "root", "-format",
+                     "%[fx:int(255*minima.r)] %[fx:int(255*maxima.g)] %[fx:int(255*maxima.b)]",
+                     "info:"})
+               .out;
+    int r = 0, g = 255, b = 255;
+    return std::sscanf(seen.c_str(), "%d %d %d", &r, &g, &b) == 3 && r > 230 && g < 24 && b < 24;
+  };
+  EXPECT_TRUE(WaitUntil(30, red)) << "the screen shows " << seen << "\n" << log();
   EXPECT_EQ(ProcessesRunning(saver).size(), 1u) << log();
 
   EXPECT_EQ(AsUser({"xscreensaver-command", "-exit"}).exitCode, 0);
