@@ -28,7 +28,6 @@ class DrawTest : public ::testing::Test {
   }
 
   Canvas canvas_{14, 12};
-  HDC dc_ = canvas_.dc;
   std::vector<PackedDib> dibs_;
 };
 
@@ -65,6 +64,25 @@ TEST_F(DrawTest, DrawsTheSourceRectangleIntoTheDestination) {
     cases.push_back({bits, 8, 6, {2, 3, 10, 9}, {0, 0, 8, 6}, 6, Span(0, 8), Span(0, 6)});
     cases.push_back({bits, 8, 6, {0, 0, 11, 12}, {0, 0, 8, 6}, 6, eightToEleven, sixToTwelve});
   }
+  // The source pixel each destination pixel shows at awkward ratios, ties
+  // included (4 to 10, 3 to 2), along either axis.
+  const struct {
+    int source, dest;
+    std::vector<int> horizontal, vertical;
+  } ratios[] = {
+      {7, 3, {1, 4, 6}, {0, 2, 5}},
+      {3, 2, {1, 2}, {0, 2}},
+      {6, 4, {1, 2, 4, 5}, {0, 2, 3, 5}},
+      {13, 5, {2, 4, 7, 9, 12}, {0, 3, 5, 8, 10}},
+      {10, 7, {0, 2, 3, 5, 6, 8, 9}, {0, 1, 3, 4, 6, 7, 9}},
+      {4, 10, {0, 0, 0, 1, 1, 2, 2, 2, 3, 3}, {0, 0, 0, 1, 1, 2, 2, 2, 3, 3}},
+  };
+  for (const auto& r : ratios) {
+    cases.push_back(
+        {24, r.source, 1, {0, 0, r.dest, 1}, {0, 0, r.source, 1}, 1, r.horizontal, {0}});
+    cases.push_back(
+        {24, 1, r.source, {0, 0, 1, r.dest}, {0, 0, 1, r.source}, r.source, {0}, r.vertical});
+  }
   for (const Case& c : cases) {
     SCOPED_TRACE(&c - cases.data());
     const RECT& d = c.destination;
@@ -92,37 +110,8 @@ TEST_F(DrawTest, ColourIndicesBeyondTheUsedTableDrawBlack) {
   TestDib dib(8, 5, 1, 3);
   for (int x = 0; x < 5; ++x)
     dib.Set(x, 0, x);
-  EXPECT_EQ(DrawPackedDib(dc_, RECT{0, 0, 5, 1}, Make(dib), RECT{0, 0, 5, 1}), 1);
+  EXPECT_EQ(DrawPackedDib(canvas_.dc, RECT{0, 0, 5, 1}, Make(dib), RECT{0, 0, 5, 1}), 1);
   EXPECT_EQ(Mismatches(canvas_, Placed(0, 0, {0, 1, 2}, {0})), "");
-}
-
-// Which source pixel each destination pixel shows, shrinking and enlarging by
-// awkward ratios, ties included (4 to 10, 3 to 2), along either axis.
-TEST_F(DrawTest, StretchDIBitsPicksTheNearestPixelsAsWineDoes) {
-  const struct {
-    int source, dest;
-    std::vector<int> horizontal, vertical;
-  } ratios[] = {
-      {7, 3, {1, 4, 6}, {0, 2, 5}},
-      {3, 2, {1, 2}, {0, 2}},
-      {6, 4, {1, 2, 4, 5}, {0, 2, 3, 5}},
-      {13, 5, {2, 4, 7, 9, 12}, {0, 3, 5, 8, 10}},
-      {10, 7, {0, 2, 3, 5, 6, 8, 9}, {0, 1, 3, 4, 6, 7, 9}},
-      {4, 10, {0, 0, 0, 1, 1, 2, 2, 2, 3, 3}, {0, 0, 0, 1, 1, 2, 2, 2, 3, 3}},
-  };
-  for (const auto& r : ratios) {
-    SCOPED_TRACE(std::to_string(r.source) + " to " + std::to_string(r.dest));
-    canvas_.Clear();
-    EXPECT_EQ(DrawPackedDib(dc_, RECT{0, 0, r.dest, 1}, Make(Grid(24, r.source, 1)),
-                            RECT{0, 0, r.source, 1}),
-              1);
-    EXPECT_EQ(Mismatches(canvas_, Placed(0, 0, r.horizontal, {0})), "");
-    canvas_.Clear();
-    EXPECT_EQ(DrawPackedDib(dc_, RECT{0, 0, 1, r.dest}, Make(Grid(24, 1, r.source)),
-                            RECT{0, 0, 1, r.source}),
-              r.source);
-    EXPECT_EQ(Mismatches(canvas_, Placed(0, 0, {0}, r.vertical)), "");
-  }
 }
 
 }  // namespace
