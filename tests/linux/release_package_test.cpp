@@ -2,7 +2,6 @@
 // package's fields and dependencies, and the unpacked programs run.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <filesystem>
 #include <regex>
@@ -20,11 +19,6 @@ using ::testing::Not;
 namespace fs = std::filesystem;
 
 namespace {
-
-bool IsExecutableFile(const std::string& path) {
-  struct stat info;
-  return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && (info.st_mode & S_IXOTH);
-}
 
 TEST(ReleasePackageTest, WhatTheInstallAndTheDebianPackageGiveAUser) {
   ScratchDir scratch;
@@ -53,7 +47,10 @@ TEST(ReleasePackageTest, WhatTheInstallAndTheDebianPackageGiveAUser) {
     SCOPED_TRACE(root);
     for (const char* program :
          {"lumivane", "lumivane-demo", "showpack", "lumivane-install-saver"}) {
-      EXPECT_TRUE(IsExecutableFile(root + "bin/" + program)) << program;
+      const fs::path file = root + "bin/" + program;
+      EXPECT_TRUE(fs::is_regular_file(file) &&
+                  (fs::status(file).permissions() & fs::perms::others_exec) != fs::perms::none)
+          << program;
       EXPECT_TRUE(fs::exists(root + "share/man/man1/" + program + ".1.gz")) << program;
     }
     EXPECT_TRUE(fs::exists(root + "share/doc/lumivane/README.md"));
