@@ -1,10 +1,7 @@
-// What a user gets from `cmake --install` and from the Debian package that
-// `cpack -G DEB` makes: the files where they belong, the package's fields and
-// dependencies, and the programs run from the unpacked package. The install
-// and the package are made once, into a scratch folder.
+// What `cmake --install` and `cpack -G DEB` give a user: the files, the
+// package's fields and dependencies, and the unpacked programs run.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <filesystem>
 #include <regex>
@@ -22,11 +19,6 @@ using ::testing::Not;
 namespace fs = std::filesystem;
 
 namespace {
-
-bool IsExecutableFile(const std::string& path) {
-  struct stat info;
-  return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && (info.st_mode & S_IXOTH);
-}
 
 TEST(ReleasePackageTest, WhatTheInstallAndTheDebianPackageGiveAUser) {
   ScratchDir scratch;
@@ -55,13 +47,15 @@ TEST(ReleasePackageTest, WhatTheInstallAndTheDebianPackageGiveAUser) {
     SCOPED_TRACE(root);
     for (const char* program :
          {"lumivane", "lumivane-demo", "showpack", "lumivane-install-saver"}) {
-      EXPECT_TRUE(IsExecutableFile(root + "bin/" + program)) << program;
+      const fs::path file = root + "bin/" + program;
+      EXPECT_TRUE(fs::is_regular_file(file) &&
+                  (fs::status(file).permissions() & fs::perms::others_exec) != fs::perms::none)
+          << program;
       EXPECT_TRUE(fs::exists(root + "share/man/man1/" + program + ".1.gz")) << program;
     }
     EXPECT_TRUE(fs::exists(root + "share/doc/lumivane/README.md"));
     EXPECT_FALSE(fs::exists(root + "share/lumivane"));
-    // xscreensaver finds a description by the file name of the program it
-    // starts: the demo show's, since the bare player plays nothing.
+    // Found by the started program's name: the demo's, as the bare player plays nothing.
     std::vector<std::string> descriptions;
     for (const auto& entry : fs::directory_iterator(root + "share/xscreensaver/config"))
       descriptions.push_back(entry.path().filename().string());
@@ -105,10 +99,8 @@ TEST(ReleasePackageTest, WhatTheInstallAndTheDebianPackageGiveAUser) {
     EXPECT_THAT(page, HasSubstr(it->str()));
   EXPECT_GT(names, 10);
 
-  // The demo as xscreensaver starts it: through a shell, on the session's
-  // PATH, with no window of xscreensaver's to draw into, on SDL's offscreen
-  // driver. Still playing when stopped after two seconds, where a show cut
-  // off by the strip would have ended at once.
+  // The demo as xscreensaver starts it (a shell, the session's PATH, no window
+  // given): still playing after two seconds, where a stripped-off show ends at once.
   ChildResult play =
       RunChild({"/usr/bin/env", "-u", "XSCREENSAVER_WINDOW", "SDL_VIDEODRIVER=offscreen",
                 "SDL_AUDIODRIVER=dummy", "PATH=" + usr + "bin:/usr/bin:/bin", "/usr/bin/timeout",

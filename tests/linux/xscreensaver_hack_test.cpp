@@ -1,9 +1,6 @@
-// The player under Debian's own xscreensaver daemon, as a user gets it: a
-// show run as Show.exe from a download folder is answered Yes on the display;
-// with the entry it made, the real daemon (as an unprivileged user: it starts
-// no display program as root) shows the show's picture when activated and ends
-// the player when told to exit. Needs root, the user that scripts/setup makes,
-// xscreensaver, ImageMagick and an X display that nothing else uses meanwhile.
+// A show installed from a download folder plays under Debian's real
+// xscreensaver daemon, run as an unprivileged user (it starts no hack as root),
+// and ends with it. Needs an X display that nothing else uses meanwhile.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <pwd.h>
@@ -54,6 +51,7 @@ TEST(XscreensaverHackTest, TheInstalledShowPlaysUnderTheDaemonAndEndsWithIt) {
   ScratchDir dir;
   // The user's own programs with the test's folders and nothing else of this
   // process's environment but the sanitizer build's settings.
+  const std::string onDisplay = std::string("DISPLAY=") + display;
   std::vector<std::string> asUser = {"/usr/sbin/runuser",
                                      "-u",
                                      "lumivane-saver",
@@ -62,7 +60,7 @@ TEST(XscreensaverHackTest, TheInstalledShowPlaysUnderTheDaemonAndEndsWithIt) {
                                      "-i",
                                      "SDL_AUDIODRIVER=dummy",
                                      "PATH=/usr/bin:/bin",
-                                     std::string("DISPLAY=") + display};
+                                     onDisplay};
   for (const char* folder :
        {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "TMPDIR"}) {
     fs::create_directories(dir / folder);
@@ -122,19 +120,15 @@ TEST(XscreensaverHackTest, TheInstalledShowPlaysUnderTheDaemonAndEndsWithIt) {
   // The whole screen pure red, as far as JPEG allows: the least red, the
   // most green and blue seen.
   std::string seen;
-  EXPECT_TRUE(WaitUntil(
-      30,
-      [&] {
-        seen = RunChild({"/usr/bin/import", "-window", "root", "-format",
-                         "%[fx:int(255*minima.r)] %[fx:int(255*maxima.g)] %[fx:int(255*maxima.b)]",
-                         "info:"})
-                   .out;
-        int r = 0, g = 255, b = 255;
-        return std::sscanf(seen.c_str(), "%d %d %d", &r, &g, &b) == 3 && r > 230 && g < 24 &&
-               b < 24;
-      }))
-      << "the screen shows " << seen << "\n"
-      << log();
+  const auto red = [&] {
+    seen = RunChild({"/usr/bin/import", "-window", "root", "-format",
+                     "%[fx:int(255*minima.r)] %[fx:int(255*maxima.g)] %[fx:int(255*maxima.b)]",
+                     "info:"})
+               .out;
+    int r = 0, g = 255, b = 255;
+    return std::sscanf(seen.c_str(), "%d %d %d", &r, &g, &b) == 3 && r > 230 && g < 24 && b < 24;
+  };
+  EXPECT_TRUE(WaitUntil(30, red)) << "the screen shows " << seen << "\n" << log();
   EXPECT_EQ(ProcessesRunning(saver).size(), 1u) << log();
 
   EXPECT_EQ(AsUser({"xscreensaver-command", "-exit"}).exitCode, 0);

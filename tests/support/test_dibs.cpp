@@ -45,29 +45,18 @@ TestDib::TestDib(int bitCount, int32_t width, int32_t height, uint32_t colorsUse
 
 void TestDib::Set(int x, int y, int index) {
   uint8_t* row = &bits_[size_t(rows_ - 1 - y) * stride_];
-  COLORREF c = TestColour(index);
-  switch (bitCount_) {
-    case 1:
-      row[x / 8] |= uint8_t((index & 1) << (7 - x % 8));
-      break;
-    case 4:
-      row[x / 2] |= uint8_t((index & 15) << (x % 2 ? 0 : 4));
-      break;
-    case 8:
-      row[x] = uint8_t(index);
-      break;
-    case 16: {
-      int word = Red(index) << 10 | Green(index) << 5 | kBlue;
-      row[2 * x] = uint8_t(word);
-      row[2 * x + 1] = uint8_t(word >> 8);
-      break;
-    }
-    default: {
-      uint8_t* p = row + x * (bitCount_ / 8);
-      p[0] = GetBValue(c);
-      p[1] = GetGValue(c);
-      p[2] = GetRValue(c);
-    }
+  const COLORREF c = TestColour(index);
+  const int word = Red(index) << 10 | Green(index) << 5 | kBlue;
+  if (bitCount_ < 8) {
+    const int perByte = 8 / bitCount_, shift = (perByte - 1 - x % perByte) * bitCount_;
+    row[x / perByte] |= uint8_t((index & ((1 << bitCount_) - 1)) << shift);
+  } else if (bitCount_ == 8) {
+    row[x] = uint8_t(index);
+  } else if (bitCount_ == 16) {
+    row[2 * x] = uint8_t(word), row[2 * x + 1] = uint8_t(word >> 8);
+  } else {
+    uint8_t* p = row + x * (bitCount_ / 8);
+    p[0] = GetBValue(c), p[1] = GetGValue(c), p[2] = GetRValue(c);
   }
 }
 
@@ -112,8 +101,7 @@ std::string Mismatches(const Canvas& canvas, const PixelRule& want) {
   int count = 0;
   for (int y = 0; y < canvas.height; ++y) {
     for (int x = 0; x < canvas.width; ++x) {
-      COLORREF got = GetPixel(canvas.dc, x, y);
-      COLORREF wanted = want(x, y);
+      const COLORREF got = GetPixel(canvas.dc, x, y), wanted = want(x, y);
       if (got != wanted && count++ < 8) {
         char line[64];
         std::snprintf(line, sizeof line, "(%d,%d): 0x%06lx, not 0x%06lx\n", x, y,
@@ -128,9 +116,8 @@ std::string Mismatches(const Canvas& canvas, const PixelRule& want) {
 PixelRule Placed(int left, int top, std::vector<int> columns, std::vector<int> rows,
                  int tableSize) {
   return [=](int x, int y) {
-    int i = x - left;
-    int j = y - top;
-    bool inside = i >= 0 && i < int(columns.size()) && j >= 0 && j < int(rows.size());
+    const int i = x - left, j = y - top;
+    const bool inside = i >= 0 && i < int(columns.size()) && j >= 0 && j < int(rows.size());
     return inside ? TestColour((10 * rows[j] + columns[i]) % tableSize) : 0;
   };
 }

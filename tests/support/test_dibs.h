@@ -1,5 +1,4 @@
-// Device-independent bitmaps for the drawing test, a memory DC to draw them
-// into, and a pixel-by-pixel comparison of what it then holds.
+// DIBs for the drawing test, a memory DC to draw into, and a pixel comparison.
 #pragma once
 
 #include <cstdint>
@@ -13,9 +12,8 @@
 // white, and exact in 16-bit DIBs too (5 bits a channel, widened as GDI does).
 COLORREF TestColour(int i);
 
-// A DIB as the GDI calls take it: the information header and colour table,
-// then the pixel rows. A pixel holds an index of TestColour: through a table
-// of TestColour entries up to 8 bits, as the colour itself above.
+// A DIB whose pixels are indices of TestColour: through its table up to 8
+// bits, as the colour itself above.
 class TestDib {
  public:
   // Bottom-up; colorsUsed 0 means a full table.
