@@ -100,7 +100,6 @@ void StartBmpFile(j_decompress_ptr cinfo, BmpWriter* writer) {
 }
 
 void StorePlacedRows(j_decompress_ptr cinfo, BmpWriter* writer, JDIMENSION rowsSupplied) {
-  if (rowsSupplied == 0) return;
   if (writer->padBytes != 0) {
     for (JDIMENSION i = 0; i < rowsSupplied; ++i)
       std::memset(writer->buffer[i] + writer->dataWidth, 0, writer->padBytes);

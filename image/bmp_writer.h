@@ -43,9 +43,10 @@ struct BmpWriter {
 };
 
 // Chooses the row storer for the output colour space and allocates the band;
-// to be called between jpeg_read_header and jpeg_start_decompress. Any colour space but greyscale
-// and RGB is fatal. RGB pictures are decoded as blue, green, red (libjpeg-turbo's JCS_EXT_BGR): the
-// same samples in the file's order, with no pass of our own to reorder them.
+// to be called between jpeg_read_header and jpeg_start_decompress. Any colour
+// space but greyscale and RGB is fatal. RGB pictures are decoded as blue,
+// green, red (libjpeg-turbo's JCS_EXT_BGR): the same samples in the file's
+// order, with no pass of our own to reorder them.
 BmpWriter* CreateBmpWriter(j_decompress_ptr cinfo);
 // Writes the headers, so that the rows can follow at their places.
 void StartBmpFile(j_decompress_ptr cinfo, BmpWriter* writer);

@@ -45,7 +45,8 @@ extern char** environ;
 
 namespace {
 
-constexpr char kInstallerCommand[] = "desk.cpl,InstallScreenSaver";
+constexpr char kInstallerFile[] = "desk.cpl,";
+constexpr char kInstallerEntry[] = "InstallScreenSaver";
 constexpr char kInstallerCaption[] = "Lumivane";
 constexpr char kDefaultPath[] = "/usr/local/bin:/usr/bin:/bin";
 
@@ -185,10 +186,10 @@ std::string InstallerArgument(const char* line) {
 // rundll32 finds the entry with GetProcAddress, whose names must match in
 // case; the file name need not.
 bool IsInstallerCommand(const std::vector<std::string>& args) {
-  const size_t entry = std::strlen("desk.cpl,");
+  const size_t entry = sizeof kInstallerFile - 1;
   return args.size() >= 2 && strcasecmp(args[0].c_str(), "rundll32.exe") == 0 &&
-         strncasecmp(args[1].c_str(), kInstallerCommand, entry) == 0 &&
-         args[1].compare(entry, std::string::npos, kInstallerCommand + entry) == 0;
+         strncasecmp(args[1].c_str(), kInstallerFile, entry) == 0 &&
+         args[1].compare(entry, std::string::npos, kInstallerEntry) == 0;
 }
 
 }  // namespace
