@@ -115,3 +115,29 @@ TEST_F(DrawTest, ColourIndicesBeyondTheUsedTableDrawBlack) {
 }
 
 }  // namespace
+
+// A frame is filled whole before its picture is drawn: around the picture the
+// fill shows, in a new frame too, unscaled and stretched.
+TEST_F(DrawTest, TheFillShowsAroundThePictureOfANewFrame) {
+  const struct {
+    RECT destination;
+    std::vector<int> columns, rows;
+  } cases[] = {{{3, 2, 8, 6}, Span(0, 5), Span(0, 4)},
+               {{1, 1, 12, 8}, {0, 0, 1, 1, 2, 2, 2, 3, 3, 4, 4}, {0, 0, 1, 1, 2, 3, 3}}};
+  for (const auto& c : cases) {
+    Canvas frame(14, 12);
+    HGDIOBJ white = SelectObject(frame.dc, GetStockObject(BLACK_BRUSH));
+    const RECT all = {0, 0, 14, 12};
+    FillRect(frame.dc, &all, static_cast<HBRUSH>(white));
+    DrawPackedDib(frame.dc, c.destination, Make(Grid(24, 5, 4)), RECT{0, 0, 5, 4});
+    const RECT& d = c.destination;
+    const PixelRule picture = Placed(d.left, d.top, c.columns, c.rows);
+    EXPECT_EQ(Mismatches(frame,
+                         [&](int x, int y) {
+                           const bool inside =
+                               x >= d.left && x < d.right && y >= d.top && y < d.bottom;
+                           return inside ? picture(x, y) : COLORREF(0xFFFFFF);
+                         }),
+              "");
+  }
+}

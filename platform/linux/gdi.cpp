@@ -18,6 +18,10 @@
 //                          (Windows leaves it undefined). A width or height
 //                          of 0 gives the default bitmap, from any DC; a
 //                          negative one, or one too large to allocate, NULL.
+//                          Its memory is written late: a fill of the whole
+//                          bitmap only records the colour, which the next
+//                          drawing call writes around what it draws itself,
+//                          and a read everywhere.
 //   SelectObject           bitmaps into memory DCs, brushes into any DC;
 //                          returns the previous one. NULL for a bitmap that
 //                          another DC holds, or for the screen or a window DC.
@@ -75,6 +79,11 @@ struct GdiObject {
   int32_t height = 0;
   std::unique_ptr<uint32_t[]> pixels;
   HDC selectedInto = nullptr;  // never set for the stock default bitmap
+  // All pixels are unfilledColor but their memory is not written yet. A new
+  // frame is filled whole and then mostly drawn over by a picture: the first
+  // drawing call writes the colour only around what it draws itself.
+  bool unfilled = false;
+  uint32_t unfilledColor = 0;
   // Brushes.
   uint32_t color = 0;
 };
@@ -152,27 +161,56 @@ RECT RectAt(int64_t x, int64_t y, int64_t width, int64_t height) {
   return RECT{limit(x), limit(y), limit(x + width), limit(y + height)};
 }
 
+// Writes the colour of an unfilled bitmap into its pixels outside keep.
+void FillAround(GdiObject* bitmap, const RECT& keep) {
+  if (!bitmap->unfilled) return;
+  bitmap->unfilled = false;
+  const uint32_t color = bitmap->unfilledColor;
+  for (LONG y = 0; y < bitmap->height; ++y) {
+    uint32_t* row = bitmap->pixels.get() + size_t(y) * bitmap->width;
+    if (y < keep.top || y >= keep.bottom || keep.left >= keep.right) {
+      std::fill(row, row + bitmap->width, color);
+    } else {
+      std::fill(row, row + keep.left, color);
+      std::fill(row + keep.right, row + bitmap->width, color);
+    }
+  }
+}
+
+// The bitmap's pixels, every one written.
+uint32_t* BitmapPixels(GdiObject* bitmap) {
+  FillAround(bitmap, RECT{});
+  return bitmap->pixels.get();
+}
+
 }  // namespace
 
-bool GdiDrawingTarget(HDC dc, const char* call, GdiTarget* target) {
+bool GdiDrawingTarget(HDC dc, const char* call, GdiTarget* target, GdiUse use) {
   DeviceContext* context = contexts.Find(dc);
   if (context == nullptr) return false;
   if (context->window != nullptr) {
     if (!WindowDrawingArea(context->window, target)) return false;
     target->stretchMode = context->stretchMode;
     target->monochrome = false;
+    target->bitmap = nullptr;
     WindowDrawn(context->window);
     return true;
   }
   if (context->screen) PlatformUnsupported(call, "pixels of the screen DC");
   GdiObject* bitmap = objects.Find(context->bitmap);
-  target->pixels = bitmap->pixels.get();
+  target->pixels = use == GdiUse::kWrite ? bitmap->pixels.get() : BitmapPixels(bitmap);
+  target->bitmap = bitmap;
   target->width = bitmap->width;
   target->clip = RECT{0, 0, bitmap->width, bitmap->height};
   target->stretchMode = context->stretchMode;
   target->monochrome = context->bitmap == Stock().defaultBitmap;
   target->window = nullptr;
   return true;
+}
+
+void WillDraw(const GdiTarget& target, const RECT& area) {
+  if (target.bitmap == nullptr || area.left >= area.right || area.top >= area.bottom) return;
+  FillAround(static_cast<GdiObject*>(target.bitmap), area);
 }
 
 void GdiWindowDestroyed(HWND window) {
@@ -230,8 +268,9 @@ HBITMAP WINAPI CreateCompatibleBitmap(HDC dc, int width, int height) {
   GdiObject bitmap;
   bitmap.width = width;
   bitmap.height = height;
-  bitmap.pixels.reset(new (std::nothrow) uint32_t[size_t(width) * height]());
+  bitmap.pixels.reset(new (std::nothrow) uint32_t[size_t(width) * height]);
   if (bitmap.pixels == nullptr) return nullptr;
+  bitmap.unfilled = true;
   return static_cast<HBITMAP>(AddObject(std::move(bitmap)));
 }
 
@@ -279,12 +318,19 @@ HGDIOBJ WINAPI GetStockObject(int index) {
 
 int WINAPI FillRect(HDC dc, const RECT* rect, HBRUSH brush) {
   GdiTarget target;
-  if (!GdiDrawingTarget(dc, "FillRect", &target) || rect == nullptr) return 0;
+  if (!GdiDrawingTarget(dc, "FillRect", &target, GdiUse::kWrite) || rect == nullptr) return 0;
   GdiObject* found = objects.Find(brush);
   if (found == nullptr || found->kind != ObjectKind::kBrush) {
     PlatformUnsupported("FillRect", "brushes other than the stock black and white ones");
   }
   RECT area = Intersect(*rect, target.clip);
+  auto* bitmap = static_cast<GdiObject*>(target.bitmap);
+  if (bitmap != nullptr && bitmap->unfilled && area.left == 0 && area.top == 0 &&
+      area.right == bitmap->width && area.bottom == bitmap->height) {
+    bitmap->unfilledColor = found->color;
+    return 1;
+  }
+  WillDraw(target, area);
   for (LONG y = area.top; y < area.bottom; ++y) {
     uint32_t* row = target.pixels + size_t(y) * target.width;
     std::fill(row + area.left, row + area.right, found->color);
@@ -299,8 +345,8 @@ BOOL WINAPI BitBlt(HDC dest, int x, int y, int width, int height, HDC source, in
   if (width < 0 || height < 0) PlatformUnsupported("BitBlt", "negative extents");
   GdiTarget to;
   GdiTarget from;
-  if (!GdiDrawingTarget(dest, "BitBlt", &to)) return FALSE;
-  if (source == nullptr || !GdiDrawingTarget(source, "BitBlt", &from)) return FALSE;
+  if (!GdiDrawingTarget(dest, "BitBlt", &to, GdiUse::kWrite)) return FALSE;
+  if (source == nullptr || !GdiDrawingTarget(source, "BitBlt", &from, GdiUse::kRead)) return FALSE;
   // The source's clip, moved to destination coordinates, limits the copy too.
   int64_t dx = int64_t(x) - sourceX;
   int64_t dy = int64_t(y) - sourceY;
@@ -308,6 +354,7 @@ BOOL WINAPI BitBlt(HDC dest, int x, int y, int width, int height, HDC source, in
   area =
       Intersect(area, RectAt(from.clip.left + dx, from.clip.top + dy,
                              from.clip.right - from.clip.left, from.clip.bottom - from.clip.top));
+  WillDraw(to, area);
   size_t count = size_t(area.right - area.left);
   auto copyRow = [&](LONG row) {
     uint32_t* out = to.pixels + size_t(row) * to.width + area.left;
@@ -354,7 +401,7 @@ COLORREF WINAPI GetPixel(HDC dc, int x, int y) {
   } else {
     GdiObject* bitmap = objects.Find(context->bitmap);
     if (x < 0 || y < 0 || x >= bitmap->width || y >= bitmap->height) return CLR_INVALID;
-    pixel = bitmap->pixels[size_t(y) * bitmap->width + x];
+    pixel = BitmapPixels(bitmap)[size_t(y) * bitmap->width + x];
     if (context->bitmap == Stock().defaultBitmap) pixel = MonochromePixel(pixel);
   }
   return RGB(pixel >> 16, pixel >> 8, pixel);

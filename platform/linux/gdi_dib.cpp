@@ -145,6 +145,19 @@ void WithPixelReader(const Dib& dib, Body body) {
 
 // Converts columns [first, first + count) of a stored row to 0x00RRGGBB.
 void DecodeRow(const Dib& dib, const uint8_t* row, int64_t first, int64_t count, uint32_t* out) {
+  if (dib.bitCount == 24 && count > 0) {
+    // Every picture is drawn from 24-bit rows: each pixel but the last is one
+    // four-byte load (blue, green, red and the next byte, little-endian).
+    static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__);
+    const uint8_t* p = row + first * 3;
+    for (int64_t x = 0; x < count - 1; ++x, p += 3) {
+      uint32_t pixel;
+      std::memcpy(&pixel, p, sizeof pixel);
+      out[x] = pixel & 0xFFFFFF;
+    }
+    out[count - 1] = uint32_t(p[2]) << 16 | p[1] << 8 | p[0];
+    return;
+  }
   WithPixelReader(dib, [&](auto pixelAt) {
     for (int64_t x = first; x < first + count; ++x)
       *out++ = pixelAt(dib, row, x);
@@ -184,7 +197,9 @@ int WINAPI SetDIBitsToDevice(HDC dc, int destX, int destY, DWORD width, DWORD he
   const char* call = "SetDIBitsToDevice";
   GdiTarget target;
   Dib dib;
-  if (!GdiDrawingTarget(dc, call, &target) || !ReadDib(call, info, bits, usage, &dib)) return 0;
+  if (!GdiDrawingTarget(dc, call, &target, GdiUse::kWrite) ||
+      !ReadDib(call, info, bits, usage, &dib))
+    return 0;
   if (dib.topDown && (startScan != 0 || scanLines != dib.height)) {
     PlatformUnsupported(call, "top-down DIBs in bands");
   }
@@ -211,15 +226,16 @@ int WINAPI SetDIBitsToDevice(HDC dc, int destX, int destY, DWORD width, DWORD he
   endX = std::min(endX, target.clip.right - shiftX);
   int64_t firstRow = std::max<int64_t>({sourceY, startScan, shiftY - (target.clip.bottom - 1)});
   int64_t endRow = std::min({sourceY + h, bandEnd, shiftY - target.clip.top + 1});
-  for (int64_t r = firstRow; r < endRow && firstX < endX; ++r) {
+  if (firstRow >= endRow || firstX >= endX) return result;
+  const RECT area = {LONG(firstX + shiftX), LONG(shiftY - (endRow - 1)), LONG(endX + shiftX),
+                     LONG(shiftY - firstRow + 1)};
+  WillDraw(target, area);
+  for (int64_t r = firstRow; r < endRow; ++r) {
     int64_t stored = dib.topDown ? dib.height - 1 - r : r - startScan;
     DecodeRow(dib, dib.bits + size_t(stored) * dib.stride, firstX, endX - firstX,
               TargetRow(target, shiftY - r) + firstX + shiftX);
   }
-  if (firstRow < endRow && firstX < endX) {
-    TargetDrawn(target, RECT{LONG(firstX + shiftX), LONG(shiftY - (endRow - 1)),
-                             LONG(endX + shiftX), LONG(shiftY - firstRow + 1)});
-  }
+  TargetDrawn(target, area);
   return result;
 }
 
@@ -233,7 +249,9 @@ int WINAPI StretchDIBits(HDC dc, int destX, int destY, int destWidth, int destHe
   }
   GdiTarget target;
   Dib dib;
-  if (!GdiDrawingTarget(dc, call, &target) || !ReadDib(call, info, bits, usage, &dib)) return 0;
+  if (!GdiDrawingTarget(dc, call, &target, GdiUse::kWrite) ||
+      !ReadDib(call, info, bits, usage, &dib))
+    return 0;
   int64_t sx = sourceX;
   int64_t sy = sourceY;
   int64_t sw = sourceWidth;
@@ -256,6 +274,8 @@ int WINAPI StretchDIBits(HDC dc, int destX, int destY, int destWidth, int destHe
   int64_t firstY = std::max<int64_t>(target.clip.top, destY);
   int64_t endY = std::min<int64_t>(target.clip.bottom, int64_t(destY) + destHeight);
   if (firstX >= endX || firstY >= endY) return result;
+  const RECT area = {LONG(firstX), LONG(firstY), LONG(endX), LONG(endY)};
+  WillDraw(target, area);
 
   std::vector<int64_t> columns(size_t(endX - firstX));
   for (int64_t x = firstX; x < endX; ++x) {
@@ -278,6 +298,6 @@ int WINAPI StretchDIBits(HDC dc, int destX, int destY, int destWidth, int destHe
     previous = out;
     sampled = fromTop;
   }
-  TargetDrawn(target, RECT{LONG(firstX), LONG(firstY), LONG(endX), LONG(endY)});
+  TargetDrawn(target, area);
   return result;
 }
