@@ -72,7 +72,6 @@ TEST(SaverMainTest, RefusedArgumentsEndWithMinusOneAndTheDialogIsOwnedByTheForeg
        {"/x", "/1", "/\ts", "/p 0", "/p", "/p:4096", "/l 99999999", "/a", "/a 12"})
     EXPECT_EQ(SaverMain(self, argument), -1) << argument;
   EXPECT_EQ(hostState.instance, self);
-  EXPECT_EQ(hostState.saverWindow, nullptr);
   EXPECT_FALSE(hostState.isWin9x);
 
   WNDCLASSA foregroundClass = {};
