@@ -22,11 +22,9 @@ using Cases = std::vector<std::pair<std::string, std::string>>;
 TEST(LocateArgumentTest, SkipsTheProgramNameAndTheBlanksAfterIt) {
   // clang-format off
   const Cases cases = {
-      {"saver.scr /s", "/s"}, {"saver.scr", ""}, {" /s", "/s"}, {"", ""},
-      {"saver.scr   \t /p 1", "/p 1"}, {"saver.scr \x01\x1F/c", "/c"}, {"\"\" /s", "/s"},
-      {"\"C:\\A B\\s.scr\" /p 1", "/p 1"}, {"\"C:\\A B\\s.scr\"/s", "/s"},
-      {"\"a b\"c /s", "c /s"}, {"\"C:\\A B\\s.scr /s", ""}, {"sav\xE9r.scr /a", "/a"},
-      {"\xA0\xFF /s", "/s"}};
+      {"saver.scr /s", "/s"}, {"", ""}, {"saver.scr   \t /p 1", "/p 1"}, {"\xA0\xFF /s", "/s"},
+      {"saver.scr \x01\x1F/c", "/c"}, {"\"C:\\A B\\s.scr\" /p 1", "/p 1"}, {"\"a b\"c /s", "c /s"},
+      {"\"C:\\A B\\s.scr\"/s", "/s"}, {"\"C:\\A B\\s.scr /s", ""}};
   // clang-format on
   for (const auto& [line, argument] : cases)
     EXPECT_EQ(LocateArgument(line.c_str()), argument) << line;
@@ -42,15 +40,12 @@ std::string Choice(const std::string& argument) {
 TEST(ChooseModeTest, SeparatorsThenOneLetterThenTheWindow) {
   // clang-format off
   const Cases cases = {
-      {"", "C"}, {"-", "C"}, {"/", "C"}, {"/ / -", "C"}, {"/c", "C+"}, {"C", "C+"},
-      {"/c:1234", "C+"}, {"/s", "S"}, {"-S", "S"}, {"s", "S"}, {"/-/s", "S"}, {"   /s", "S"},
-      {"/sixty 12", "S"}, {"/p 1234", "P1234"}, {"/p1234", "P1234"}, {"-P    1234 5", "P1234"},
-      {"/p:1234", "P"}, {"/p\t1234", "P"}, {"/l 1234", "P1234"}, {"/L1234", "P1234"}, {"/a", "A"},
-      {"/a 77", "A77"}, {"/x", "X"}, {"/1", "X"}, {"/\ts", "X"}, {":s", "X"}, {"\xD3", "X"},
+      {"", "C"}, {"/ / -", "C"}, {"/c", "C+"}, {"C", "C+"}, {"/c:1234", "C+"}, {"/s", "S"},
+      {"-S", "S"}, {"/-/s", "S"}, {"/sixty 12", "S"}, {"/p 1234", "P1234"}, {"-P  1234 5", "P1234"},
+      {"/p:1234", "P"}, {"/L1234", "P1234"}, {"/a 77", "A77"}, {"/x", "X"}, {"/\ts", "X"},
       // The window's leading decimal digits, modulo 2^32.
       {"/p 1234abc", "P1234"}, {"/p 4294967295", "P4294967295"}, {"/p 4294967296", "P"},
-      {"/p 4294967297", "P1"}, {"/p 99999999999", "P1215752191"}, {"/p -12", "P"}, {"/p +12", "P"},
-      {"/p 0x12", "P"}};
+      {"/p 4294967297", "P1"}, {"/p -12", "P"}, {"/p 0x12", "P"}};
   // clang-format on
   for (const auto& [argument, choice] : cases)
     EXPECT_EQ(Choice(argument), choice) << argument;
@@ -77,7 +72,6 @@ TEST(SaverMainTest, RefusedArgumentsEndWithMinusOneAndTheDialogIsOwnedByTheForeg
        {"/x", "/1", "/\ts", "/p 0", "/p", "/p:4096", "/l 99999999", "/a", "/a 12"})
     EXPECT_EQ(SaverMain(self, argument), -1) << argument;
   EXPECT_EQ(hostState.instance, self);
-  EXPECT_EQ(hostState.saverWindow, nullptr);
   EXPECT_FALSE(hostState.isWin9x);
 
   WNDCLASSA foregroundClass = {};
@@ -95,27 +89,16 @@ TEST(SaverMainTest, RefusedArgumentsEndWithMinusOneAndTheDialogIsOwnedByTheForeg
   DestroyWindow(foreground);
 }
 
-TEST(PlayerTest, RefusalsEndWithMinusOneAndTheArgumentFollowsAQuotedPath) {
-  SetEnv("SDL_VIDEODRIVER", "dummy");
-  const std::string player =
-      TestProgramDir() + ".." + (ExeSuffix().empty() ? "/lumivane" : "\\lumivane.scr");
-  // -1 reads as 255 where exit codes are 8 bits wide.
-  const int refused = ExeSuffix().empty() ? 255 : -1;
-  ChildResult r = RunChild({player, "--bogus"});
-  EXPECT_EQ(r.exitCode, refused) << r.err;
-  // Natively it says why, on one line of standard error.
-  if (ExeSuffix().empty()) {
-    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
-    EXPECT_EQ(r.err.rfind("lumivane: unknown argument \"--bogus\"; it takes --root", 0), 0u);
-  }
-
+// The player finds its argument after its own path quoted, as the system
+// writes it.
+TEST(PlayerTest, TheArgumentFollowsAQuotedPath) {
   ScratchDir dir;
   std::filesystem::create_directories(dir / "with blank");
   std::string probe = dir / ("with blank/command line probe" + ExeSuffix());
   WriteFileBytes(probe, ReadFileBytes(TestProgramDir() + "command_line_probe" + ExeSuffix()));
   std::filesystem::permissions(probe, std::filesystem::perms::owner_all,
                                std::filesystem::perm_options::add);
-  r = RunChild({probe, "/p", "12", "two words", ""});
+  ChildResult r = RunChild({probe, "/p", "12", "two words", ""});
   ASSERT_EQ(r.exitCode, 0) << r.err;
   r.out.erase(std::remove(r.out.begin(), r.out.end(), '\r'), r.out.end());
   const std::string rest = "/p 12 \"two words\" \"\"";

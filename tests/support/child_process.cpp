@@ -1,11 +1,11 @@
 #include "tests/support/child_process.h"
 
 #include <atomic>
-#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <stdexcept>
 
 #if defined(_WIN32)
@@ -21,72 +21,42 @@ extern char** environ;
 
 namespace fs = std::filesystem;
 
+#if defined(_WIN32)
 namespace {
 
-std::string ScratchName() {
-  static std::atomic<unsigned> counter{0};
-  auto now = std::chrono::steady_clock::now().time_since_epoch().count();
-#if defined(_WIN32)
-  unsigned long pid = GetCurrentProcessId();
-#else
-  unsigned long pid = static_cast<unsigned long>(getpid());
-#endif
-  return "lvtest-" + std::to_string(pid) + "-" + std::to_string(now % 1000000007) + "-" +
-         std::to_string(counter++);
-}
-
-#if defined(_WIN32)
-// Quotes one argument the way the C runtime's parser reads it back.
+// Quotes one argument the way the C runtime's parser reads it back: the
+// backslashes before a quote, and at the end, are doubled.
 std::string QuoteArgument(const std::string& arg) {
   if (!arg.empty() && arg.find_first_of(" \t\"") == std::string::npos) return arg;
   std::string quoted = "\"";
   size_t backslashes = 0;
   for (char c : arg) {
-    if (c == '\\') {
-      ++backslashes;
-      continue;
-    }
-    if (c == '"')
-      quoted.append(backslashes * 2 + 1, '\\');
-    else
-      quoted.append(backslashes, '\\');
-    backslashes = 0;
+    if (c == '"') quoted.append(backslashes + 1, '\\');
+    backslashes = c == '\\' ? backslashes + 1 : 0;
     quoted.push_back(c);
   }
-  quoted.append(backslashes * 2, '\\');
-  quoted.push_back('"');
-  return quoted;
+  return quoted.append(backslashes, '\\') + '"';
 }
-
-HANDLE InheritableFile(const std::string& path) {
-  SECURITY_ATTRIBUTES sa = {sizeof sa, nullptr, TRUE};
-  return CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                     &sa, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-}
-#endif
 
 }  // namespace
 
 ChildResult RunChild(const std::vector<std::string>& args) {
   ScratchDir io;
-  std::string outPath = io / "stdout", errPath = io / "stderr";
   ChildResult result;
-#if defined(_WIN32)
   std::string commandLine;
-  for (const std::string& arg : args) {
-    if (!commandLine.empty()) commandLine += ' ';
-    commandLine += QuoteArgument(arg);
-  }
-  HANDLE out = InheritableFile(outPath), err = InheritableFile(errPath);
+  for (const std::string& arg : args)
+    commandLine += (commandLine.empty() ? "" : " ") + QuoteArgument(arg);
   SECURITY_ATTRIBUTES sa = {sizeof sa, nullptr, TRUE};
-  HANDLE in = CreateFileA("NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &sa,
-                          OPEN_EXISTING, 0, nullptr);
+  auto open = [&](const std::string& path, DWORD creation) {
+    return CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE,
+                       FILE_SHARE_READ | FILE_SHARE_WRITE, &sa, creation, 0, nullptr);
+  };
   STARTUPINFOA si = {};
   si.cb = sizeof si;
   si.dwFlags = STARTF_USESTDHANDLES;
-  si.hStdInput = in;
-  si.hStdOutput = out;
-  si.hStdError = err;
+  si.hStdInput = open("NUL", OPEN_EXISTING);
+  si.hStdOutput = open(io / "stdout", CREATE_ALWAYS);
+  si.hStdError = open(io / "stderr", CREATE_ALWAYS);
   PROCESS_INFORMATION pi = {};
   if (CreateProcessA(args[0].c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
                      &si, &pi)) {
@@ -97,17 +67,39 @@ ChildResult RunChild(const std::vector<std::string>& args) {
     CloseHandle(pi.hThread);
     CloseHandle(pi.hProcess);
   }
-  CloseHandle(in);
-  CloseHandle(out);
-  CloseHandle(err);
+  for (HANDLE handle : {si.hStdInput, si.hStdOutput, si.hStdError})
+    CloseHandle(handle);
+  result.out = ReadFileBytes(io / "stdout");
+  result.err = ReadFileBytes(io / "stderr");
+  return result;
+}
+
+std::string ProgramDir() {
+  char path[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, path, sizeof path);
+  return fs::path(path).parent_path().string() + "\\";
+}
+
+std::string ExeSuffix() {
+  return ".exe";
+}
+
+void SetEnv(const std::string& name, const std::string& value) {
+  _putenv_s(name.c_str(), value.c_str());
+}
+
+void UnsetEnv(const std::string& name) {
+  _putenv_s(name.c_str(), "");
+}
 #else
+ChildResult RunChild(const std::vector<std::string>& args) {
+  ScratchDir io;
+  ChildResult result;
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                   0600);
-  posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                   0600);
+  posix_spawn_file_actions_addopen(&actions, 1, (io / "stdout").c_str(), O_WRONLY | O_CREAT, 0600);
+  posix_spawn_file_actions_addopen(&actions, 2, (io / "stderr").c_str(), O_WRONLY | O_CREAT, 0600);
   std::vector<char*> argv;
   for (const std::string& arg : args)
     argv.push_back(const_cast<char*>(arg.c_str()));
@@ -119,52 +111,38 @@ ChildResult RunChild(const std::vector<std::string>& args) {
     result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
   }
   posix_spawn_file_actions_destroy(&actions);
-#endif
-  if (fs::exists(outPath)) result.out = ReadFileBytes(outPath);
-  if (fs::exists(errPath)) result.err = ReadFileBytes(errPath);
+  result.out = ReadFileBytes(io / "stdout");
+  result.err = ReadFileBytes(io / "stderr");
   return result;
 }
 
 std::string ProgramDir() {
-#if defined(_WIN32)
-  char path[MAX_PATH] = {};
-  GetModuleFileNameA(nullptr, path, sizeof path);
-  return fs::path(path).parent_path().string() + "\\";
-#else
   return fs::read_symlink("/proc/self/exe").parent_path().string() + "/";
-#endif
 }
 
 std::string ExeSuffix() {
-#if defined(_WIN32)
-  return ".exe";
-#else
   return "";
-#endif
 }
+
+void SetEnv(const std::string& name, const std::string& value) {
+  setenv(name.c_str(), value.c_str(), 1);
+}
+
+void UnsetEnv(const std::string& name) {
+  unsetenv(name.c_str());
+}
+#endif
 
 std::string BuildProgram(const std::string& name) {
   return ProgramDir() + name + ExeSuffix();
 }
 
-void SetEnv(const std::string& name, const std::string& value) {
-#if defined(_WIN32)
-  _putenv_s(name.c_str(), value.c_str());
-#else
-  setenv(name.c_str(), value.c_str(), 1);
-#endif
-}
-
-void UnsetEnv(const std::string& name) {
-#if defined(_WIN32)
-  _putenv_s(name.c_str(), "");
-#else
-  unsetenv(name.c_str());
-#endif
-}
-
+// Random, so that programs started side by side do not meet.
 ScratchDir::ScratchDir() {
-  path_ = (fs::temp_directory_path() / ScratchName()).string();
+  static std::atomic<unsigned> counter{0};
+  std::string name =
+      "lvtest-" + std::to_string(std::random_device()()) + "-" + std::to_string(counter++);
+  path_ = (fs::temp_directory_path() / name).string();
   fs::create_directories(path_);
 }
 

@@ -23,13 +23,6 @@ namespace {
 constexpr const char* kCopyVariable = "LUMIVANE_TEST_RUNS_WITH_SHOW";
 constexpr const char* kProgramDirVariable = "LUMIVANE_TEST_PROGRAM_DIR";
 
-std::string SolidJpeg(const ScratchDir& dir, const std::string& rgb) {
-  JpegPicture picture;
-  std::string path = dir / "picture.jpg";
-  WriteJpeg(path, picture, SolidRows(picture.width, rgb));
-  return ReadFileBytes(path);
-}
-
 int RunCopyWithShow(int argc, char** argv) {
   char ownPath[MAX_PATH] = {};
   GetModuleFileNameA(nullptr, ownPath, sizeof ownPath);
@@ -45,8 +38,9 @@ int RunCopyWithShow(int argc, char** argv) {
   std::string table;
   AppendRecord(table, ShowRecordType::ShowName, 0, 0, show + std::string(1, '\0'));
   for (const char* rgb : {"\xFF\x00\x00", "\x00\x00\xFF"}) {
+    WriteSolidRgbJpeg(dir / "picture.jpg", std::string(rgb, 3));
     uint32_t start = uint32_t(file.size());
-    file += SolidJpeg(dir, std::string(rgb, 3));
+    file += ReadFileBytes(dir / "picture.jpg");
     AppendRecord(table, ShowRecordType::Image, start, uint32_t(file.size()), "");
   }
   AppendTerminator(table);
@@ -60,20 +54,16 @@ int RunCopyWithShow(int argc, char** argv) {
 
   // The report goes where this program's own would.
   const char* output = std::getenv("GTEST_OUTPUT");
-  if (output != nullptr) {
-    std::string report = output;
-    if (report.rfind("xml:", 0) == 0 && (report.back() == '/' || report.back() == '\\'))
-      SetEnv("GTEST_OUTPUT", report + stem + ".xml");
-  }
+  const std::string report = output != nullptr ? output : "";
+  if (report.rfind("xml:", 0) == 0 && (report.back() == '/' || report.back() == '\\'))
+    SetEnv("GTEST_OUTPUT", report + stem + ".xml");
   SetEnv(kProgramDirVariable, ProgramDir());
   SetEnv(kCopyVariable, "1");
-  std::vector<std::string> command = {copy};
-  for (int i = 1; i < argc; ++i)
-    command.push_back(argv[i]);
+  std::vector<std::string> command(argv, argv + argc);
+  command[0] = copy;
   ChildResult r = RunChild(command);
-  std::fwrite(r.out.data(), 1, r.out.size(), stdout);
-  std::fwrite(r.err.data(), 1, r.err.size(), stderr);
-  if (r.exitCode == -1) std::fprintf(stderr, "cannot run %s\n", copy.c_str());
+  std::fputs(r.out.c_str(), stdout);
+  std::fprintf(stderr, "%s%s", r.err.c_str(), r.exitCode == -1 ? "cannot run the copy\n" : "");
   return r.exitCode == 0 ? 0 : 1;
 }
 

@@ -5,19 +5,19 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
 #include "tests/windows/standin_log.h"
 
 namespace {
-int calls = 0;
+size_t calls = 0;
 }  // namespace
 
 extern "C" __declspec(dllexport) BOOL WINAPI VerifyScreenSavePwd(HWND window) {
-  char answers[64] = {};
-  DWORD length = GetEnvironmentVariableA("LUMIVANE_STANDIN_ANSWERS", answers, sizeof answers);
-  char answer = '0';
-  if (length > 0 && length < sizeof answers)
-    answer = answers[calls < int(length) ? calls : length - 1];
+  const char* answers = std::getenv("LUMIVANE_STANDIN_ANSWERS");
+  size_t length = answers != nullptr ? std::strlen(answers) : 0;
+  char answer = length == 0 ? '0' : answers[calls < length ? calls : length - 1];
   ++calls;
   char line[128];
   std::snprintf(line, sizeof line, "verify window=%lu saverWindow=%d answer=%c\n",
