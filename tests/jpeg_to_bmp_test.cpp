@@ -106,8 +106,8 @@ TEST_F(JpegToBmpTest, FilesThatCannotBeOpenedGiveTheirResults) {
   EXPECT_EQ(ConvertJpegToBmp((dir_ / "missing.jpg").c_str(), bmpPath_.c_str()), kJpegNotOpened);
   EXPECT_FALSE(std::filesystem::exists(bmpPath_));
   WriteJpeg(jpegPath_, JpegPicture(), SolidRows(16, "abc"));
-  EXPECT_EQ(ConvertJpegToBmp(jpegPath_.c_str(), (dir_ / "missing/picture.bmp").c_str()),
-            kBmpNotOpened);
+  const std::string bmpInMissingFolder = dir_ / "missing/picture.bmp";
+  EXPECT_EQ(ConvertJpegToBmp(jpegPath_.c_str(), bmpInMissingFolder.c_str()), kBmpNotOpened);
 }
 
 // The decoder's message goes to standard error, the conversion gives up with

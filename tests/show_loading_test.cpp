@@ -38,9 +38,7 @@ class ShowLoadingTest : public ::testing::Test {
     if (!bytes.empty()) WriteFileBytes(dir_ / "package", bytes);
     const char* message = nullptr;
     FILE* file = ReadShowPackage((dir_ / (bytes.empty() ? "absent" : "package")).c_str(), &message);
-    if (file == nullptr) return message;
-    std::fclose(file);
-    return "";
+    return file == nullptr ? message : (std::fclose(file), "");
   }
 
   // Runs a copy of the probe named `name` with the package of `records`.
