@@ -12,22 +12,6 @@
 
 namespace {
 
-int Widened(int five) {
-  return five << 3 | five >> 2;
-}
-
-// Colour i of the pictures: distinct for i below 1024, never black, and exact
-// in 16-bit DIBs too (5 bits a channel, widened as GDI does).
-int Red(int i) {
-  return i & 31;
-}
-int Green(int i) {
-  return 31 - (i >> 5 & 31);
-}
-COLORREF TestColour(int i) {
-  return RGB(Widened(Red(i)), Widened(Green(i)), Widened(8));
-}
-
 std::vector<int> Span(int first, int count) {
   std::vector<int> run;
   for (int i = 0; i < count; ++i)
@@ -37,6 +21,13 @@ std::vector<int> Span(int first, int count) {
 
 class DrawTest : public ::testing::Test {
  protected:
+  // Colour i of the pictures as 5-bit red, green and blue: distinct for i
+  // below 1024, never black, and exact in 16-bit DIBs too (widened as GDI does).
+  static int Red(int i) { return i & 31; }
+  static int Green(int i) { return 31 - (i >> 5 & 31); }
+  static int Widened(int five) { return five << 3 | five >> 2; }
+  static COLORREF TestColour(int i) { return RGB(Widened(Red(i)), Widened(Green(i)), Widened(8)); }
+
   ~DrawTest() override {
     for (PackedDib dib : dibs_)
       GlobalFree(dib);
