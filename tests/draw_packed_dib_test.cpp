@@ -3,7 +3,6 @@
 // are what Wine draws on a 24-bit screen.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -77,25 +76,19 @@ class DrawTest : public ::testing::Test {
     return dibs_.back();
   }
 
-  // The first pixel that differs from grid pixel (columns[i], rows[j]) at
-  // (left + i, top + j) and black elsewhere, or ""; indices are taken modulo
-  // tableSize.
-  std::string Mismatch(int left, int top, const std::vector<int>& columns,
-                       const std::vector<int>& rows, int tableSize) {
+  // Grid pixel (columns[i], rows[j]) at (left + i, top + j) and black
+  // elsewhere, with indices taken modulo tableSize; stops at the first pixel
+  // that differs.
+  void ExpectPixels(int left, int top, const std::vector<int>& columns,
+                    const std::vector<int>& rows, int tableSize) {
     for (int y = 0; y < kHeight; ++y) {
       for (int x = 0; x < kWidth; ++x) {
         const int i = x - left, j = y - top;
         const bool inside = i >= 0 && i < int(columns.size()) && j >= 0 && j < int(rows.size());
         const COLORREF want = inside ? TestColour((10 * rows[j] + columns[i]) % tableSize) : 0;
-        const COLORREF got = GetPixel(dc_, x, y);
-        if (got == want) continue;
-        char line[64];
-        std::snprintf(line, sizeof line, "(%d,%d): 0x%06lx, not 0x%06lx", x, y,
-                      static_cast<unsigned long>(got), static_cast<unsigned long>(want));
-        return line;
+        ASSERT_EQ(GetPixel(dc_, x, y), want) << "pixel " << x << "," << y;
       }
     }
-    return "";
   }
 
   static constexpr int kWidth = 14, kHeight = 12;
@@ -171,7 +164,7 @@ TEST_F(DrawTest, DrawsTheSourceRectangleIntoTheDestination) {
     PackedDib dib = c.bitCount ? Grid(c.bitCount, c.width, c.height, c.colorsUsed) : nullptr;
     EXPECT_EQ(DrawPackedDib(dc_, d, dib, c.source), c.result);
     const int tableSize = c.bitCount == 1 ? 2 : c.bitCount == 4 ? 16 : 1024;
-    EXPECT_EQ(Mismatch(d.left, d.top, c.columns, c.rows, tableSize), "");
+    ExpectPixels(d.left, d.top, c.columns, c.rows, tableSize);
     EXPECT_EQ(GetStretchBltMode(dc_), c.bitCount ? COLORONCOLOR : HALFTONE);
   }
 }
