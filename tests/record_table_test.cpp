@@ -110,7 +110,6 @@ TEST_F(RecordTableTest, HoldsAtMost1023RecordsAndNeverWritesPastTheTable) {
   AppendRecord(full, kImage, 5000, 5001, "");
   EXPECT_EQ(Read(full + OneRecord("").substr(kHeaderBytes)), -1);
   EXPECT_EQ(showState.showName[0], 'N');
-  showState.showName[0] = '\0';
 }
 
 }  // namespace

@@ -60,7 +60,6 @@ class ShowLoadingTest : public ::testing::Test {
 TEST_F(ShowLoadingTest, ReadsTextsCutToTheirFieldsPicturesAndSounds) {
   std::string t;
   AppendRecord(t, kShowName, 0, 0, std::string(200, 'n'));
-  AppendRecord(t, kShowTitle, 0, 0, Text("First title"));
   AppendRecord(t, kImage, 0x100, 0x200, "");
   AppendRecord(t, kShowTitle, 0, 0, Text("Second title"));
   AppendRecord(t, kCreditLine, 0, 0, Text("short") + "tail after the NUL");

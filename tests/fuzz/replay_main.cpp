@@ -1,6 +1,6 @@
 // Runs a harness over stored inputs instead of fuzzing: every file of the
-// folders (or files) named on the command line, in name order, once each. A
-// folder that does not exist holds nothing. Exits 0 when every input passed;
+// folders named on the command line, in name order, once each. A folder that
+// does not exist holds nothing. Exits 0 when every input passed;
 // a failing input stops the process through the sanitizers, as under
 // libFuzzer.
 #include <algorithm>
@@ -20,7 +20,6 @@ int main(int argc, char** argv) {
   namespace fs = std::filesystem;
   std::vector<fs::path> inputs;
   for (int i = 1; i < argc; ++i) {
-    if (fs::is_regular_file(argv[i])) inputs.push_back(argv[i]);
     if (!fs::is_directory(argv[i])) continue;
     for (const auto& entry : fs::directory_iterator(argv[i]))
       if (entry.is_regular_file()) inputs.push_back(entry.path());
