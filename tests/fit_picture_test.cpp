@@ -40,7 +40,6 @@ TEST(FitPictureTest, PlacesThePictureByTheResizeSetting) {
     EXPECT_EQ(std::tie(got.left, got.top, got.right, got.bottom),
               std::tie(c.expected.left, c.expected.top, c.expected.right, c.expected.bottom));
   }
-  showState.settings = UserSettings();
 }
 
 }  // namespace

@@ -99,7 +99,6 @@ TEST_F(PackedDibTest, LoadsHeaderTableAndPixelsIntoOneBlock) {
       {"4 bits, 3 used", Made(4, 5, 3, 3, 3), 3},
       {"24 bits, 2 used", Made(24, 5, 3, 2, 2), 2},
       {"16 bits", Made(16, 5, 3, 0, 0), 0},
-      {"2 planes", With(&Bmp::planes, 2), 0},
       {"pixel offset 0: behind the table", With(&Bmp::offset, 0, Made(4, 5, 3, 0, 16)), 16},
       {"gap before the pixels", With(&Bmp::gap, "0123456789", Made(8, 5, 3, 2, 2)), 2},
       {"larger header", With(&Bmp::headerTail, Pattern(68, 9), With(&Bmp::headerSize, 108)), 0},
