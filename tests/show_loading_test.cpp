@@ -38,9 +38,7 @@ class ShowLoadingTest : public ::testing::Test {
     if (!bytes.empty()) WriteFileBytes(dir_ / "package", bytes);
     const char* message = nullptr;
     FILE* file = ReadShowPackage((dir_ / (bytes.empty() ? "absent" : "package")).c_str(), &message);
-    if (file == nullptr) return message;
-    std::fclose(file);
-    return "";
+    return file == nullptr ? message : (std::fclose(file), "");
   }
 
   // Runs a copy of the probe named `name` with the package of `records`.
@@ -62,7 +60,6 @@ class ShowLoadingTest : public ::testing::Test {
 TEST_F(ShowLoadingTest, ReadsTextsCutToTheirFieldsPicturesAndSounds) {
   std::string t;
   AppendRecord(t, kShowName, 0, 0, std::string(200, 'n'));
-  AppendRecord(t, kShowTitle, 0, 0, Text("First title"));
   AppendRecord(t, kImage, 0x100, 0x200, "");
   AppendRecord(t, kShowTitle, 0, 0, Text("Second title"));
   AppendRecord(t, kCreditLine, 0, 0, Text("short") + "tail after the NUL");
@@ -114,21 +111,16 @@ TEST_F(ShowLoadingTest, TheProgramLoadsItsOwnShow) {
   UseTempFolder(dir_ / "tmp");
   const std::string show = UniqueShowName("LoadTest");
   SetShowSetting(show, "RedrawSpeed", 1000);
-  std::string t, silent, corrupt;
-  AppendRecord(t, kShowName, 0, 0, Text(show));
-  AppendTerminator(silent = t);
-  AppendRecord(t, kSound, 0, 0, std::string(10, 's'));
-  AppendTerminator(t);
-  AppendTerminator(corrupt);
+  std::string silent, t, corrupt;
+  AppendRecord(silent, kShowName, 0, 0, Text(show));
+  AppendRecord(t = silent, kSound, 0, 0, std::string(10, 's'));
+  for (std::string* records : {&silent, &t, &corrupt})
+    AppendTerminator(*records);
   ChildResult r = RunShow("show.scr", t);
-  EXPECT_THAT(r.out, HasSubstr("showName=" + show + "\n"));
-  EXPECT_THAT(r.out, HasSubstr("settings=1000,7,1,0,0,1\n"));
   // Wine's sound output is whatever the machine has.
-  if (!kWine) {
-    EXPECT_THAT(r.out, HasSubstr("soundAvailable=1\n"));
-  }
+  EXPECT_THAT(r.out, HasSubstr("showName=" + show + "\nsoundAvailable=" + (kWine ? "" : "1\n")));
+  EXPECT_THAT(r.out, HasSubstr("settings=1000,7,1,0,0,1\n"));
   EXPECT_THAT(RunShow("silent.scr", silent).out, HasSubstr("soundAvailable=0\n"));
-
   r = RunShow("broken.exe", corrupt);
   EXPECT_EQ(r.exitCode, 0);
   EXPECT_THAT(r.err, HasSubstr("Error: Corrupted scr file (OPC)!\n"));

@@ -1,45 +1,44 @@
 #include "tests/fuzz/fuzz_support.h"
 
 #include <stdlib.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 
 namespace {
 
-std::string* scratch = nullptr;
-
-void RemoveScratch() {
-  std::error_code ignored;
-  std::filesystem::remove_all(*scratch, ignored);
-}
+// Removed with its contents at exit, when function-local statics go.
+struct Scratch {
+  const std::string path =
+      std::filesystem::temp_directory_path().string() + "/lvfuzz-" + std::to_string(getpid()) + "/";
+  Scratch() {
+    for (const char* name :
+         {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "TMPDIR"}) {
+      std::filesystem::create_directories(path + name);
+      setenv(name, (path + name).c_str(), 1);
+    }
+  }
+  ~Scratch() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path, ignored);
+  }
+};
 
 }  // namespace
 
 const std::string& FuzzScratchDir() {
-  if (scratch != nullptr) return *scratch;
-  const char* base = std::getenv("TMPDIR");
-  std::string pattern = std::string(base != nullptr && *base ? base : "/tmp") + "/lvfuzz-XXXXXX";
-  if (mkdtemp(pattern.data()) == nullptr) {
-    std::perror("mkdtemp");
-    std::abort();
-  }
-  scratch = new std::string(pattern + "/");
-  for (const char* name : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "TMPDIR"}) {
-    std::string folder = *scratch + name;
-    std::filesystem::create_directory(folder);
-    setenv(name, folder.c_str(), 1);
-  }
-  std::atexit(RemoveScratch);
-  return *scratch;
+  static Scratch scratch;
+  return scratch.path;
 }
 
 std::string WriteScratchFile(const char* name, const uint8_t* data, size_t size) {
-  std::string path = FuzzScratchDir() + name;
-  FILE* file = std::fopen(path.c_str(), "wb");
-  // An empty input may come without a buffer.
-  bool written = file != nullptr && (size == 0 || std::fwrite(data, 1, size, file) == size);
-  if (file == nullptr || std::fclose(file) != 0 || !written) {
+  const std::string path = FuzzScratchDir() + name;
+  std::ofstream file(path, std::ios::binary);
+  file.write(reinterpret_cast<const char*>(data), std::streamsize(size));
+  file.close();
+  if (!file) {
     std::perror(path.c_str());
     std::abort();
   }

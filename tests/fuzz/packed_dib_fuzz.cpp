@@ -10,34 +10,16 @@
 #include "platform/win32.h"
 #include "tests/fuzz/fuzz_support.h"
 
-namespace {
-
-constexpr int kClientWidth = 64;
-constexpr int kClientHeight = 48;
-
-}  // namespace
-
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  FuzzScratchDir();
-  return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  std::string path = WriteScratchFile("picture.bmp", data, size);
-  PackedDib dib = LoadPackedDib(path.c_str());
+  PackedDib dib = LoadPackedDib(WriteScratchFile("picture.bmp", data, size).c_str());
   if (dib == nullptr) return 0;
   const auto* header = static_cast<const BITMAPINFOHEADER*>(GlobalLock(dib));
-  RECT picture = {0, 0, 0, 0};
-  if (header != nullptr) {
-    picture.right = PackedDibWidth(header);
-    picture.bottom = PackedDibHeight(header);
-    GlobalUnlock(dib);
-  }
-  HDC screen = GetDC(nullptr);
-  HDC dc = CreateCompatibleDC(screen);
-  HBITMAP bitmap = CreateCompatibleBitmap(screen, kClientWidth, kClientHeight);
+  const RECT picture = {0, 0, PackedDibWidth(header), PackedDibHeight(header)};
+  GlobalUnlock(dib);
+  const RECT client = {0, 0, 64, 48};
+  HDC screen = GetDC(nullptr), dc = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, client.right, client.bottom);
   HGDIOBJ previous = SelectObject(dc, bitmap);
-  const RECT client = {0, 0, kClientWidth, kClientHeight};
   for (int32_t resize : {1, 0}) {
     showState.settings.Resize = resize;
     RECT destination;

@@ -1,6 +1,6 @@
 // Runs a harness over stored inputs instead of fuzzing: every file of the
-// folders (or files) named on the command line, in name order, once each. A
-// folder that does not exist holds nothing. Exits 0 when every input passed;
+// folders named on the command line, in name order, once each. A folder that
+// does not exist holds nothing. Exits 0 when every input passed;
 // a failing input stops the process through the sanitizers, as under
 // libFuzzer.
 #include <algorithm>
@@ -20,21 +20,17 @@ int main(int argc, char** argv) {
   namespace fs = std::filesystem;
   std::vector<fs::path> inputs;
   for (int i = 1; i < argc; ++i) {
-    fs::path path = argv[i];
-    if (fs::is_directory(path)) {
-      for (const auto& entry : fs::directory_iterator(path))
-        if (entry.is_regular_file()) inputs.push_back(entry.path());
-    } else if (fs::is_regular_file(path)) {
-      inputs.push_back(path);
-    }
+    if (!fs::is_directory(argv[i])) continue;
+    for (const auto& entry : fs::directory_iterator(argv[i]))
+      if (entry.is_regular_file()) inputs.push_back(entry.path());
   }
   std::sort(inputs.begin(), inputs.end());
   for (const fs::path& path : inputs) {
     std::ifstream in(path, std::ios::binary);
     std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)),
                                std::istreambuf_iterator<char>());
-    std::printf("%s\n", path.c_str());
-    std::fflush(stdout);
+    // Unbuffered, so that it comes before the sanitizers' report on a failure.
+    std::fprintf(stderr, "%s\n", path.c_str());
     // The vector holds exactly the input, so a read past its end is seen.
     LLVMFuzzerTestOneInput(bytes.data(), bytes.size());
   }

@@ -15,16 +15,8 @@
 namespace package_bytes {
 
 // Record types as stored.
-enum : uint8_t {
-  kEnd = 0,
-  kShowName = 1,
-  kShowTitle = 2,
-  kCreditLine = 3,
-  kInfoLine = 4,
-  kReadmeText = 6,
-  kImage = 64,
-  kSound = 65,
-};
+enum : uint8_t { kShowName = 1, kShowTitle = 2, kCreditLine = 3, kInfoLine = 4, kReadmeText = 6 };
+enum : uint8_t { kImage = 64, kSound = 65 };
 
 constexpr size_t kHeaderBytes = 24;
 
@@ -33,41 +25,31 @@ inline std::string Text(const std::string& s) {
   return s + std::string(1, '\0');
 }
 
-inline void PutLittleEndian(std::string& out, uint32_t value, int bytes) {
+inline std::string LittleEndian(uint32_t value, int bytes) {
+  std::string out;
   for (int i = 0; i < bytes; ++i)
     out.push_back(char((value >> (8 * i)) & 0xFF));
-}
-
-inline uint16_t Checksum(const std::string& plain) {
-  uint16_t c = 0;
-  for (size_t i = 0; i < plain.size(); ++i)
-    c ^= uint16_t((i % 255) * uint8_t(plain[i]));
-  return c;
+  return out;
 }
 
 inline void AppendRecord(std::string& out, uint8_t type, uint32_t start, uint32_t end,
                          const std::string& payload) {
-  out.push_back('*');
-  out.push_back(char(type));
-  out.append(2, '\0');
-  PutLittleEndian(out, start, 4);
-  PutLittleEndian(out, end, 4);
-  PutLittleEndian(out, uint32_t(payload.size()), 4);
-  PutLittleEndian(out, Checksum(payload), 2);
-  out.append(2, '\0');
-  out.append(4, '\0');  // the payload slot
+  uint16_t checksum = 0;
+  for (size_t i = 0; i < payload.size(); ++i)
+    checksum ^= uint16_t((i % 255) * uint8_t(payload[i]));
+  out += std::string("*") + char(type) + std::string(2, '\0') + LittleEndian(start, 4) +
+         LittleEndian(end, 4) + LittleEndian(uint32_t(payload.size()), 4) +
+         LittleEndian(checksum, 2) + std::string(6, '\0');
   for (char c : payload)
     out.push_back(char(uint8_t(c) ^ 0x5C));
 }
 
 inline void AppendTerminator(std::string& out) {
-  out.push_back('*');
-  out.append(kHeaderBytes - 1, '\0');
+  out += "*" + std::string(kHeaderBytes - 1, '\0');
 }
 
 inline void AppendTrailer(std::string& out, uint32_t tableOffset) {
-  PutLittleEndian(out, tableOffset, 4);
-  PutLittleEndian(out, tableOffset, 4);
+  out += LittleEndian(tableOffset, 4) + LittleEndian(tableOffset, 4);
 }
 
 }  // namespace package_bytes
