@@ -1,16 +1,12 @@
 // The file behind the Linux registry layer: its exact text in each form, what
-// it keeps of other programs' entries, failed and concurrent writes, and where
-// it lives (settings_not_saved_test covers a file it cannot parse).
+// it keeps of other programs' entries, a failed write, and where it lives (settings_not_saved_test
+// covers a file it cannot parse).
 #include "platform/linux/regedit_file.h"
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <csignal>
-#include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <utility>
@@ -87,11 +83,8 @@ TEST_F(RegeditFileTest, WritesSettingsAndKeepsForeignEntries) {
 
 // A write that fails, here on the file size limit, leaves no temporary file.
 TEST_F(RegeditFileTest, FailedWriteLeavesTheFileAsItWas) {
+  WriteStore(kForeign);
   HKEY key = CreateKey(HKEY_CURRENT_USER, kDemoKey);
-  ASSERT_EQ(SetDwordValue(key, "RedrawSpeed", 15), ERROR_SUCCESS);
-  ASSERT_EQ(RegCloseKey(key), ERROR_SUCCESS);
-  const std::string before = ReadFileBytes(Store());
-  key = CreateKey(HKEY_CURRENT_USER, kDemoKey);
   ASSERT_EQ(SetValue(key, "Big", REG_BINARY, std::string(100000, 'Z')), ERROR_SUCCESS);
   rlimit limit;
   getrlimit(RLIMIT_FSIZE, &limit);
@@ -107,47 +100,18 @@ TEST_F(RegeditFileTest, FailedWriteLeavesTheFileAsItWas) {
                      ": cannot be written: File too large"),
             0u)
       << err;
-  EXPECT_EQ(ReadFileBytes(Store()), before);
+  EXPECT_EQ(ReadFileBytes(Store()), kForeign);
   EXPECT_EQ(std::distance(fs::directory_iterator(config_ / "lumivane"), fs::directory_iterator()),
             2);  // user.reg and its lock
 }
 
-TEST_F(RegeditFileTest, ProcessesWritingAtOnceLoseNothing) {
-  HKEY key = CreateKey(HKEY_CURRENT_USER, kDemoKey);
-  ASSERT_EQ(RegCloseKey(HKEY_CURRENT_USER), ERROR_SUCCESS);
-  const int kEach = 40;
-  auto write = [key](char prefix) {
-    for (int i = 0; i < kEach; ++i) {
-      if (SetDwordValue(key, (prefix + std::to_string(i)).c_str(), DWORD(i)) != ERROR_SUCCESS)
-        return 1;
-      if (RegCloseKey(HKEY_CURRENT_USER) != ERROR_SUCCESS) return 2;
-    }
-    return 0;
-  };
-  std::fflush(nullptr);
-  pid_t other = fork();
-  if (other == 0) _exit(write('a'));
-  EXPECT_EQ(write('b'), 0);
-  int status = 0;
-  waitpid(other, &status, 0);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-  for (char prefix : {'a', 'b'}) {
-    for (int i = 0; i < kEach; ++i)
-      EXPECT_EQ(QueryValue(key, (prefix + std::to_string(i)).c_str()),
-                "4:" + std::string({char(i), '\0', '\0', '\0'}));
-  }
-  RegCloseKey(key);
-}
-
 TEST_F(RegeditFileTest, WithoutAnAbsoluteXdgConfigHomeTheHomeConfigFolderServes) {
-  const std::string savedHome = std::getenv("HOME") ? std::getenv("HOME") : "";
   ScratchDir home;
   SetEnv("HOME", home.path());
   for (const char* config : {"", "relative/config", static_cast<const char*>(nullptr)}) {
     config ? SetEnv("XDG_CONFIG_HOME", config) : UnsetEnv("XDG_CONFIG_HOME");
     EXPECT_EQ(RegeditStorePath(), home / ".config/lumivane/user.reg");
   }
-  SetEnv("HOME", savedHome);
 }
 
 TEST(ParseRegeditTest, RejectsWhatItCannotKeepWithTheLine) {
@@ -155,14 +119,10 @@ TEST(ParseRegeditTest, RejectsWhatItCannotKeepWithTheLine) {
       {"Windows Registry Editor Version 4.00\r\n", 1},
       {"\xff\xfeR\0E\0G\0E\0D\0I\0T\0004\0\r\0\n\0", 1},
       {"REGEDIT4\n\n[HKEY_CURRENT_USER\\A]\n\"Nul\"=\"a\\0b\"\n", 4},
-      {"Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\A]\n\"Tab\"=\"a\\tb\"\n", 4},
       {"REGEDIT4\n\n\"Early\"=dword:00000001\n", 3},
       {"REGEDIT4\n\n[-HKEY_CURRENT_USER\\Software\\Gone]\n", 3},
-      {"REGEDIT4\n\n[HKEY_CURRENT_USER\\A]\n\"Gone\"=-\n", 4},
       {"REGEDIT4\n\n[HKEY_CURRENT_USER\\A]\n\"D\"=dword:123456789\n", 4},
-      {"REGEDIT4\n\n[HKEY_CURRENT_USER\\A]\n\"H\"=hex:1,02\n", 4},
       {"REGEDIT4\n\n[HKEY_CURRENT_USER\\A]\n\"H\"=hex(7):61,00,\\\n", 4},
-      {"REGEDIT4\n\n[HKEY_CURRENT_USER\\A]\n\"S\"=\"a\" trailing\n", 4},
       {"REGEDIT4\n\n[HKEY_CURRENT_USER\\A]\nstray text\n", 4},
       {"REGEDIT4\n\n[HKEY_CURRENT_USER\\A\n", 3},
   };
