@@ -51,16 +51,11 @@ TEST(XscreensaverHackTest, TheInstalledShowPlaysUnderTheDaemonAndEndsWithIt) {
   ScratchDir dir;
   // The user's own programs with the test's folders and nothing else of this
   // process's environment but the sanitizer build's settings.
-  const std::string onDisplay = std::string("DISPLAY=") + display;
-  std::vector<std::string> asUser = {"/usr/sbin/runuser",
-                                     "-u",
-                                     "lumivane-saver",
-                                     "--",
-                                     "/usr/bin/env",
-                                     "-i",
-                                     "SDL_AUDIODRIVER=dummy",
-                                     "PATH=/usr/bin:/bin",
-                                     onDisplay};
+  std::istringstream words(
+      "/usr/sbin/runuser -u lumivane-saver -- /usr/bin/env -i SDL_AUDIODRIVER=dummy "
+      "PATH=/usr/bin:/bin");
+  std::vector<std::string> asUser{std::istream_iterator<std::string>(words), {}};
+  asUser.push_back(std::string("DISPLAY=") + display);
   for (const char* folder :
        {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "TMPDIR"}) {
     fs::create_directories(dir / folder);
