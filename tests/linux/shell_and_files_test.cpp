@@ -106,13 +106,16 @@ TEST_F(ShellTest, CopyReplacesAtomicallyKeepsExecuteBitsAndReadsBackslashes) {
   EXPECT_EQ(std::distance(fs::directory_iterator(dir_ / "tmp"), fs::directory_iterator()), 1);
 }
 
-// What another local user can plant in a shared temporary folder.
-TEST(FileCallsTest, PlantedLinksAreNeverFollowed) {
+// The readme's folder and file are made only under new names: never over a
+// file or folder, nor through what another local user can plant in a shared
+// temporary folder.
+TEST(FileCallsTest, NewFilesAndFoldersOnlyUnderNewNames) {
   ScratchDir dir;
   WriteFileBytes(dir / "victim", "keep");
+  fs::create_directories(dir / "folder");
   fs::create_symlink(dir / "victim", dir / "link");
   fs::create_symlink(dir / "not-yet", dir / "dangling");
-  for (const char* name : {"link", "dangling"}) {
+  for (const char* name : {"victim", "folder", "link", "dangling", "missing/file"}) {
     EXPECT_EQ(CreateFileA((dir / name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                           FILE_ATTRIBUTE_NORMAL, nullptr),
               INVALID_HANDLE_VALUE)
