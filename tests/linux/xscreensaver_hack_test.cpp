@@ -1,7 +1,6 @@
 // A show installed from a download folder plays under Debian's real
 // xscreensaver daemon, run as an unprivileged user (it starts no hack as root),
 // and ends with it. Needs an X display that nothing else uses meanwhile.
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <pwd.h>
 #include <signal.h>
@@ -87,7 +86,6 @@ TEST(XscreensaverHackTest, TheInstalledShowPlaysUnderTheDaemonAndEndsWithIt) {
   }
   ASSERT_EQ(install.exitCode, 0) << install.err;
   const std::string saver = dir / ("XDG_DATA_HOME/lumivane/savers/" + show + ".scr");
-  ASSERT_THAT(ReadFileBytes(dir / "HOME/.xscreensaver"), ::testing::HasSubstr(saver + " --root"));
 
   // The daemon in the background of a shell, which gives its process id.
   std::string start = "exec 0</dev/null >'" + dir / "daemon.log" + "' 2>&1; exec";
