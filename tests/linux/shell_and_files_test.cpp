@@ -66,7 +66,6 @@ TEST_F(ShellTest, TheReadmeIsWrittenWithCrLfAndOpenedWithXdgOpenAsAddressesAre) 
   showState.readmeLength = 0;
   ShowReadme();
   EXPECT_FALSE(fs::exists(dir_ / "log"));
-  showState.readmeText = nullptr;
   // The product page's address goes to the same opener.
   const std::string address = "https://lumivane.example.org/";
   EXPECT_GT(
