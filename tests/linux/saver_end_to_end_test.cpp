@@ -153,32 +153,4 @@ TEST_F(SaverEndToEndTest, APreviewDrawsInsideItsParentAndEndsWithIt) {
   EXPECT_EQ(preview->WaitExit(15000), 0) << preview->Output();
 }
 
-// xscreensaver may hand over a window of a colour-mapped visual, in which the
-// player cannot draw: it ends, as a preview whose window cannot be made does.
-TEST_F(SaverEndToEndTest, AWindowOfAColourMappedVisualEndsItWithoutAPicture) {
-  if (kWine) GTEST_SKIP() << "xscreensaver runs the Linux build";
-  // A display whose only visual is PseudoColor; Xvfb prints its number.
-  Running server({"Xvfb", "-displayfd", "1", "-nolisten", "tcp", "-screen", "0", "320x240x8"},
-                 scratch_ / "xvfb.txt");
-  std::string number;
-  for (auto end = Clock::now() + std::chrono::seconds(20);
-       !(std::istringstream(server.Output()) >> number) && Clock::now() < end;)
-    Pause(50);
-  Display* colourMapped = XOpenDisplay((":" + number).c_str());
-  ASSERT_NE(colourMapped, nullptr) << server.Output();
-  Window window =
-      XCreateSimpleWindow(colourMapped, DefaultRootWindow(colourMapped), 0, 0, 200, 150, 0, 0, 0);
-  XMapWindow(colourMapped, window);
-  XSync(colourMapped, False);
-
-  const std::string display = std::getenv("DISPLAY");
-  SetEnv("DISPLAY", ":" + number);
-  auto saver = Start({"-window-id", std::to_string(window)});
-  SetEnv("DISPLAY", display);
-  // The exit code of a saver without its window (-1).
-  EXPECT_EQ(saver->WaitExit(15000), 255) << saver->Output();
-  EXPECT_EQ(saver->Output(), "");
-  XCloseDisplay(colourMapped);
-}
-
 }  // namespace
