@@ -3,7 +3,6 @@
 // does it from a terminal.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <filesystem>
 #include <string>
@@ -89,15 +88,13 @@ TEST(HackInstallTest, UpdatesALinkedFileWhereItLivesOrSaysWhyNot) {
   WriteFileBytes(saver, "a show");
   fs::permissions(saver, fs::perms::owner_all);
   WriteFileBytes(dir / "dotfiles/xscreensaver", kPrefs);
-  chmod((dir / "dotfiles/xscreensaver").c_str(), 0640);
+  fs::permissions(dir / "dotfiles/xscreensaver", fs::perms(0640));
   fs::create_symlink("../dotfiles/xscreensaver", prefs);
   HackInstall install = InstallXscreensaverHack(saver);
   EXPECT_THAT(install.message, HasSubstr("entry 4 added to " + prefs));
   EXPECT_EQ(fs::read_symlink(prefs), "../dotfiles/xscreensaver");
   EXPECT_THAT(ReadFileBytes(dir / "dotfiles/xscreensaver"), HasSubstr(saver + " --root"));
-  struct stat info;
-  ASSERT_EQ(stat((dir / "dotfiles/xscreensaver").c_str(), &info), 0);
-  EXPECT_EQ(info.st_mode & 07777, 0640u);
+  EXPECT_EQ(fs::status(dir / "dotfiles/xscreensaver").permissions(), fs::perms(0640));
   for (const char* folder : {"dotfiles", "home"})
     EXPECT_EQ(std::distance(fs::directory_iterator(dir / folder), fs::directory_iterator()), 1);
 
