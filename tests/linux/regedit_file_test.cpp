@@ -1,6 +1,6 @@
 // The file behind the Linux registry layer: its exact text in each form, what
-// it keeps of other programs' entries, a failed write, and where it lives (settings_not_saved_test
-// covers a file it cannot parse).
+// it keeps of other programs' entries, what it refuses to read, a failed
+// write, and where it lives (the settings dialog test shows a refused file).
 #include "platform/linux/regedit_file.h"
 
 #include <gtest/gtest.h>
