@@ -34,7 +34,7 @@ TEST(UserSettingsTest, EachValueIsStoredUnderItsName) {
   // A value longer than the setting is not read into it.
   SetValue(key, "SoundSpeed", REG_SZ, std::string("a long string value", 20));
   EXPECT_EQ(Loaded()[1], 7);
-  // Each saved under the name that the settings dialog and older players use.
+  // Each saved under its own name (loading by name: the dialog and loading tests).
   showState.settings = {9, 8, 7, 6, 5, 4};
   SaveSettings();
   for (int i = 0; i < 6; ++i)
