@@ -1,16 +1,12 @@
 // The file behind the Linux registry layer: its exact text in each form, what
-// it keeps of other programs' entries, failed and concurrent writes, and where
-// it lives (settings_not_saved_test covers a file it cannot parse).
+// it keeps of other programs' entries, what it refuses to read, a failed
+// write, and where it lives (the settings dialog test shows a refused file).
 #include "platform/linux/regedit_file.h"
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <csignal>
-#include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <utility>
@@ -51,7 +47,6 @@ const char kForeign[] =
     "[HKEY_CURRENT_USER\\SOFTWARE\\lumivane\\Demo\\]\r\n"
     "@=\"default text\"\r\n"
     "\"Mute\"=dword:00000000\r\n"
-    "\"Blob\"=hex:de,ad,be,ef\r\n"
     "\"List\"=hex(7):61,00,62,00,\\\r\n"
     "  63,00,00,00\r\n"
     "\"Future\"=DWORD:0000ABCD\r\n"
@@ -74,7 +69,6 @@ TEST_F(RegeditFileTest, WritesSettingsAndKeepsForeignEntries) {
   for (const std::string& text : {std::string(kForeign), lf}) {
     WriteStore(text);
     HKEY key = CreateKey(HKEY_CURRENT_USER, kDemoKey);
-    ASSERT_NE(key, nullptr);
     EXPECT_EQ(QueryValue(key, "List"), "7:" + std::string("a\0b\0c\0\0", 8));
     EXPECT_EQ(QueryValue(key, "Future"), "4:" + std::string("\xcd\xab\0\0", 4));
     ASSERT_EQ(SetDwordValue(key, "mute", 1), ERROR_SUCCESS);
@@ -87,67 +81,34 @@ TEST_F(RegeditFileTest, WritesSettingsAndKeepsForeignEntries) {
 
 // A write that fails, here on the file size limit, leaves no temporary file.
 TEST_F(RegeditFileTest, FailedWriteLeavesTheFileAsItWas) {
+  WriteStore(kForeign);
   HKEY key = CreateKey(HKEY_CURRENT_USER, kDemoKey);
-  ASSERT_EQ(SetDwordValue(key, "RedrawSpeed", 15), ERROR_SUCCESS);
-  ASSERT_EQ(RegCloseKey(key), ERROR_SUCCESS);
-  const std::string before = ReadFileBytes(Store());
-  key = CreateKey(HKEY_CURRENT_USER, kDemoKey);
   ASSERT_EQ(SetValue(key, "Big", REG_BINARY, std::string(100000, 'Z')), ERROR_SUCCESS);
   rlimit limit;
   getrlimit(RLIMIT_FSIZE, &limit);
   const rlimit small = {4096, limit.rlim_max};
-  auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+  std::signal(SIGXFSZ, SIG_IGN);  // the write fails instead of ending the process
   ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
   ::testing::internal::CaptureStderr();
   EXPECT_EQ(RegCloseKey(key), ERROR_WRITE_FAULT);
   const std::string err = ::testing::internal::GetCapturedStderr();
   setrlimit(RLIMIT_FSIZE, &limit);
-  std::signal(SIGXFSZ, oldHandler);
   EXPECT_EQ(err.find("Error: The settings could not be saved: " + Store() +
                      ": cannot be written: File too large"),
             0u)
       << err;
-  EXPECT_EQ(ReadFileBytes(Store()), before);
+  EXPECT_EQ(ReadFileBytes(Store()), kForeign);
   EXPECT_EQ(std::distance(fs::directory_iterator(config_ / "lumivane"), fs::directory_iterator()),
             2);  // user.reg and its lock
 }
 
-TEST_F(RegeditFileTest, ProcessesWritingAtOnceLoseNothing) {
-  HKEY key = CreateKey(HKEY_CURRENT_USER, kDemoKey);
-  ASSERT_EQ(RegCloseKey(HKEY_CURRENT_USER), ERROR_SUCCESS);
-  const int kEach = 40;
-  auto write = [key](char prefix) {
-    for (int i = 0; i < kEach; ++i) {
-      if (SetDwordValue(key, (prefix + std::to_string(i)).c_str(), DWORD(i)) != ERROR_SUCCESS)
-        return 1;
-      if (RegCloseKey(HKEY_CURRENT_USER) != ERROR_SUCCESS) return 2;
-    }
-    return 0;
-  };
-  std::fflush(nullptr);
-  pid_t other = fork();
-  if (other == 0) _exit(write('a'));
-  EXPECT_EQ(write('b'), 0);
-  int status = 0;
-  waitpid(other, &status, 0);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-  for (char prefix : {'a', 'b'}) {
-    for (int i = 0; i < kEach; ++i)
-      EXPECT_EQ(QueryValue(key, (prefix + std::to_string(i)).c_str()),
-                "4:" + std::string({char(i), '\0', '\0', '\0'}));
-  }
-  RegCloseKey(key);
-}
-
 TEST_F(RegeditFileTest, WithoutAnAbsoluteXdgConfigHomeTheHomeConfigFolderServes) {
-  const std::string savedHome = std::getenv("HOME") ? std::getenv("HOME") : "";
   ScratchDir home;
   SetEnv("HOME", home.path());
   for (const char* config : {"", "relative/config", static_cast<const char*>(nullptr)}) {
     config ? SetEnv("XDG_CONFIG_HOME", config) : UnsetEnv("XDG_CONFIG_HOME");
     EXPECT_EQ(RegeditStorePath(), home / ".config/lumivane/user.reg");
   }
-  SetEnv("HOME", savedHome);
 }
 
 TEST(ParseRegeditTest, RejectsWhatItCannotKeepWithTheLine) {
@@ -155,15 +116,10 @@ TEST(ParseRegeditTest, RejectsWhatItCannotKeepWithTheLine) {
       {"Windows Registry Editor Version 4.00\r\n", 1},
       {"\xff\xfeR\0E\0G\0E\0D\0I\0T\0004\0\r\0\n\0", 1},
       {"REGEDIT4\n\n[HKEY_CURRENT_USER\\A]\n\"Nul\"=\"a\\0b\"\n", 4},
-      {"Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\A]\n\"Tab\"=\"a\\tb\"\n", 4},
       {"REGEDIT4\n\n\"Early\"=dword:00000001\n", 3},
       {"REGEDIT4\n\n[-HKEY_CURRENT_USER\\Software\\Gone]\n", 3},
-      {"REGEDIT4\n\n[HKEY_CURRENT_USER\\A]\n\"Gone\"=-\n", 4},
       {"REGEDIT4\n\n[HKEY_CURRENT_USER\\A]\n\"D\"=dword:123456789\n", 4},
-      {"REGEDIT4\n\n[HKEY_CURRENT_USER\\A]\n\"H\"=hex:1,02\n", 4},
       {"REGEDIT4\n\n[HKEY_CURRENT_USER\\A]\n\"H\"=hex(7):61,00,\\\n", 4},
-      {"REGEDIT4\n\n[HKEY_CURRENT_USER\\A]\n\"S\"=\"a\" trailing\n", 4},
-      {"REGEDIT4\n\n[HKEY_CURRENT_USER\\A]\nstray text\n", 4},
       {"REGEDIT4\n\n[HKEY_CURRENT_USER\\A\n", 3},
   };
   for (const auto& [text, line] : cases) {

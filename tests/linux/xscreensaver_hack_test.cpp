@@ -1,7 +1,6 @@
 // A show installed from a download folder plays under Debian's real
 // xscreensaver daemon, run as an unprivileged user (it starts no hack as root),
 // and ends with it. Needs an X display that nothing else uses meanwhile.
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <pwd.h>
 #include <signal.h>
@@ -51,16 +50,11 @@ TEST(XscreensaverHackTest, TheInstalledShowPlaysUnderTheDaemonAndEndsWithIt) {
   ScratchDir dir;
   // The user's own programs with the test's folders and nothing else of this
   // process's environment but the sanitizer build's settings.
-  const std::string onDisplay = std::string("DISPLAY=") + display;
-  std::vector<std::string> asUser = {"/usr/sbin/runuser",
-                                     "-u",
-                                     "lumivane-saver",
-                                     "--",
-                                     "/usr/bin/env",
-                                     "-i",
-                                     "SDL_AUDIODRIVER=dummy",
-                                     "PATH=/usr/bin:/bin",
-                                     onDisplay};
+  std::istringstream words(
+      "/usr/sbin/runuser -u lumivane-saver -- /usr/bin/env -i SDL_AUDIODRIVER=dummy "
+      "PATH=/usr/bin:/bin");
+  std::vector<std::string> asUser{std::istream_iterator<std::string>(words), {}};
+  asUser.push_back(std::string("DISPLAY=") + display);
   for (const char* folder :
        {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "TMPDIR"}) {
     fs::create_directories(dir / folder);
@@ -92,7 +86,6 @@ TEST(XscreensaverHackTest, TheInstalledShowPlaysUnderTheDaemonAndEndsWithIt) {
   }
   ASSERT_EQ(install.exitCode, 0) << install.err;
   const std::string saver = dir / ("XDG_DATA_HOME/lumivane/savers/" + show + ".scr");
-  ASSERT_THAT(ReadFileBytes(dir / "HOME/.xscreensaver"), ::testing::HasSubstr(saver + " --root"));
 
   // The daemon in the background of a shell, which gives its process id.
   std::string start = "exec 0</dev/null >'" + dir / "daemon.log" + "' 2>&1; exec";

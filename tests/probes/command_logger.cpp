@@ -8,8 +8,7 @@
 
 int main() {
   const char* log = std::getenv("LV_COMMAND_LOG");
-  if (log == nullptr) return 1;
-  FILE* file = std::fopen(log, "ab");
+  FILE* file = log != nullptr ? std::fopen(log, "ab") : nullptr;
   if (file == nullptr) return 1;
   std::fprintf(file, "%s\n", GetCommandLineA());
   std::fclose(file);

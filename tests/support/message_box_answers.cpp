@@ -12,10 +12,9 @@ namespace {
 HHOOK boxHook;
 
 LRESULT CALLBACK AnswerBox(int code, WPARAM wParam, LPARAM lParam) {
+  // The probes make no windows of their own: what activates is a box.
   HWND box = reinterpret_cast<HWND>(wParam);
-  char className[16] = {};
-  if (code == HCBT_ACTIVATE && GetClassNameA(box, className, sizeof className) &&
-      lstrcmpA(className, "#32770") == 0) {
+  if (code == HCBT_ACTIVATE) {
     char caption[256] = {}, text[256] = {};
     GetWindowTextA(box, caption, sizeof caption);
     GetDlgItemTextA(box, 0xFFFF, text, sizeof text);

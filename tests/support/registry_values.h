@@ -6,10 +6,10 @@
 #include "platform/win32.h"
 
 // The key below parent, created when missing; nullptr when that fails.
-inline HKEY CreateKey(HKEY parent, const std::string& subKey, DWORD* disposition = nullptr) {
+inline HKEY CreateKey(HKEY parent, const std::string& subKey) {
   HKEY key = nullptr;
   LONG status = RegCreateKeyExA(parent, subKey.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                                KEY_ALL_ACCESS, nullptr, &key, disposition);
+                                KEY_ALL_ACCESS, nullptr, &key, nullptr);
   return status == ERROR_SUCCESS ? key : nullptr;
 }
 

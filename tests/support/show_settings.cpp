@@ -6,6 +6,7 @@
 #include <chrono>
 
 #include "tests/support/child_process.h"
+#include "tests/support/registry_values.h"
 
 std::string UniqueShowName(const std::string& prefix) {
   static std::atomic<unsigned> counter{0};
@@ -14,22 +15,16 @@ std::string UniqueShowName(const std::string& prefix) {
 }
 
 void SetShowSetting(const std::string& show, const char* name, DWORD value) {
-  HKEY key = nullptr;
-  std::string path = "Software\\Lumivane\\" + show;
-  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                            KEY_ALL_ACCESS, nullptr, &key, nullptr),
-            ERROR_SUCCESS);
-  ASSERT_EQ(RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), 4),
-            ERROR_SUCCESS);
+  HKEY key = CreateKey(HKEY_CURRENT_USER, "Software\\Lumivane\\" + show);
+  ASSERT_EQ(SetDwordValue(key, name, value), ERROR_SUCCESS);
   RegCloseKey(key);
 }
 
 std::string StoredShowSetting(const std::string& show, const char* name) {
   HKEY key = nullptr;
   if (RegOpenKeyA(HKEY_CURRENT_USER, ("Software\\Lumivane\\" + show).c_str(), &key) !=
-      ERROR_SUCCESS) {
+      ERROR_SUCCESS)
     return "absent";
-  }
   int32_t value = 0;
   DWORD size = sizeof value;
   LONG result =
@@ -39,7 +34,6 @@ std::string StoredShowSetting(const std::string& show, const char* name) {
 }
 
 void UseTempFolder(const std::string& path) {
-  SetEnv("TMP", path);
-  SetEnv("TEMP", path);
-  SetEnv("TMPDIR", path);
+  for (const char* name : {"TMP", "TEMP", "TMPDIR"})
+    SetEnv(name, path);
 }
