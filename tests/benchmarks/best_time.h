@@ -10,14 +10,14 @@
 // the same load on a shared machine; the fastest time of each, in milliseconds.
 inline std::vector<double> BestMilliseconds(int repetitions,
                                             const std::vector<std::function<void()>>& runs) {
+  using Clock = std::chrono::steady_clock;
   std::vector<double> best(runs.size(), 1e30);
   for (int k = 0; k < repetitions; ++k) {
     for (size_t i = 0; i < runs.size(); ++i) {
-      const auto start = std::chrono::steady_clock::now();
+      const Clock::time_point start = Clock::now();
       runs[i]();
-      const std::chrono::duration<double, std::milli> took =
-          std::chrono::steady_clock::now() - start;
-      best[i] = std::min(best[i], took.count());
+      best[i] = std::min(best[i],
+                         std::chrono::duration<double, std::milli>(Clock::now() - start).count());
     }
   }
   return best;

@@ -91,10 +91,7 @@ void TimeEffects(HDC window, int repetitions) {
 void TimePictureChange(HWND window, int repetitions, int width, int height) {
   ScratchDir dir;
   const std::string jpeg = dir / "picture.jpg";
-  JpegPicture picture;
-  picture.width = width;
-  picture.height = height;
-  WriteJpeg(jpeg, picture, PhotoLikeRows(width, height, 3));
+  WritePhotoLikeJpeg(jpeg, width, height);
   showState.records[0] = {
       ShowRecordType::Image, 0, uint32_t(ReadFileBytes(jpeg).size()), 0, 0, nullptr};
   showState.images[0] = &showState.records[0];

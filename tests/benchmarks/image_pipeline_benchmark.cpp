@@ -41,10 +41,7 @@ long StatusKilobytes(const std::string& field) {
 void Measure(HDC memory, int width, int height, int repetitions) {
   ScratchDir dir;
   const std::string jpeg = dir / "picture.jpg", bmp = dir / "picture.bmp";
-  JpegPicture picture;
-  picture.width = width;
-  picture.height = height;
-  WriteJpeg(jpeg, picture, PhotoLikeRows(width, height, 3));
+  WritePhotoLikeJpeg(jpeg, width, height);
   const RECT client = {0, 0, 1920, 1080}, whole = {0, 0, width, height};
   // Each picture change writes a new temporary file, as each conversion here
   // does: the file goes in a run of its own, whose time does not count.

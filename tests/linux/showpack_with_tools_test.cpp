@@ -21,10 +21,7 @@ bool Contains(const std::string& text, const std::string& part) {
 // which script gives it (passing its output on, stderr included).
 TEST(ShowpackWithToolsTest, TakesEverySoundThePlayersPlayAndShowsProgressOnATerminal) {
   ScratchDir dir;
-  JpegPicture large;
-  large.width = 1200;
-  large.height = 900;
-  WriteJpeg(dir / "IMG_10.jpg", large, PhotoLikeRows(1200, 900, 3));
+  WritePhotoLikeJpeg(dir / "IMG_10.jpg", 1200, 900);
   std::filesystem::copy_file(ProgramDir() + "real-jpegs/rgb.jpg", dir / "IMG_9.jpg");
   std::filesystem::copy_file(ProgramDir() + "real-jpegs/portrait-416x208.jpg", dir / "IMG_11.jpg");
   for (const SoxFormat& format : SoxFormats())

@@ -84,6 +84,13 @@ JpegRowFill PhotoLikeRows(int width, int height, int components) {
   };
 }
 
+void WritePhotoLikeJpeg(const std::string& path, int width, int height) {
+  JpegPicture picture;
+  picture.width = width;
+  picture.height = height;
+  WriteJpeg(path, picture, PhotoLikeRows(width, height, 3));
+}
+
 DecodedJpeg DecodeJpeg(const std::string& path) {
   DecodedJpeg picture;
   FILE* file = fopen(path.c_str(), "rb");

@@ -49,6 +49,8 @@ void WriteSolidRgbJpeg(const std::string& path, const std::string& rgb);
 // Sky, hills and grain, in grey (1 component) or RGB (3): compresses about as
 // well as a photograph, and costs little to compute even at 4000x3000.
 JpegRowFill PhotoLikeRows(int width, int height, int components);
+// Such a picture in RGB, at quality 90.
+void WritePhotoLikeJpeg(const std::string& path, int width, int height);
 
 struct DecodedJpeg {
   int width = 0;
