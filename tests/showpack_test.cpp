@@ -61,7 +61,7 @@ std::string Sound(size_t size, int variant) {
   return PcmWave(1, 11025, 8, std::string(size - 44, char(variant)));
 }
 
-// Made by ImageMagick, Pillow and cjpeg (make_real_jpegs.sh): red over blue, 64 x 48.
+// Made by ImageMagick, Pillow and cjpeg (make_real_jpegs.sh).
 std::string RealJpeg(const std::string& name) {
   return ProgramDir() + "real-jpegs/" + name;
 }
@@ -348,8 +348,7 @@ void ExpectPacked(std::vector<std::string> args, const std::vector<Packed>& pict
 
 // What the player decodes goes in byte for byte (cut in its data too); CMYK and
 // YCCK become RGB; EXIF orientation 6 (or 8, Intel order) goes in upright,
-// losslessly when whole blocks, with no orientation left to apply again; and
-// so they go in shrunk.
+// losslessly when whole blocks, with no orientation left to apply again.
 TEST(ShowpackTest, CreatePacksPicturesAsThePlayerShowsThem) {
   ScratchDir dir;
   const std::string rgb = ReadFileBytes(RealJpeg("rgb.jpg")), real = RealJpeg("");

@@ -1,5 +1,5 @@
 // JPEG files for tests and benchmarks, compressed by libjpeg from pixels that
-// the caller gives or computes row by row, and decoded back by libjpeg alone.
+// the caller computes row by row, and decoded back by libjpeg alone.
 #pragma once
 
 #include <cstdint>
