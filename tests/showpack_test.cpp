@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdio>
 #include <filesystem>
 #include <iterator>
 #include <sstream>
@@ -22,56 +21,57 @@ using namespace package_bytes;
 
 namespace {
 
-ChildResult Showpack(std::vector<std::string> args) {
-  args.insert(args.begin(), BuildProgram("showpack"));
-  return RunChild(args);
-}
-
 bool Contains(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos;
 }
 
-// A greyscale JPEG of exactly size bytes (from about 300), padded with comments.
+// Runs showpack and expects its exit code, and each of parts in what it wrote.
+ChildResult ExpectShowpack(std::vector<std::string> args, int exitCode,
+                           const std::vector<std::string>& parts = {}) {
+  args.insert(args.begin(), BuildProgram("showpack"));
+  ChildResult result = RunChild(args);
+  EXPECT_EQ(result.exitCode, exitCode) << result.err;
+  for (const std::string& part : parts)
+    EXPECT_TRUE(Contains(result.out + result.err, part)) << part << " missing from\n"
+                                                         << result.out << result.err;
+  return result;
+}
+
+// A greyscale JPEG of exactly size bytes (from about 300): comments follow its
+// JFIF marker.
 std::string Picture(size_t size, int variant) {
   ScratchDir dir;
   JpegPicture picture;
   picture.width = picture.height = 8;
   picture.components = 1;
-  const JpegRowFill fill = SolidRows(8, std::string(1, char(variant * 37)));
-  WriteJpeg(dir / "p.jpg", picture, fill);
-  for (size_t missing = size - ReadFileBytes(dir / "p.jpg").size(); missing > 0;) {
+  WriteJpeg(dir / "p.jpg", picture, SolidRows(8, std::string(1, char(variant * 37))));
+  std::string bytes = ReadFileBytes(dir / "p.jpg"), comments;
+  for (size_t missing = size - bytes.size(); missing > 0;) {
     size_t segment = std::min<size_t>(missing, 65537);
     if (missing - segment > 0 && missing - segment < 4) segment -= 4;
-    picture.markers.push_back({kJpegComMarker, std::string(segment - 4, char('a' + variant))});
+    comments += "\xFF\xFE" + std::string{char((segment - 2) >> 8), char(segment - 2)} +
+                std::string(segment - 4, char('a' + variant));
     missing -= segment;
   }
-  WriteJpeg(dir / "p.jpg", picture, fill);
-  std::string bytes = ReadFileBytes(dir / "p.jpg");
-  EXPECT_EQ(bytes.size(), size) << "no picture of this size";
-  return bytes;
+  return bytes.insert(20, comments);
 }
 
 // A WAV file of exactly size bytes (at least 45): 8-bit mono PCM.
 std::string Sound(size_t size, int variant) {
-  std::string samples(size - 44, '\0');
-  for (size_t i = 0; i < samples.size(); ++i)
-    samples[i] = char((i * 13 + size_t(variant)) & 0xFF);
-  return PcmWave(1, 11025, 8, samples);
+  return PcmWave(1, 11025, 8, std::string(size - 44, char(variant)));
 }
 
-// Made by ImageMagick, Pillow and cjpeg (make_real_jpegs.sh): red over blue, 64 x 48.
+// Made by ImageMagick, Pillow and cjpeg (make_real_jpegs.sh).
 std::string RealJpeg(const std::string& name) {
   return ProgramDir() + "real-jpegs/" + name;
 }
 
-// Creates dir/name from args and extracts it to dir/name-files.
+// Creates dir/name from args, saying summary, and extracts it to dir/name-files.
 ChildResult CreateAndExtract(const ScratchDir& dir, const std::string& name,
-                             std::vector<std::string> args) {
+                             std::vector<std::string> args, const std::string& summary = "") {
   args.insert(args.begin(), {"create", "-o", dir / name});
-  ChildResult created = Showpack(args);
-  EXPECT_EQ(created.exitCode, 0) << created.err;
-  ChildResult extracted = Showpack({"extract", dir / name, dir / (name + "-files")});
-  EXPECT_EQ(extracted.exitCode, 0) << extracted.err;
+  ChildResult created = ExpectShowpack(args, 0, {summary});
+  ExpectShowpack({"extract", dir / name, dir / (name + "-files")}, 0);
   return created;
 }
 
@@ -84,43 +84,40 @@ std::string OrientationEntry(int value) {
 // 0x22000-byte player, laid out to the byte; what list, check and extract make of it.
 TEST(ShowpackTest, LaysOutAShowToTheByteAndGivesItBack) {
   ScratchDir dir;
-  const std::vector<size_t> sizes = {0xE6B3, 100001, 99990, 100007, 100002,
-                                     99985,  100003, 99996, 74977};
-  const std::vector<uint32_t> starts = {0x22000, 0x306C0, 0x48D70, 0x61410, 0x79AC0,
-                                        0x92170, 0xAA810, 0xC2EC0, 0xDB560};
-  const std::vector<std::string> sounds = {Sound(526778, 5), Sound(45, 2)};
-  const std::string readme = "Pictures of the coast.\nSounds of the sea.\n";
-  const std::string info(127, 'i');  // the longest text that fits
-  const std::string out = dir / "show.scr", target = dir / "show.scr-files/";
-  std::string expected(0x22000, 'P');
+  const size_t sizes[] = {0xE6B3, 100001, 99990, 100007, 100002, 99985, 100003, 99996, 74977};
+  const uint32_t starts[] = {0x22000, 0x306C0, 0x48D70, 0x61410, 0x79AC0,
+                             0x92170, 0xAA810, 0xC2EC0, 0xDB560};
+  const char* options[] = {"--name", "--title", "--credit", "--info"};
+  // The info is the longest text that fits.
+  const std::string texts[] = {"Worked example", "The Coast", "By us", std::string(127, 'i')};
+  const std::string out = dir / "show.scr", target = dir / "show.scr-files/", in = dir / "in/";
+  // The files go in under the names that extract gives them back.
+  fs::create_directories(in);
+  WriteFileBytes(in + "readme.txt", "Pictures of the coast.\nSounds of the sea.\n");
+  WriteFileBytes(in + "show.txt",
+                 "name: Worked example\ntitle: The Coast\ncredit: By us\ninfo: " + texts[3] + "\n");
+  std::string expected(0x22000, 'P'), table;
   WriteFileBytes(dir / "player", expected);
   fs::permissions(dir / "player", fs::perms::owner_exec, fs::perm_options::add);
-  WriteFileBytes(dir / "readme.txt", readme);
-  std::vector<std::string> args = {"--player", dir / "player", "--name",   "Worked example",
-                                   "--title",  "The Coast",    "--credit", "By us",
-                                   "--info",   info,           "--readme", dir / "readme.txt"};
-  std::string table;
-  AppendRecord(table, kShowName, 0, 0, Text("Worked example"));
-  AppendRecord(table, kShowTitle, 0, 0, Text("The Coast"));
-  AppendRecord(table, kCreditLine, 0, 0, Text("By us"));
-  AppendRecord(table, kInfoLine, 0, 0, Text(info));
-  AppendRecord(table, kReadmeText, 0, 0, Text(readme));
-  std::vector<std::string> pictures;
-  for (size_t i = 0; i < sizes.size(); ++i) {
-    pictures.push_back(Picture(sizes[i], int(i)));
-    args.push_back(dir / ("p" + std::to_string(i) + ".jpg"));
-    WriteFileBytes(args.back(), pictures.back());
+  std::vector<std::string> args = {"--player", dir / "player", "--readme", in + "readme.txt"};
+  for (uint8_t type = kShowName; type <= kInfoLine; ++type) {
+    args.insert(args.end(), {options[type - 1], texts[type - 1]});
+    AppendRecord(table, type, 0, 0, Text(texts[type - 1]));
+  }
+  AppendRecord(table, kReadmeText, 0, 0, Text(ReadFileBytes(in + "readme.txt")));
+  for (size_t i = 0; i < 9; ++i) {
+    args.push_back(in + "picture-00" + std::to_string(i + 1) + ".jpg");
+    WriteFileBytes(args.back(), Picture(sizes[i], int(i)));
     expected.resize(starts[i], '\0');
-    expected += pictures.back();
+    expected += ReadFileBytes(args.back());
     AppendRecord(table, kImage, starts[i], uint32_t(starts[i] + sizes[i]), "");
   }
-  for (size_t i = 0; i < sounds.size(); ++i) {
-    args.insert(args.end(), {"--sound", dir / ("s" + std::to_string(i) + ".wav")});
-    WriteFileBytes(args.back(), sounds[i]);
-    AppendRecord(table, kSound, 0, 0, sounds[i]);
+  for (int i : {1, 2}) {  // the second as small as a sound can be
+    args.insert(args.end(), {"--sound", in + "sound-00" + std::to_string(i) + ".wav"});
+    WriteFileBytes(args.back(), Sound(i == 1 ? 526778 : 45, i));
+    AppendRecord(table, kSound, 0, 0, ReadFileBytes(args.back()));
   }
   AppendTerminator(table);
-  ASSERT_EQ(expected.size(), 0xEDA41u);
   expected.resize(0xEDA50, '\0');
   expected += table;
   // The trailer ends the file on a 2048-byte boundary.
@@ -129,38 +126,26 @@ TEST(ShowpackTest, LaysOutAShowToTheByteAndGivesItBack) {
 
   CreateAndExtract(dir, "show.scr", args);
   const std::string package = ReadFileBytes(out);
-  const auto differ =
-      std::mismatch(package.begin(), package.end(), expected.begin(), expected.end());
-  EXPECT_TRUE(package == expected) << "differs from byte " << (differ.first - package.begin());
-  if (ExeSuffix().empty()) {
-    EXPECT_NE(fs::status(out).permissions() & fs::perms::owner_exec, fs::perms::none);
-  }
-
-  ChildResult listed = Showpack({"list", out});
-  EXPECT_EQ(listed.err, "");
-  for (const std::string& line : std::vector<std::string>{
-           "name: Worked example", "title: The Coast", "credit: By us", "info: " + info,
-           "readme: " + std::to_string(readme.size()) + " bytes", "0x00022000-0x000306B3",
-           "0x000DB560-0x000EDA41", "pictures: 9", "sounds: 2", "ShowName", "ReadmeText", "Image",
-           "Sound"})
-    EXPECT_TRUE(Contains(listed.out, line)) << line << " missing from\n" << listed.out;
-  ChildResult checked = Showpack({"check", out});
-  EXPECT_EQ(checked.exitCode, 0) << checked.out << checked.err;
-  EXPECT_TRUE(Contains(checked.out, "pictures: 9, sounds: 2; everything plays")) << checked.out;
-
-  for (size_t i = 0; i < pictures.size(); ++i)
-    EXPECT_EQ(ReadFileBytes(target + "picture-00" + std::to_string(i + 1) + ".jpg"), pictures[i]);
-  for (size_t i = 0; i < sounds.size(); ++i)
-    EXPECT_EQ(ReadFileBytes(target + "sound-00" + std::to_string(i + 1) + ".wav"), sounds[i]);
-  EXPECT_EQ(ReadFileBytes(target + "readme.txt"), readme);
-  EXPECT_EQ(ReadFileBytes(target + "show.txt"),
-            "name: Worked example\ntitle: The Coast\ncredit: By us\ninfo: " + info + "\n");
+  EXPECT_TRUE(package == expected)
+      << "differs from byte "
+      << std::mismatch(package.begin(), package.end(), expected.begin()).first - package.begin();
+  EXPECT_TRUE(!ExeSuffix().empty() ||
+              (fs::status(out).permissions() & fs::perms::owner_exec) != fs::perms::none);
+  for (const auto& entry : fs::directory_iterator(in))
+    EXPECT_EQ(ReadFileBytes(target + entry.path().filename().string()),
+              ReadFileBytes(entry.path().string()))
+        << entry.path();
+  ExpectShowpack(
+      {"list", out}, 0,
+      {"name: Worked example", "title: The Coast", "info: " + texts[3], "readme: 42 bytes",
+       "0x000DB560-0x000EDA41", "pictures: 9", "sounds: 2", "ReadmeText", "Sound"});
+  ExpectShowpack({"check", out}, 0, {"pictures: 9, sounds: 2; everything plays"});
   // A second extraction would overwrite them.
   WriteFileBytes(target + "show.txt", "edited");
-  EXPECT_EQ(Showpack({"extract", out, target}).exitCode, 2);
+  ExpectShowpack({"extract", out, target}, 2);
   EXPECT_EQ(ReadFileBytes(target + "show.txt"), "edited");
-  EXPECT_EQ(Showpack({"extract", "--force", out, target}).exitCode, 0);
-  EXPECT_NE(ReadFileBytes(target + "show.txt"), "edited");
+  ExpectShowpack({"extract", "--force", out, target}, 0);
+  EXPECT_EQ(ReadFileBytes(target + "show.txt"), ReadFileBytes(in + "show.txt"));
 }
 
 // Refused: exit code 2, a message naming the culprit (libjpeg's reason for a
@@ -172,9 +157,9 @@ TEST(ShowpackTest, CreateRefusesWhatThePlayerCouldNotShow) {
   fs::current_path(dir.path());
   WriteFileBytes("good.jpg", Picture(3000, 0));
   WriteFileBytes("gif.jpg", "GIF89a");
-  JpegPicture twoComponents;
-  twoComponents.components = 2;
-  WriteJpeg("two.jpg", twoComponents, SolidRows(16, std::string("\x10\x80", 2)));
+  JpegPicture two;
+  two.components = 2;
+  WriteJpeg("two.jpg", two, SolidRows(16, std::string("\x10\x80", 2)));
   WriteFileBytes("cut-in-header.jpg", ReadFileBytes(RealJpeg("rgb.jpg")).substr(0, 100));
   WriteFileBytes("avi.wav", std::string("RIFF\x08\0\0\0AVI LIST", 16));
   WriteFileBytes("cut.wav", Sound(1000, 0).substr(0, 999));
@@ -205,30 +190,25 @@ TEST(ShowpackTest, CreateRefusesWhatThePlayerCouldNotShow) {
       {{"sounds-only"}, "no JPEG pictures"},
       {{"--sounds-from-folder", "good.jpg"}, "needs a folder"},
       {{"--max-size", "0x10", "good.jpg"}, "--max-size"},
-      {{"--max-size", "320", "good.jpg"}, "--max-size"},
-      {{"--max-size", "1920x1080x3", "good.jpg"}, "--max-size"},
       {std::vector<std::string>(1024, "good.jpg"), "1024 records"},
   };
   for (const auto& [refused, named] : refusals) {
     std::vector<std::string> args = {"create", "-o", "out.scr"};
     args.insert(args.end(), refused.begin(), refused.end());
-    ChildResult result = Showpack(args);
-    EXPECT_EQ(result.exitCode, 2) << named;
-    EXPECT_EQ(result.err.rfind("showpack", 0), 0u) << result.err;
-    EXPECT_TRUE(Contains(result.err, named)) << result.err;
+    EXPECT_EQ(ExpectShowpack(args, 2, {named}).err.rfind("showpack", 0), 0u);
     EXPECT_FALSE(fs::exists("out.scr")) << named;
   }
 
   std::vector<std::string> full = {"create", "-o",       "out.scr", "--name", "n", "--title",
                                    "t",      "--credit", "c",       "--info", "i"};
   full.insert(full.end(), 1019, "good.jpg");
-  EXPECT_EQ(Showpack(full).exitCode, 0);
-  EXPECT_TRUE(Contains(Showpack({"list", "out.scr"}).out, "1022 Image"));
+  ExpectShowpack(full, 0);
+  ExpectShowpack({"list", "out.scr"}, 0, {"1022 Image"});
   // An existing file is replaced only when forced.
   WriteFileBytes("out.scr", "older");
-  EXPECT_EQ(Showpack({"create", "-o", "out.scr", "good.jpg"}).exitCode, 2);
+  ExpectShowpack({"create", "-o", "out.scr", "good.jpg"}, 2);
   EXPECT_EQ(ReadFileBytes("out.scr"), "older");
-  EXPECT_EQ(Showpack({"create", "-o", "out.scr", "--force", "good.jpg"}).exitCode, 0);
+  ExpectShowpack({"create", "-o", "out.scr", "--force", "good.jpg"}, 0);
   EXPECT_EQ(ReadFileBytes("out.scr").size(), 4096u);
   for (const auto& entry : fs::directory_iterator("."))
     EXPECT_FALSE(Contains(entry.path().filename().string(), "showpack")) << entry.path();
@@ -261,39 +241,24 @@ TEST(ShowpackTest, ReportsWhatThePlayerWouldRefuseOrSkip) {
   file.back() ^= 0x40;
   WriteFileBytes(dir / "trailer.scr", file);
 
-  for (const auto& [command, name, message] :
-       {std::tuple<std::string, std::string, std::string>{"list", "flipped.scr", "(OPC)!"},
-        {"check", "flipped.scr", "Corrupted scr file (OPC)!"},
-        {"extract", "trailer.scr", "Corrupted scr file (pointer)!"}}) {
-    std::vector<std::string> args = {command, dir / name, dir / "out"};
-    if (command != "extract") args.pop_back();
-    ChildResult result = Showpack(args);
-    EXPECT_EQ(result.exitCode, 1) << command;
-    EXPECT_TRUE(Contains(result.err, message)) << result.err;
-  }
+  ExpectShowpack({"check", dir / "flipped.scr"}, 1, {"Corrupted scr file (OPC)!"});
+  ExpectShowpack({"extract", dir / "trailer.scr", dir / "out"}, 1,
+                 {"Corrupted scr file (pointer)!"});
   EXPECT_FALSE(fs::exists(dir / "out"));
-  EXPECT_EQ(Showpack({"check", dir / "missing.scr"}).exitCode, 2);
-
-  ChildResult listed = Showpack({"list", show});
-  EXPECT_EQ(listed.exitCode, 0);
-  EXPECT_TRUE(Contains(listed.out, "type 9"));
-  EXPECT_TRUE(Contains(listed.out, "pictures: 4"));
-  EXPECT_TRUE(Contains(listed.err, "picture 3: its extent is empty")) << listed.err;
-  EXPECT_TRUE(Contains(listed.err, "picture 4: its extent lies past the end")) << listed.err;
-  EXPECT_EQ(Showpack({"extract", show, dir / "out"}).exitCode, 1);
+  ExpectShowpack({"check", dir / "missing.scr"}, 2);
+  ExpectShowpack({"list", show}, 0,
+                 {"type 9", "pictures: 4", "picture 3: its extent is empty",
+                  "picture 4: its extent lies past the end"});
+  ExpectShowpack({"extract", show, dir / "out"}, 1);
   EXPECT_EQ(ReadFileBytes(dir / "out/picture-001.jpg"), Picture(400, 0));
   EXPECT_FALSE(fs::exists(dir / "out/picture-004.jpg"));
-  ChildResult checked = Showpack({"check", show});
-  EXPECT_EQ(checked.exitCode, 1);
-  for (const char* line :
-       {"picture 2 (0x000001A0-0x000001B2): skipped: the player cannot decode it",
-        "picture 3 (0x00000028-0x00000028): skipped: its extent is empty",
-        "picture 4 (0x00015F90-0x00016120): skipped: its extent lies past the end of the file",
-        "sound 2 (150 bytes): skipped: ",
-        "pictures: 4, sounds: 2; 3 pictures and 1 sounds would be skipped"})
-    EXPECT_TRUE(Contains(checked.out, line)) << line << " missing from\n" << checked.out;
-  EXPECT_FALSE(Contains(checked.out, "picture 1 "));
-  EXPECT_FALSE(Contains(checked.out, "sound 1 "));
+  ExpectShowpack(
+      {"check", show}, 1,
+      {"picture 2 (0x000001A0-0x000001B2): skipped: the player cannot decode it",
+       "picture 3 (0x00000028-0x00000028): skipped: its extent is empty",
+       "picture 4 (0x00015F90-0x00016120): skipped: its extent lies past the end of the file",
+       "sound 2 (150 bytes): skipped: ",
+       "pictures: 4, sounds: 2; 3 pictures and 1 sounds would be skipped"});
 }
 
 // A camera's folder: extensions in any case, natural order; other and hidden
@@ -311,23 +276,20 @@ TEST(ShowpackTest, FolderOperandTakesItsPicturesInNaturalOrder) {
   WriteFileBytes(dir / "photos/Sea.WAV", Sound(300, 1));
   WriteFileBytes(dir / "first.jpg", Picture(900, 5));
   WriteFileBytes(dir / "named.wav", Sound(200, 2));
-  ChildResult created = CreateAndExtract(
+  CreateAndExtract(
       dir, "show.scr",
-      {"--sound", dir / "named.wav", "--sounds-from-folder", dir / "first.jpg", dir / "photos"});
-  EXPECT_TRUE(Contains(created.out, "pictures: 4, sounds: 2")) << created.out;
+      {"--sound", dir / "named.wav", "--sounds-from-folder", dir / "first.jpg", dir / "photos"},
+      "pictures: 4, sounds: 2");
   int i = 1;
-  for (const char* from :
-       {"first.jpg", "photos/IMG1.jpg", "photos/img2.jpeg", "photos/img10.JPG"}) {
-    char name[40];
-    std::snprintf(name, sizeof name, "show.scr-files/picture-%03d.jpg", i++);
-    EXPECT_EQ(ReadFileBytes(dir / name), ReadFileBytes(dir / from)) << from;
-  }
+  for (const char* from : {"first.jpg", "photos/IMG1.jpg", "photos/img2.jpeg", "photos/img10.JPG"})
+    EXPECT_EQ(ReadFileBytes(dir / ("show.scr-files/picture-00" + std::to_string(i++) + ".jpg")),
+              ReadFileBytes(dir / from))
+        << from;
   EXPECT_EQ(ReadFileBytes(dir / "show.scr-files/sound-002.wav"), Sound(300, 1));
 }
 
-// A spot of a packed picture and its colour there.
 struct Spot {
-  int x, y, r, g, b;
+  int x, y, rgb[3];
 };
 
 // What one picture becomes in a show.
@@ -354,8 +316,7 @@ void ExpectPacked(std::vector<std::string> args, const std::vector<Packed>& pict
   ScratchDir dir;
   for (const Packed& p : pictures)
     args.push_back(p.source);
-  ChildResult created = CreateAndExtract(dir, "show.scr", args);
-  EXPECT_TRUE(Contains(created.out, summary)) << created.out;
+  ChildResult created = CreateAndExtract(dir, "show.scr", args, summary);
   long lines = 0;
   for (size_t i = 0; i < pictures.size(); ++i) {
     const Packed& p = pictures[i];
@@ -363,9 +324,8 @@ void ExpectPacked(std::vector<std::string> args, const std::vector<Packed>& pict
     lines += !p.said.empty();
     EXPECT_EQ(Contains(created.err, "showpack: " + p.source + ": " + p.said), !p.said.empty())
         << created.err;
-    char name[64];
-    std::snprintf(name, sizeof name, "show.scr-files/picture-%03u.jpg", unsigned(i + 1));
-    const std::string packed = ReadFileBytes(dir / name);
+    const std::string name = dir / ("show.scr-files/picture-00" + std::to_string(i + 1) + ".jpg");
+    const std::string packed = ReadFileBytes(name);
     if (p.width == 0) {
       EXPECT_EQ(packed, ReadFileBytes(p.source));
       continue;
@@ -374,18 +334,14 @@ void ExpectPacked(std::vector<std::string> args, const std::vector<Packed>& pict
     ASSERT_FALSE(packed.empty());
     EXPECT_FALSE(Contains(packed, OrientationEntry(6)));
     EXPECT_TRUE(Contains(packed, p.kept));
-    DecodedJpeg decoded = DecodeJpeg(dir / name);
-    ASSERT_EQ(decoded.components, 3);
-    ASSERT_EQ(decoded.width, p.width);
-    ASSERT_EQ(decoded.height, p.height);
-    for (const Spot& s : p.spots) {
-      const char* rgb = decoded.pixels.data() + (size_t(s.y) * size_t(p.width) + size_t(s.x)) * 3;
-      EXPECT_TRUE(std::abs(uint8_t(rgb[0]) - s.r) < 40 && std::abs(uint8_t(rgb[1]) - s.g) < 40 &&
-                  std::abs(uint8_t(rgb[2]) - s.b) < 40)
-          << "at " << s.x << "," << s.y;
-    }
-    EXPECT_EQ(RunChild({BuildProgram("jpeg_convert_probe"), dir / name, dir / "p.bmp"}).exitCode,
-              0);
+    DecodedJpeg decoded = DecodeJpeg(name);
+    ASSERT_EQ(std::vector<int>({decoded.components, decoded.width, decoded.height}),
+              std::vector<int>({3, p.width, p.height}));
+    for (const Spot& s : p.spots)
+      for (size_t c = 0; c < 3; ++c)
+        EXPECT_NEAR(uint8_t(decoded.pixels[(size_t(s.y * p.width + s.x)) * 3 + c]), s.rgb[c], 40)
+            << "at " << s.x << "," << s.y;
+    EXPECT_EQ(RunChild({BuildProgram("jpeg_convert_probe"), name, dir / "p.bmp"}).exitCode, 0);
   }
   EXPECT_EQ(std::count(created.err.begin(), created.err.end(), '\n'), lines) << created.err;
 }
@@ -395,88 +351,50 @@ void ExpectPacked(std::vector<std::string> args, const std::vector<Packed>& pict
 // losslessly when whole blocks, with no orientation left to apply again.
 TEST(ShowpackTest, CreatePacksPicturesAsThePlayerShowsThem) {
   ScratchDir dir;
-  const std::string rgb = ReadFileBytes(RealJpeg("rgb.jpg"));
+  const std::string rgb = ReadFileBytes(RealJpeg("rgb.jpg")), real = RealJpeg("");
   WriteFileBytes(dir / "cut-in-data.jpg", rgb.substr(0, rgb.size() - 100));
-  // Straight inks, with no Adobe (APP14) marker to say they are inverted:
-  // red is no cyan, full magenta and yellow, no black.
-  JpegPicture inks;
-  inks.width = 64;
-  inks.height = 48;
-  inks.components = 4;
-  WriteJpeg(dir / "marked.jpg", inks, SolidRows(64, std::string("\x00\xff\xff\x00", 4)));
-  std::string marked = ReadFileBytes(dir / "marked.jpg");
-  const size_t adobe = marked.find("\xFF\xEE", 2);
-  ASSERT_NE(adobe, std::string::npos);
-  marked.erase(adobe, 2 + (size_t(uint8_t(marked[adobe + 2])) << 8 | uint8_t(marked[adobe + 3])));
-  WriteFileBytes(dir / "straight.jpg", marked);
-  // Red on the left, blue on the right, orientation 8: a quarter turn anticlockwise.
-  JpegPicture intel;
-  intel.width = 64;
-  intel.height = 48;
-  const std::string intelUpright("\x12\x01\x03\0\x01\0\0\0\x01\0", 10);
-  intel.markers.push_back({0xE1, std::string("Exif\0\0II*\0\x08\0\0\0\x01\0", 16) +
-                                     std::string("\x12\x01\x03\0\x01\0\0\0\x08\0\0\0", 12) +
-                                     std::string(4, '\0')});
-  WriteJpeg(dir / "intel.jpg", intel, [](int, unsigned char* samples) {
-    for (int x = 0; x < 64; ++x, samples += 3) {
-      samples[0] = x < 32 ? 255 : 0;
-      samples[1] = 0;
-      samples[2] = x < 32 ? 0 : 255;
-    }
-  });
-  const std::string real = RealJpeg("");
   const std::vector<Spot> redOverBlue = {{10, 0, 255, 0, 0}, {50, 47, 0, 0, 255}};
+  const std::vector<Spot> blueOverRed = {{24, 10, 0, 0, 255}, {24, 54, 255, 0, 0}};
+  const std::string intelUpright("\x12\x01\x03\0\x01\0\0\0\x01\0", 10);
   ExpectPacked(
       {},
-      {{real + "rgb.jpg"},
-       {real + "grey-progressive.jpg"},
+      {{real + "grey-progressive.jpg"},
        {real + "arithmetic.jpg"},
-       {real + "odd-sampling.jpg"},
        {dir / "cut-in-data.jpg", "warning: Premature end of JPEG file"},
        {real + "ycck.jpg", "converted from YCCK", 64, 48, redOverBlue},
        {real + "cmyk.jpg", "converted from CMYK", 64, 48, redOverBlue},
-       {dir / "straight.jpg", "converted from CMYK", 64, 48, {{50, 47, 255, 0, 0}}},
+       {real + "straight-cmyk.jpg", "converted from CMYK", 64, 48, {{50, 47, 255, 0, 0}}},
        {real + "portrait-400x200.jpg", "turned upright, re-encoded", 200, 400, Upright(200, 400)},
        // A lossless turn keeps the camera's EXIF, marked upright.
        {real + "portrait-416x208.jpg", "", 208, 416, Upright(208, 416), OrientationEntry(1)},
-       {dir / "intel.jpg", "", 48, 64, {{24, 10, 0, 0, 255}, {24, 54, 255, 0, 0}}, intelUpright}},
+       {real + "intel-orientation-8.jpg", "", 48, 64, blueOverRed, intelUpright}},
       "3 turned upright");
-}
-
-// --max-size shrinks larger upright sizes keeping the shape, at --quality;
-// smaller pictures and samplings TurboJPEG refuses go in as they are.
-TEST(ShowpackTest, MaxSizeShrinksLargerPicturesToFit) {
-  ScratchDir dir;
-  JpegPicture large, small;
-  large.width = 640;
-  large.height = 480;
-  WriteJpeg(dir / "large.jpg", large, PhotoLikeRows(640, 480, 3));
-  small.width = 320;  // as wide as allowed
-  small.height = 50;
-  WriteJpeg(dir / "small.jpg", small, SolidRows(320, "\x20\x80\xE0"));
+  // --max-size shrinks larger upright sizes keeping the shape, at --quality;
+  // pictures as large as allowed, and samplings TurboJPEG refuses, go in as they are.
+  WritePhotoLikeJpeg(dir / "large.jpg", 640, 480);
   // Shrinking encodes anew anyway: the turn goes unremarked.
-  ExpectPacked({"--max-size", "320x320"},
-               {{dir / "large.jpg", "", 320, 240},
-                {dir / "small.jpg"},
-                {RealJpeg("portrait-400x200.jpg"), "", 160, 320, Upright(160, 320)}},
+  ExpectPacked({"--max-size", "64x48"},
+               {{dir / "large.jpg", "", 64, 48},
+                {RealJpeg("rgb.jpg")},
+                {RealJpeg("portrait-400x200.jpg"), "", 24, 48, Upright(24, 48)},
+                {RealJpeg("odd-sampling.jpg"), "warning: packed as it is"}},
                "2 shrunk");
-  ExpectPacked({"--max-size", "32x32"},
-               {{RealJpeg("odd-sampling.jpg"), "warning: packed as it is"}}, "pictures: 1");
-  CreateAndExtract(dir, "high.scr", {"--max-size", "320x320", dir / "large.jpg"});
-  CreateAndExtract(dir, "low.scr", {"--max-size", "320x320", "--quality", "20", dir / "large.jpg"});
-  EXPECT_LT(ReadFileBytes(dir / "low.scr-files/picture-001.jpg").size(),
-            ReadFileBytes(dir / "high.scr-files/picture-001.jpg").size() * 3 / 4);
+  for (const char* quality : {"90", "20"})
+    CreateAndExtract(dir, quality,
+                     {"--max-size", "320x320", "--quality", quality, dir / "large.jpg"});
+  EXPECT_LT(ReadFileBytes(dir / "20-files/picture-001.jpg").size(),
+            ReadFileBytes(dir / "90-files/picture-001.jpg").size() * 3 / 4);
 }
 
 // Help on standard output, exit 0; a wrong command line: usage on standard error, exit 2.
 TEST(ShowpackTest, HelpAndUsage) {
-  for (const char* line : {"--help", "create --help", "list -h", "extract --help", "check -h", "",
-                           "pack", "create --colour red", "create p.jpg -o", "list",
-                           "extract show.scr", "list --force show.scr", "check a.scr b.scr"}) {
+  for (const char* line :
+       {"--help", "create --help", "check -h", "", "pack", "create --colour red", "create p.jpg -o",
+        "list", "extract show.scr", "list --force show.scr", "check a.scr b.scr"}) {
     std::istringstream words(line);
-    ChildResult result = Showpack({std::istream_iterator<std::string>(words), {}});
     const bool help = Contains(line, "-h");
-    EXPECT_EQ(result.exitCode, help ? 0 : 2) << line;
+    ChildResult result =
+        ExpectShowpack({std::istream_iterator<std::string>(words), {}}, help ? 0 : 2);
     EXPECT_TRUE(Contains(help ? result.out : result.err, "usage")) << line;
   }
 }

@@ -3,38 +3,13 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <memory>
 #include <stdexcept>
 
 #include <jpeglib.h>
 
-namespace {
-
-J_COLOR_SPACE ColorSpaceFor(int components) {
-  switch (components) {
-    case 1:
-      return JCS_GRAYSCALE;
-    case 2:
-      return JCS_UNKNOWN;
-    case 3:
-      return JCS_RGB;
-    case 4:
-      return JCS_CMYK;
-  }
-  throw std::invalid_argument("a JPEG picture has 1 to 4 components");
-}
-
-unsigned char Clamp(int value) {
-  return static_cast<unsigned char>(std::clamp(value, 0, 255));
-}
-
-}  // namespace
-
 void WriteJpeg(const std::string& path, const JpegPicture& picture, const JpegRowFill& fill) {
-  J_COLOR_SPACE colorSpace = ColorSpaceFor(picture.components);
   FILE* file = fopen(path.c_str(), "wb");
   if (file == nullptr) throw std::runtime_error("cannot create " + path);
-
   jpeg_compress_struct cinfo;
   jpeg_error_mgr jerr;
   cinfo.err = jpeg_std_error(&jerr);
@@ -43,39 +18,27 @@ void WriteJpeg(const std::string& path, const JpegPicture& picture, const JpegRo
   cinfo.image_width = JDIMENSION(picture.width);
   cinfo.image_height = JDIMENSION(picture.height);
   cinfo.input_components = picture.components;
-  cinfo.in_color_space = colorSpace;
+  const J_COLOR_SPACE spaces[] = {JCS_GRAYSCALE, JCS_UNKNOWN, JCS_RGB, JCS_CMYK};
+  cinfo.in_color_space = spaces[picture.components - 1];
   jpeg_set_defaults(&cinfo);
   jpeg_set_quality(&cinfo, picture.quality, TRUE);
   if (picture.storeAsRgb) jpeg_set_colorspace(&cinfo, JCS_RGB);
-  if (picture.storeAsYcck) jpeg_set_colorspace(&cinfo, JCS_YCCK);
   cinfo.density_unit = picture.densityUnit;
   cinfo.X_density = picture.xDensity;
   cinfo.Y_density = picture.yDensity;
   jpeg_start_compress(&cinfo, TRUE);
-  for (const JpegMarker& marker : picture.markers) {
+  for (const JpegMarker& marker : picture.markers)
     jpeg_write_marker(&cinfo, marker.code, reinterpret_cast<const JOCTET*>(marker.data.data()),
                       unsigned(marker.data.size()));
-  }
   std::vector<JSAMPLE> row(size_t(picture.width) * size_t(picture.components));
-  JSAMPROW rows[1] = {row.data()};
-  while (cinfo.next_scanline < cinfo.image_height) {
+  for (JSAMPROW rows[1] = {row.data()}; cinfo.next_scanline < cinfo.image_height;) {
     fill(int(cinfo.next_scanline), row.data());
     jpeg_write_scanlines(&cinfo, rows, 1);
   }
   jpeg_finish_compress(&cinfo);
   jpeg_destroy_compress(&cinfo);
-  bool failed = ferror(file) != 0;
+  const bool failed = ferror(file) != 0;
   if (fclose(file) != 0 || failed) throw std::runtime_error("cannot write " + path);
-}
-
-void WriteJpeg(const std::string& path, const JpegPicture& picture, const std::string& pixels) {
-  const size_t rowBytes = size_t(picture.width) * size_t(picture.components);
-  if (pixels.size() != rowBytes * size_t(picture.height)) {
-    throw std::invalid_argument("pixels do not match the picture's size");
-  }
-  WriteJpeg(path, picture, [&](int y, unsigned char* samples) {
-    std::copy_n(pixels.data() + rowBytes * size_t(y), rowBytes, samples);
-  });
 }
 
 void WriteSolidRgbJpeg(const std::string& path, const std::string& rgb) {
@@ -89,61 +52,43 @@ void WriteSolidRgbJpeg(const std::string& path, const std::string& rgb) {
 
 JpegRowFill SolidRows(int width, const std::string& color) {
   return [width, color](int, unsigned char* samples) {
-    for (int x = 0; x < width; ++x) {
+    for (int x = 0; x < width; ++x)
       std::copy(color.begin(), color.end(), samples + size_t(x) * color.size());
-    }
   };
 }
 
 JpegRowFill PhotoLikeRows(int width, int height, int components) {
   // The skyline is computed once per column; each pixel then costs a few
   // integer operations.
-  auto skyline = std::make_shared<std::vector<int>>(size_t(width));
-  for (int x = 0; x < width; ++x) {
-    double t = double(x) / width;
-    (*skyline)[size_t(x)] =
-        int(height * (0.55 + 0.12 * std::sin(t * 7.0) + 0.05 * std::sin(t * 23.0 + 1.0)));
-  }
-  return [width, height, components, skyline](int y, unsigned char* samples) {
-    for (int x = 0; x < width; ++x) {
+  std::vector<int> skyline;
+  for (double x = 0; x < width; ++x)
+    skyline.push_back(int(height * (0.55 + 0.12 * std::sin(x / width * 7.0) +
+                                    0.05 * std::sin(x / width * 23.0 + 1.0))));
+  return [height, components, skyline](int y, unsigned char* samples) {
+    for (size_t x = 0; x < skyline.size(); ++x) {
       // Grain from a cheap integer hash of the position.
       uint32_t h = uint32_t(x) * 0x9E3779B1u ^ uint32_t(y) * 0x85EBCA77u;
-      h ^= h >> 15;
-      h *= 0x2C1B3C6Du;
-      int grain = int(h >> 28) - 8;
-      int r, g, b;
-      int horizon = (*skyline)[size_t(x)];
-      if (y < horizon) {
-        int depth = 255 * y / std::max(horizon, 1);
-        r = 90 + depth / 3;
-        g = 140 + depth / 4;
-        b = 230 - depth / 8;
-      } else {
-        int depth = 255 * (y - horizon) / std::max(height - horizon, 1);
-        int stripe = ((x / 37 + y / 23) & 1) * 18;
-        r = 60 + depth / 4 + stripe;
-        g = 110 - depth / 5 + stripe;
-        b = 40 + depth / 10;
-      }
-      r += grain;
-      g += grain;
-      b += grain;
-      unsigned char* pixel = samples + size_t(x) * size_t(components);
-      if (components == 1) {
-        pixel[0] = Clamp((r * 77 + g * 150 + b * 29) >> 8);
-      } else if (components == 3) {
-        pixel[0] = Clamp(r);
-        pixel[1] = Clamp(g);
-        pixel[2] = Clamp(b);
-      } else {
-        int k = 255 - std::max({r, g, b});
-        pixel[0] = Clamp(255 - r - k);
-        pixel[1] = Clamp(255 - g - k);
-        pixel[2] = Clamp(255 - b - k);
-        pixel[3] = Clamp(k);
-      }
+      const int grain = int(((h ^ h >> 15) * 0x2C1B3C6Du) >> 28) - 8, horizon = skyline[x];
+      const bool sky = y < horizon;
+      const int depth = sky ? 255 * y / std::max(horizon, 1)
+                            : 255 * (y - horizon) / std::max(height - horizon, 1);
+      const int stripe = sky ? 0 : int((x / 37 + size_t(y) / 23) & 1) * 18;
+      const int rgb[3] = {(sky ? 90 + depth / 3 : 60 + depth / 4) + stripe + grain,
+                          (sky ? 140 + depth / 4 : 110 - depth / 5) + stripe + grain,
+                          (sky ? 230 - depth / 8 : 40 + depth / 10) + grain};
+      if (components == 1)
+        samples[x] = JSAMPLE(std::clamp((rgb[0] * 77 + rgb[1] * 150 + rgb[2] * 29) >> 8, 0, 255));
+      for (int c = 0; c < 3 && components == 3; ++c)
+        samples[x * 3 + size_t(c)] = JSAMPLE(std::clamp(rgb[c], 0, 255));
     }
   };
+}
+
+void WritePhotoLikeJpeg(const std::string& path, int width, int height) {
+  JpegPicture picture;
+  picture.width = width;
+  picture.height = height;
+  WriteJpeg(path, picture, PhotoLikeRows(width, height, 3));
 }
 
 DecodedJpeg DecodeJpeg(const std::string& path) {

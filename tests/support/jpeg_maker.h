@@ -1,5 +1,5 @@
 // JPEG files for tests and benchmarks, compressed by libjpeg from pixels that
-// the caller gives or computes row by row, and decoded back by libjpeg alone.
+// the caller computes row by row, and decoded back by libjpeg alone.
 #pragma once
 
 #include <cstdint>
@@ -25,8 +25,6 @@ struct JpegPicture {
   // instead of JFIF, so that solid colours at quality 100 decode exactly;
   // otherwise they go through YCbCr.
   bool storeAsRgb = false;
-  // CMYK pictures only: stores them as YCCK, as Adobe's programs do.
-  bool storeAsYcck = false;
   // JFIF density; unit 0 gives only the ratio of width to height, 1 dots per
   // inch, 2 dots per centimetre. CMYK pictures and those stored as RGB have no
   // JFIF marker, so no density.
@@ -42,17 +40,17 @@ using JpegRowFill = std::function<void(int y, unsigned char* samples)>;
 
 // Throws std::runtime_error when the file cannot be written.
 void WriteJpeg(const std::string& path, const JpegPicture& picture, const JpegRowFill& fill);
-// pixels: the rows top first, width * components samples each.
-void WriteJpeg(const std::string& path, const JpegPicture& picture, const std::string& pixels);
 
 // Every pixel the same: color holds one sample per component.
 JpegRowFill SolidRows(int width, const std::string& color);
 // A 64 x 48 picture of one colour (red, green, blue), stored as RGB at the
 // best quality, so that a screen shows that colour exactly.
 void WriteSolidRgbJpeg(const std::string& path, const std::string& rgb);
-// Sky, hills and grain: compresses about as well as a photograph, and costs
-// little to compute even at 4000x3000.
+// Sky, hills and grain, in grey (1 component) or RGB (3): compresses about as
+// well as a photograph, and costs little to compute even at 4000x3000.
 JpegRowFill PhotoLikeRows(int width, int height, int components);
+// Such a picture in RGB, at quality 90.
+void WritePhotoLikeJpeg(const std::string& path, int width, int height);
 
 struct DecodedJpeg {
   int width = 0;

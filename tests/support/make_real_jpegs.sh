@@ -33,5 +33,24 @@ for w, h in ((400, 200), (416, 208)):
     exif = Image.Exif()
     exif[0x0112] = 6
     im.save("%s/portrait-%dx%d.jpg" % (sys.argv[1], w, h), quality=90, exif=exif)' "$out"
-# Luma sampled 3x1, which libjpeg decodes and TurboJPEG's interface does not take.
-cjpeg -sample 3x1 -outfile "$out/odd-sampling.jpg" "$out/gradient.ppm"
+# Luma sampled 3x1, which libjpeg decodes and TurboJPEG's interface does not
+# take; 128 x 96, larger than the gradient.
+convert "$out/gradient.ppm" -resize 128x96 "$out/large.ppm"
+cjpeg -sample 3x1 -outfile "$out/odd-sampling.jpg" "$out/large.ppm"
+# Red on the left, blue on the right, EXIF orientation 8 (a quarter turn
+# anticlockwise to view) in Intel byte order; and Pillow's CMYK red with its
+# Adobe marker cut out, so that its inverted inks read as straight ones: red.
+/usr/bin/python3 -c 'import io, sys
+from PIL import Image
+im = Image.new("RGB", (64, 48), (0, 0, 255))
+im.paste((255, 0, 0), (0, 0, 32, 48))
+exif = Image.Exif()
+exif.endian = "<"
+exif[0x0112] = 8
+im.save(sys.argv[1] + "/intel-orientation-8.jpg", quality=90, exif=exif)
+cmyk = io.BytesIO()
+Image.new("CMYK", (64, 48), (255, 0, 0, 255)).save(cmyk, "JPEG", quality=90)
+data = cmyk.getvalue()
+adobe = data.index(b"\xff\xee")
+end = adobe + 2 + int.from_bytes(data[adobe + 2:adobe + 4], "big")
+open(sys.argv[1] + "/straight-cmyk.jpg", "wb").write(data[:adobe] + data[end:])' "$out"
