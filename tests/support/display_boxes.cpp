@@ -17,21 +17,19 @@ int IgnoreErrors(Display*, XErrorEvent*) {
   return 0;
 }
 
+// WM_NAME of any encoding: the captions looked for are ASCII.
 std::string WindowName(Display* display, Window window) {
-  for (const char* property : {"_NET_WM_NAME", "WM_NAME"}) {
-    Atom type = None;
-    int format = 0;
-    unsigned long count = 0, left = 0;
-    unsigned char* data = nullptr;
-    if (XGetWindowProperty(display, window, XInternAtom(display, property, False), 0, 1024, False,
-                           AnyPropertyType, &type, &format, &count, &left, &data) == Success &&
-        data != nullptr) {
-      std::string name(reinterpret_cast<char*>(data), format == 8 ? count : 0);
-      XFree(data);
-      if (!name.empty()) return name;
-    }
-  }
-  return "";
+  Atom type = None;
+  int format = 0;
+  unsigned long count = 0, left = 0;
+  unsigned char* data = nullptr;
+  if (XGetWindowProperty(display, window, XA_WM_NAME, 0, 1024, False, AnyPropertyType, &type,
+                         &format, &count, &left, &data) != Success ||
+      data == nullptr)
+    return "";
+  std::string name(reinterpret_cast<char*>(data), format == 8 ? count : 0);
+  XFree(data);
+  return name;
 }
 
 // Mapped windows named one of `captions`: the root's children, and theirs
@@ -54,14 +52,14 @@ void FindBoxes(Display* display, Window window, const std::vector<std::string>& 
   if (children != nullptr) XFree(children);
 }
 
-void PressKey(Display* display, Window box, KeySym keySym) {
+void PressReturn(Display* display, Window box) {
   XKeyEvent key = {};
   key.display = display;
   key.window = box;
   key.root = DefaultRootWindow(display);
   key.time = CurrentTime;
   key.same_screen = True;
-  key.keycode = XKeysymToKeycode(display, keySym);
+  key.keycode = XKeysymToKeycode(display, XK_Return);
   key.type = KeyPress;
   XSendEvent(display, box, True, KeyPressMask, reinterpret_cast<XEvent*>(&key));
   key.type = KeyRelease;
@@ -102,8 +100,8 @@ DisplayBoxAnswerer::DisplayBoxAnswerer(const std::vector<std::string>& captions,
           continue;
         if (earlier == answeredAt.end()) ++answered_;
         answeredAt[box] = Clock::now();
-        if (answer == "yes" || answer == "escape")
-          PressKey(display, box, answer == "yes" ? XK_Return : XK_Escape);
+        if (answer == "yes")
+          PressReturn(display, box);
         else
           Close(display, box);
       }
