@@ -56,7 +56,6 @@ void FollowSteps(HWND dialog) {
 INT_PTR CALLBACK ProbeProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   INT_PTR answer = SettingsDialogProc(dialog, message, wParam, lParam);
   if (message == WM_INITDIALOG) {
-    std::printf("init=%d\n", int(answer));
     Report(dialog);
     FollowSteps(dialog);
   } else if (message == WM_COMMAND) {
