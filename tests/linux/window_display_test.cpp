@@ -35,11 +35,6 @@ LRESULT CALLBACK LoggingProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
 
 const char kClassName[] = "LumivaneDisplayTest";
 
-void Xdotool(std::vector<std::string> args) {
-  args.insert(args.begin(), "/usr/bin/xdotool");
-  ASSERT_EQ(RunChild(args).exitCode, 0);
-}
-
 // Runs the message loop until done() holds or about three seconds pass.
 bool PumpUntil(const std::function<bool()>& done) {
   for (int i = 0; i < 300; ++i) {
@@ -149,7 +144,7 @@ TEST_F(DisplayTest, TheSaverWindowTakesKeysAndTheMouse) {
     return activation != nullptr && activation->wParam == TRUE;
   }));
   logged.clear();
-  Xdotool({"key", "z"});
+  ASSERT_EQ(RunChild({"/usr/bin/xdotool", "key", "z"}).exitCode, 0);
   ASSERT_TRUE(PumpUntil([] { return Find(WM_KEYUP) != nullptr; }));
   const Logged* down = Find(WM_KEYDOWN);
   ASSERT_NE(down, nullptr);
@@ -159,7 +154,7 @@ TEST_F(DisplayTest, TheSaverWindowTakesKeysAndTheMouse) {
   // A letter is the one typed, not the letter at its place on a US keyboard (German z).
   EXPECT_EQ(VirtualKeyOf(SDLK_z, SDL_SCANCODE_Y, 0), UINT('Z'));
 
-  Xdotool({"mousemove", "123", "234", "click", "1"});
+  ASSERT_EQ(RunChild({"/usr/bin/xdotool", "mousemove", "123", "234", "click", "1"}).exitCode, 0);
   ASSERT_TRUE(PumpUntil([] { return Find(WM_LBUTTONUP) != nullptr; }));
   const Logged* press = Find(WM_LBUTTONDOWN);
   ASSERT_TRUE(press != nullptr && press > logged.data());
