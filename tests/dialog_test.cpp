@@ -62,7 +62,6 @@ TEST(DialogTest, SettingsTemplateRunsModallyWithPostedMessages) {
   ASSERT_NE(RegisterClassA(&windowClass), 0);
   owner = CreateWindowExA(0, "DialogTestOwner", "Owner", WS_POPUP, 0, 0, 40, 30, nullptr, nullptr,
                           GetModuleHandleA(nullptr), nullptr);
-  ASSERT_NE(owner, nullptr);
   EXPECT_EQ(DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_SETTINGS), owner,
                             WorkingProc, 0),
             77);

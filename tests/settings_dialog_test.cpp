@@ -78,7 +78,7 @@ class SettingsDialogTest : public ::testing::Test {
   std::string show_;
 };
 
-TEST_F(SettingsDialogTest, ShowsTextsAndCorrectedIntervalsAndIgnoresOtherCommandsUntilCancel) {
+TEST_F(SettingsDialogTest, ShowsTextsAndCorrectedIntervalsAndKeepsWhatItCannotShow) {
   Store({{"RedrawSpeed", 0}, {"SoundSpeed", DWORD(-5)}});
   ChildResult r = Run("command:1 command:2 command:2007");
   // The show's texts in the ANSI code page, and the template's.
@@ -91,6 +91,14 @@ TEST_F(SettingsDialogTest, ShowsTextsAndCorrectedIntervalsAndIgnoresOtherCommand
   EXPECT_THAT(r.out, HasSubstr("command 1 -> 0\ncommand 2 -> 0\ncommand 2007 -> 1\n"));
   EXPECT_EQ(Line(r, "result"), "0");
   EXPECT_EQ(AllStored(show_), "0,-5,absent,absent,absent,absent");
+
+  // Without sounds the sound controls are disabled and keep their values.
+  // Deselecting an entry by hand keeps the value the dialog opened with; the
+  // disabled mute box keeps its flag.
+  Store({{"RedrawSpeed", 20}, {"SoundSpeed", 9}, {"Mute", 1}});
+  r = Run("select:1008:-1 command:2006", false);
+  EXPECT_EQ(Line(r, "soundEnabled"), "0 muteEnabled=0");
+  EXPECT_EQ(AllStored(show_), "20,9,1,0,1,1");
 }
 
 TEST_F(SettingsDialogTest, OkWritesBackWhatIsShownAndCorrected) {
@@ -111,16 +119,6 @@ TEST_F(SettingsDialogTest, OkWritesBackWhatIsShownAndCorrected) {
   r = Run("command:2006");
   EXPECT_EQ(Line(r, "redraw"), "");
   EXPECT_EQ(AllStored(show_), "60,60,0,0,1,1");
-}
-
-// Deselecting an entry by hand keeps the value the dialog opened with; the
-// disabled mute box keeps its flag.
-TEST_F(SettingsDialogTest, WithoutSoundsTheSoundControlsAreDisabledAndKeepTheirValues) {
-  Store({{"RedrawSpeed", 20}, {"SoundSpeed", 9}, {"Mute", 1}});
-  ChildResult r = Run("select:1008:-1 command:2006", false);
-  EXPECT_EQ(Line(r, "soundAvailable"), "0");
-  EXPECT_EQ(Line(r, "soundEnabled"), "0 muteEnabled=0");
-  EXPECT_EQ(AllStored(show_), "20,9,1,0,1,1");
 }
 
 }  // namespace

@@ -20,10 +20,8 @@ namespace {
 // field that varies.
 const std::pair<size_t, std::string> kExpected[] = {
     {0, "1008 85 50210003 0 87,22 34x70 "},
-    {2, "1005 80 50010003 0 14,41 109x10 Resize images to fit to screen"},
     {9, "1014 80 50000f40 20 10,151 29x25 Button1"},
     {12, "102 82 50020000 0 55,164 8x8 \xA9"},
-    {14, "-1 82 50020000 0 13,25 70x8 Redraw Speed (sec.):"},
     {17, "-1 82 50000003 0 220,46 20x20 #102"},
     {18, "-1 82 50020000 0 137,24 72x8 Sounds pause (sec.):"},
 };

@@ -41,13 +41,12 @@ void FollowSteps(HWND dialog) {
   std::istringstream in(steps ? steps : "");
   for (std::string step; in >> step;) {
     int id = 0, value = 0;
-    if (std::sscanf(step.c_str(), "select:%d:%d", &id, &value) == 2) {
+    if (std::sscanf(step.c_str(), "select:%d:%d", &id, &value) == 2)
       SendMessageA(GetDlgItem(dialog, id), CB_SETCURSEL, WPARAM(value), 0);
-    } else if (std::sscanf(step.c_str(), "check:%d:%d", &id, &value) == 2) {
+    else if (std::sscanf(step.c_str(), "check:%d:%d", &id, &value) == 2)
       CheckDlgButton(dialog, id, value ? BST_CHECKED : BST_UNCHECKED);
-    } else if (std::sscanf(step.c_str(), "command:%d", &id) == 1) {
+    else if (std::sscanf(step.c_str(), "command:%d", &id) == 1)
       PostMessageA(dialog, WM_COMMAND, WPARAM(id), 0);
-    }
   }
 }
 

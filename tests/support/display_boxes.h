@@ -16,8 +16,6 @@ class DisplayBoxAnswerer {
  public:
   DisplayBoxAnswerer(const std::vector<std::string>& captions, const std::string& answer);
   ~DisplayBoxAnswerer();
-  DisplayBoxAnswerer(const DisplayBoxAnswerer&) = delete;
-  DisplayBoxAnswerer& operator=(const DisplayBoxAnswerer&) = delete;
 
   // Stops answering; the number of boxes answered.
   int Stop();
