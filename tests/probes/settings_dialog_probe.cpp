@@ -55,7 +55,7 @@ INT_PTR CALLBACK ProbeProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPar
   if (message == WM_INITDIALOG) {
     Report(dialog);
     FollowSteps(dialog);
-  } else if (message == WM_COMMAND) {
+  } else if (message == WM_COMMAND && HIWORD(wParam) == 0) {  // not a list's notification
     std::printf("command %d -> %d\n", int(LOWORD(wParam)), int(answer));
   }
   std::fflush(stdout);
