@@ -26,16 +26,14 @@ std::string Text(HWND dialog, int id, int size = 256) {
 }
 
 void Report(HWND dialog) {
-  std::printf("redraw=%s\nsound=%s\ntexts=%s|%s|%s|%s\n", Text(dialog, IDC_REDRAW_SPEED, 4).c_str(),
-              Text(dialog, IDC_SOUND_SPEED, 4).c_str(), Text(dialog, 0).c_str(),
-              Text(dialog, IDC_SHOW_TITLE).c_str(), Text(dialog, IDC_CREDIT_LINE).c_str(),
-              Text(dialog, IDC_INFO_LINE).c_str());
-  std::printf("soundEnabled=%d muteEnabled=%d\n",
+  std::printf("redraw=%s\nsound=%s\n", Text(dialog, IDC_REDRAW_SPEED, 4).c_str(),
+              Text(dialog, IDC_SOUND_SPEED, 4).c_str());
+  std::string texts;
+  for (int id : {0, IDC_SHOW_TITLE, IDC_CREDIT_LINE, IDC_INFO_LINE, IDC_CREDIT_SIGN, IDC_RESIZE})
+    texts += (id == 0 ? "" : "|") + Text(dialog, id);
+  std::printf("texts=%s\nsoundEnabled=%d muteEnabled=%d\n", texts.c_str(),
               IsWindowEnabled(GetDlgItem(dialog, IDC_SOUND_SPEED)) ? 1 : 0,
               IsWindowEnabled(GetDlgItem(dialog, IDC_MUTE)) ? 1 : 0);
-  std::printf("boxes=%u,%u,%u,%u\n", IsDlgButtonChecked(dialog, IDC_RESIZE),
-              IsDlgButtonChecked(dialog, IDC_SHUFFLE), IsDlgButtonChecked(dialog, IDC_MUTE),
-              IsDlgButtonChecked(dialog, IDC_USE_EFFECTS));
 }
 
 void FollowSteps(HWND dialog) {
@@ -43,23 +41,21 @@ void FollowSteps(HWND dialog) {
   std::istringstream in(steps ? steps : "");
   for (std::string step; in >> step;) {
     int id = 0, value = 0;
-    if (std::sscanf(step.c_str(), "select:%d:%d", &id, &value) == 2) {
+    if (std::sscanf(step.c_str(), "select:%d:%d", &id, &value) == 2)
       SendMessageA(GetDlgItem(dialog, id), CB_SETCURSEL, WPARAM(value), 0);
-    } else if (std::sscanf(step.c_str(), "check:%d:%d", &id, &value) == 2) {
+    else if (std::sscanf(step.c_str(), "check:%d:%d", &id, &value) == 2)
       CheckDlgButton(dialog, id, value ? BST_CHECKED : BST_UNCHECKED);
-    } else if (std::sscanf(step.c_str(), "command:%d", &id) == 1) {
+    else if (std::sscanf(step.c_str(), "command:%d", &id) == 1)
       PostMessageA(dialog, WM_COMMAND, WPARAM(id), 0);
-    }
   }
 }
 
 INT_PTR CALLBACK ProbeProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   INT_PTR answer = SettingsDialogProc(dialog, message, wParam, lParam);
   if (message == WM_INITDIALOG) {
-    std::printf("init=%d\n", int(answer));
     Report(dialog);
     FollowSteps(dialog);
-  } else if (message == WM_COMMAND) {
+  } else if (message == WM_COMMAND && HIWORD(wParam) == 0) {  // not a list's notification
     std::printf("command %d -> %d\n", int(LOWORD(wParam)), int(answer));
   }
   std::fflush(stdout);

@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstdlib>
 #include <map>
 #include <vector>
 
@@ -17,21 +16,19 @@ int IgnoreErrors(Display*, XErrorEvent*) {
   return 0;
 }
 
+// WM_NAME of any encoding: the captions looked for are ASCII.
 std::string WindowName(Display* display, Window window) {
-  for (const char* property : {"_NET_WM_NAME", "WM_NAME"}) {
-    Atom type = None;
-    int format = 0;
-    unsigned long count = 0, left = 0;
-    unsigned char* data = nullptr;
-    if (XGetWindowProperty(display, window, XInternAtom(display, property, False), 0, 1024, False,
-                           AnyPropertyType, &type, &format, &count, &left, &data) == Success &&
-        data != nullptr) {
-      std::string name(reinterpret_cast<char*>(data), format == 8 ? count : 0);
-      XFree(data);
-      if (!name.empty()) return name;
-    }
-  }
-  return "";
+  Atom type = None;
+  int format = 0;
+  unsigned long count = 0, left = 0;
+  unsigned char* data = nullptr;
+  if (XGetWindowProperty(display, window, XA_WM_NAME, 0, 1024, False, AnyPropertyType, &type,
+                         &format, &count, &left, &data) != Success ||
+      data == nullptr)
+    return "";
+  std::string name(reinterpret_cast<char*>(data), format == 8 ? count : 0);
+  XFree(data);
+  return name;
 }
 
 // Mapped windows named one of `captions`: the root's children, and theirs
@@ -54,14 +51,12 @@ void FindBoxes(Display* display, Window window, const std::vector<std::string>& 
   if (children != nullptr) XFree(children);
 }
 
-void PressKey(Display* display, Window box, KeySym keySym) {
+void PressReturn(Display* display, Window box) {
   XKeyEvent key = {};
-  key.display = display;
   key.window = box;
   key.root = DefaultRootWindow(display);
-  key.time = CurrentTime;
   key.same_screen = True;
-  key.keycode = XKeysymToKeycode(display, keySym);
+  key.keycode = XKeysymToKeycode(display, XK_Return);
   key.type = KeyPress;
   XSendEvent(display, box, True, KeyPressMask, reinterpret_cast<XEvent*>(&key));
   key.type = KeyRelease;
@@ -75,7 +70,6 @@ void Close(Display* display, Window box) {
   event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
   event.xclient.format = 32;
   event.xclient.data.l[0] = long(XInternAtom(display, "WM_DELETE_WINDOW", False));
-  event.xclient.data.l[1] = CurrentTime;
   XSendEvent(display, box, False, NoEventMask, &event);
 }
 
@@ -85,11 +79,9 @@ DisplayBoxAnswerer::DisplayBoxAnswerer(const std::vector<std::string>& captions,
                                        const std::string& answer) {
   thread_ = std::thread([this, captions, answer] {
     XSetErrorHandler(IgnoreErrors);
-    using Clock = std::chrono::steady_clock;
-    std::map<Window, Clock::time_point> answeredAt;
-    const auto giveUp = Clock::now() + std::chrono::minutes(1);
+    std::map<Window, int> looks;  // at each box since it was found
     Display* display = nullptr;
-    while (!done_ && Clock::now() < giveUp) {
+    for (int loop = 0; !done_ && loop < 1200; ++loop) {  // a minute's looks
       std::this_thread::sleep_for(std::chrono::milliseconds(50));
       // A display busy with other clients may refuse a connection for a
       // moment.
@@ -97,13 +89,11 @@ DisplayBoxAnswerer::DisplayBoxAnswerer(const std::vector<std::string>& captions,
       std::vector<Window> boxes;
       FindBoxes(display, DefaultRootWindow(display), captions, 1, boxes);
       for (Window box : boxes) {
-        auto earlier = answeredAt.find(box);
-        if (earlier != answeredAt.end() && Clock::now() - earlier->second < std::chrono::seconds(1))
-          continue;
-        if (earlier == answeredAt.end()) ++answered_;
-        answeredAt[box] = Clock::now();
-        if (answer == "yes" || answer == "escape")
-          PressKey(display, box, answer == "yes" ? XK_Return : XK_Escape);
+        const int seen = looks[box]++;
+        if (seen % 20 != 0) continue;  // a second between answers
+        if (seen == 0) ++answered_;
+        if (answer == "yes")
+          PressReturn(display, box);
         else
           Close(display, box);
       }
@@ -124,10 +114,7 @@ int DisplayBoxAnswerer::Stop() {
 }
 
 bool DisplayForBoxes() {
-  const char* name = std::getenv("DISPLAY");
-  if (name == nullptr || *name == '\0') return false;
   Display* display = XOpenDisplay(nullptr);
-  if (display == nullptr) return false;
-  XCloseDisplay(display);
-  return true;
+  if (display != nullptr) XCloseDisplay(display);
+  return display != nullptr;
 }

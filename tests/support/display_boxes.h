@@ -9,17 +9,13 @@
 
 // While it lives, answers every box captioned one of `captions` that is shown on the
 // X display named by DISPLAY: "yes" presses Return, which takes the box's
-// default button (Yes, or OK in a box with only OK); "escape" presses Escape;
-// "close" closes the box as a window manager's close button does
-// (WM_DELETE_WINDOW). A box that is
-// still there a second after its answer gets it again. Gives up after a
-// minute.
+// default button (Yes, or OK in a box with only OK); "close" closes the box as
+// a window manager's close button does (WM_DELETE_WINDOW). A box that is still
+// there a second after its answer gets it again. Gives up after a minute.
 class DisplayBoxAnswerer {
  public:
   DisplayBoxAnswerer(const std::vector<std::string>& captions, const std::string& answer);
   ~DisplayBoxAnswerer();
-  DisplayBoxAnswerer(const DisplayBoxAnswerer&) = delete;
-  DisplayBoxAnswerer& operator=(const DisplayBoxAnswerer&) = delete;
 
   // Stops answering; the number of boxes answered.
   int Stop();
