@@ -4,35 +4,22 @@
 
 namespace {
 
-std::vector<RecordedStep>& Steps() {
-  static std::vector<RecordedStep> steps;
-  return steps;
-}
+std::vector<RecordedStep> steps;
 
 }  // namespace
 
 const std::vector<RecordedStep>& RecordedSteps() {
-  return Steps();
+  return steps;
 }
 
 void ClearRecordedSteps() {
-  Steps().clear();
+  steps.clear();
 }
 
-void CopyPiece(HDC window, HDC frame, int32_t x, int32_t y, int32_t width, int32_t height) {
-  RecordedStep step;
-  step.window = window;
-  step.frame = frame;
-  step.x = x;
-  step.y = y;
-  step.width = width;
-  step.height = height;
-  Steps().push_back(step);
+void CopyPiece(HDC, HDC, int32_t x, int32_t y, int32_t width, int32_t height) {
+  steps.push_back({false, x, y, width, height, 0});
 }
 
 void PauseTransition(DWORD milliseconds) {
-  RecordedStep step;
-  step.pause = true;
-  step.milliseconds = milliseconds;
-  Steps().push_back(step);
+  steps.push_back({true, 0, 0, 0, 0, milliseconds});
 }
