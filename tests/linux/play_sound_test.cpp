@@ -71,7 +71,7 @@ size_t FirstSound(const std::vector<Frame>& frames) {
 }
 
 std::string Mono16(size_t count, int16_t value) {
-  return PcmWave(1, kRate, 16, Samples16(Constant16(count, value)));
+  return PcmWave(1, kRate, 16, Level16(count, value));
 }
 
 class PlaySoundTest : public ::testing::Test {
@@ -160,7 +160,7 @@ TEST_F(PlaySoundTest, PlaysTheShowsFormatAndACompressedOne) {
 
 TEST_F(PlaySoundTest, MalformedImagesFailAndPlayNothing) {
   // Samples of their own level, told apart from the marker's if they play.
-  const std::string data = Chunk("data", Samples16(Constant16(2000, 1234)));
+  const std::string data = Chunk("data", Level16(2000, 1234));
   auto withFormat = [&](uint16_t tag, uint16_t channels, uint32_t rate, uint16_t bits) {
     return RiffWave(Chunk("fmt ", FormatBody(tag, channels, rate, bits)) + data);
   };

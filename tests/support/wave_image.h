@@ -5,7 +5,6 @@
 #include <cstring>
 #include <memory>
 #include <string>
-#include <vector>
 
 inline std::string Le16(uint16_t value) {
   return {char(value & 0xFF), char(value >> 8)};
@@ -41,15 +40,12 @@ inline std::string PcmWave(uint16_t channels, uint32_t rate, uint16_t bits,
   return RiffWave(Chunk("fmt ", FormatBody(1, channels, rate, bits)) + Chunk("data", samples));
 }
 
-inline std::string Samples16(const std::vector<int16_t>& values) {
+// `count` 16-bit samples, all of one value.
+inline std::string Level16(size_t count, int16_t value) {
   std::string bytes;
-  for (int16_t v : values)
-    bytes += Le16(uint16_t(v));
+  while (bytes.size() < 2 * count)
+    bytes += Le16(uint16_t(value));
   return bytes;
-}
-
-inline std::vector<int16_t> Constant16(size_t count, int16_t value) {
-  return std::vector<int16_t>(count, value);
 }
 
 // A heap copy of exactly the image's bytes, so that a sanitizer sees any read
