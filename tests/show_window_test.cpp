@@ -50,9 +50,10 @@ class ShowWindowTest : public ::testing::Test {
   void SetUp() override { SetEnv("XDG_CONFIG_HOME", dir_ / "config"); }
 
   // Runs the probe with a show of red, green and blue, the sounds and the
-  // readme, and these settings; checks that the show was freed at the end.
-  ChildResult Play(const std::vector<std::pair<const char*, DWORD>>& settings,
-                   const std::vector<std::string>& args,
+  // readme, and these settings, until its picture ticks or time limit in ms;
+  // checks that the show was freed at the end.
+  ChildResult Play(const std::vector<std::pair<const char*, DWORD>>& settings, const char* ticks,
+                   const char* limit,
                    const std::vector<std::string>& sounds = {PcmWave(1, 8000, 8,
                                                                      std::string(800, '\x80'))},
                    const std::string& readme = "") {
@@ -78,9 +79,7 @@ class ShowWindowTest : public ::testing::Test {
     WriteFileBytes(path, file + table);
     std::filesystem::permissions(path, std::filesystem::perms::owner_all,
                                  std::filesystem::perm_options::add);
-    std::vector<std::string> command = {path};
-    command.insert(command.end(), args.begin(), args.end());
-    ChildResult r = RunChild(command);
+    ChildResult r = RunChild({path, ticks, limit});
     r.out.erase(std::remove(r.out.begin(), r.out.end(), '\r'), r.out.end());
     EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
     EXPECT_THAT(Lines(r, "destroyed"), ElementsAre("records=0 file=closed")) << r.out;
@@ -94,7 +93,7 @@ class ShowWindowTest : public ::testing::Test {
 };
 
 TEST_F(ShowWindowTest, FirstPaintShowsAPictureAndTheTimerKeepsChangingThem) {
-  ChildResult r = Play({{"RedrawSpeed", 1}, {"UseEff", 0}, {"Mute", 1}}, {"2", "10000"});
+  ChildResult r = Play({{"RedrawSpeed", 1}, {"UseEff", 0}, {"Mute", 1}}, "2", "10000");
   // A muted show never starts its sound timer.
   EXPECT_THAT(Lines(r, "created"), ElementsAre(HasSubstr("picture=257 sound=0")));
   // The first paint brings the first picture; the second changes nothing.
@@ -124,8 +123,8 @@ TEST_F(ShowWindowTest, ALongIntervalStartsTheShowAndACutOffSoundIsSkipped) {
   SetEnv("SDL_AUDIODRIVER", "disk");
   SetEnv("SDL_DISKAUDIOFILE", dir_ / "sound.raw");
   // Three sound ticks, no picture tick: the probe ends on its time limit.
-  ChildResult r = Play({{"RedrawSpeed", DWORD(-1)}, {"SoundSpeed", 1}, {"UseEff", 0}},
-                       {"1", "3500"}, {whole, cut}, marker);
+  ChildResult r = Play({{"RedrawSpeed", DWORD(-1)}, {"SoundSpeed", 1}, {"UseEff", 0}}, "1", "3500",
+                       {whole, cut}, marker);
   SetEnv("SDL_AUDIODRIVER", "dummy");
   EXPECT_THAT(Lines(r, "created"), ElementsAre(HasSubstr("picture=257")));
   EXPECT_THAT(Lines(r, "paint"), ElementsAre("last=0 pixel=ff0000", "last=0 pixel=ff0000"));

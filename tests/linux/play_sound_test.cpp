@@ -74,14 +74,9 @@ std::string Mono16(size_t count, int16_t value) {
   return PcmWave(1, kRate, 16, Level16(count, value));
 }
 
-class PlaySoundTest : public ::testing::Test {
- protected:
-  void TearDown() override { PlaySoundA(nullptr, nullptr, SND_ASYNC | SND_PURGE | SND_FILENAME); }
-};
-
 // The samples come out as they are, each channel in its own, past chunks of
 // other kinds.
-TEST_F(PlaySoundTest, PlaysSamplesAsTheyAreInTheirChannels) {
+TEST(PlaySoundTest, PlaysSamplesAsTheyAreInTheirChannels) {
   std::vector<Frame> sent;
   for (int i = 0; i < kRate / 4; ++i)
     sent.push_back({int16_t(1000 + i * 37 % 20000), int16_t(-1000 - i * 37 % 20000)});
@@ -105,7 +100,7 @@ TEST_F(PlaySoundTest, PlaysSamplesAsTheyAreInTheirChannels) {
 // SND_NOSTOP fails only while a sound plays, which the show relies on not to
 // cut one off; a new sound stops the playing one, and a purge the last. Each
 // image is freed as soon as its call returns.
-TEST_F(PlaySoundTest, EachCallStopsOrKeepsThePlayingSoundAsWindowsDoes) {
+TEST(PlaySoundTest, EachCallStopsOrKeepsThePlayingSoundAsWindowsDoes) {
   const uint64_t start = OutputSize();
   ASSERT_TRUE(PlaySoundA(HeapImage(Mono16(kRate, 6000)).get(), nullptr, kPlayAsync | SND_NOSTOP));
   EXPECT_FALSE(PlaySoundA(HeapImage(Mono16(kRate, 0)).get(), nullptr, kPlayAsync | SND_NOSTOP));
@@ -128,7 +123,7 @@ TEST_F(PlaySoundTest, EachCallStopsOrKeepsThePlayingSoundAsWindowsDoes) {
 // The format of the shows' own sounds, 8-bit PCM at 11025 frames a second,
 // and one that needs a decoder, as sox writes them: a 440 Hz sine comes out
 // about as long, as loud and as high as it was made.
-TEST_F(PlaySoundTest, PlaysTheShowsFormatAndACompressedOne) {
+TEST(PlaySoundTest, PlaysTheShowsFormatAndACompressedOne) {
   ScratchDir dir;
   const SoxFormat formats[] = {{"pcm8-11025", {"-r", "11025", "-e", "unsigned-integer", "-b", "8"}},
                                {"ms-adpcm", {"-e", "ms-adpcm"}}};
@@ -158,7 +153,7 @@ TEST_F(PlaySoundTest, PlaysTheShowsFormatAndACompressedOne) {
   }
 }
 
-TEST_F(PlaySoundTest, MalformedImagesFailAndPlayNothing) {
+TEST(PlaySoundTest, MalformedImagesFailAndPlayNothing) {
   // Samples of their own level, told apart from the marker's if they play.
   const std::string data = Chunk("data", Level16(2000, 1234));
   auto withFormat = [&](uint16_t tag, uint16_t channels, uint32_t rate, uint16_t bits) {

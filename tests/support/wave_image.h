@@ -14,14 +14,11 @@ inline std::string Le32(uint32_t value) {
   return Le16(uint16_t(value & 0xFFFF)) + Le16(uint16_t(value >> 16));
 }
 
-// A chunk announcing `size` bytes, whatever the body holds; odd-sized bodies
-// get their pad byte.
-inline std::string ChunkAnnouncing(const std::string& id, uint32_t size, const std::string& body) {
-  return id + Le32(size) + body + (body.size() % 2 != 0 ? std::string(1, '\0') : std::string());
-}
-
-inline std::string Chunk(const std::string& id, const std::string& body) {
-  return ChunkAnnouncing(id, uint32_t(body.size()), body);
+// A chunk announcing the size of its body, or `announced` bytes whatever the
+// body holds; odd-sized bodies get their pad byte.
+inline std::string Chunk(const std::string& id, const std::string& body, int64_t announced = -1) {
+  return id + Le32(announced < 0 ? uint32_t(body.size()) : uint32_t(announced)) + body +
+         (body.size() % 2 != 0 ? std::string(1, '\0') : std::string());
 }
 
 // The body of a "fmt " chunk with the block size and byte rate that fit.
