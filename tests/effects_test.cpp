@@ -187,9 +187,13 @@ TEST(EffectsTest, ClockSweep) {
   EXPECT_TRUE(IsPause(steps[104], 2));
 }
 
+// From state 1 the draws are 41 (effect 5, drawn again) and 18467 (effect 8).
 // Over many runs every effect comes, never twice in a row.
 TEST(RunTransitionTest, DrawsAnEffectOtherThanTheLast) {
   ResetShowRandom(1);
+  LastEffectIndex = 5;
+  RunTransition(nullptr, nullptr, RECT{0, 0, 7, 5});
+  ASSERT_EQ(LastEffectIndex, 8);
   int picked[9] = {};
   for (int k = 0, previous = LastEffectIndex; k < 400; ++k, previous = LastEffectIndex) {
     RunTransition(nullptr, nullptr, RECT{0, 0, 7, 5});
