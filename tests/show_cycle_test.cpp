@@ -148,8 +148,8 @@ TEST_F(ShowCycleTest, UnscaledPictureIsCentredOnBlack) {
   EXPECT_TRUE(Shows(RGB(0, 0, 0), {{39, 25}, {60, 34}, {40, 24}, {59, 35}, {0, 0}}));
 }
 
-// Two pictures alternate; one is shown each time, where a draw could never
-// give another.
+// Two pictures alternate; a lone one comes every time without a draw, which
+// could never give another.
 TEST_F(ShowCycleTest, ShuffleNeverRepeatsAPictureAndNeedsTwo) {
   showState.settings.Shuffle = 1;
   LoadSolid(8, 8, {kRed, kGreen});
