@@ -20,9 +20,9 @@ using Steps = std::vector<RecordedStep>;
 // The steps of one effect, the random sequence restarted from 1.
 Steps Record(Effect effect, int32_t width = 1024, int32_t height = 768) {
   ResetShowRandom(1);
-  ClearRecordedSteps();
+  recordedSteps.clear();
   effect(nullptr, nullptr, RECT{0, 0, width, height});
-  return RecordedSteps();
+  return recordedSteps;
 }
 
 bool IsCopy(const RecordedStep& s, int32_t x, int32_t y, int32_t width, int32_t height) {

@@ -14,6 +14,5 @@ struct RecordedStep {
   DWORD milliseconds;
 };
 
-// Every step since the last ClearRecordedSteps, oldest first.
-const std::vector<RecordedStep>& RecordedSteps();
-void ClearRecordedSteps();
+// Every step so far, oldest first; the tests clear it between effects.
+extern std::vector<RecordedStep> recordedSteps;
