@@ -23,16 +23,13 @@ namespace {
 const int kRate = 44100;
 const DWORD kPlayAsync = SND_ASYNC | SND_MEMORY | SND_NODEFAULT;
 
-// Chooses the disk driver before anything starts SDL's audio.
-struct DiskAudio {
-  DiskAudio() {
-    SetEnv("SDL_AUDIODRIVER", "disk");
-    SetEnv("SDL_DISKAUDIOFILE", file);
-  }
-  ScratchDir dir;
-  std::string file = dir / "output.raw";
-};
-const DiskAudio disk;
+// The disk driver, chosen before anything starts SDL's audio, and its output.
+const ScratchDir diskDir;
+const std::string diskFile = [] {
+  SetEnv("SDL_AUDIODRIVER", "disk");
+  SetEnv("SDL_DISKAUDIOFILE", diskDir / "output.raw");
+  return diskDir / "output.raw";
+}();
 
 struct Frame {
   int16_t left, right;
@@ -40,7 +37,7 @@ struct Frame {
 
 uint64_t OutputSize() {
   std::error_code error;
-  uint64_t size = std::filesystem::file_size(disk.file, error);
+  uint64_t size = std::filesystem::file_size(diskFile, error);
   return error ? 0 : size - size % sizeof(Frame);
 }
 
@@ -52,7 +49,7 @@ std::vector<Frame> Since(uint64_t start, double seconds) {
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   EXPECT_GE(OutputSize(), wanted) << "the disk driver stopped writing";
   std::vector<Frame> frames(size_t(OutputSize() - start) / sizeof(Frame));
-  std::ifstream in(disk.file, std::ios::binary);
+  std::ifstream in(diskFile, std::ios::binary);
   in.seekg(std::streamoff(start));
   in.read(reinterpret_cast<char*>(frames.data()), std::streamsize(frames.size() * sizeof(Frame)));
   return frames;
@@ -81,11 +78,10 @@ TEST(PlaySoundTest, PlaysSamplesAsTheyAreInTheirChannels) {
   for (int i = 0; i < kRate / 4; ++i)
     sent.push_back({int16_t(1000 + i * 37 % 20000), int16_t(-1000 - i * 37 % 20000)});
   const std::string samples(reinterpret_cast<const char*>(sent.data()), sent.size() * 4);
-  const std::string format = Chunk("fmt ", FormatBody(1, 2, kRate, 16));
+  const std::string chunks = Chunk("LIST", "INFOx") + Chunk("fmt ", FormatBody(1, 2, kRate, 16)) +
+                             Chunk("fact", "abc") + Chunk("data", samples);
   const uint64_t start = OutputSize();
-  const std::string image =
-      RiffWave(Chunk("LIST", "INFOx") + format + Chunk("fact", "abc") + Chunk("data", samples));
-  ASSERT_TRUE(PlaySoundA(HeapImage(image).get(), nullptr, kPlayAsync));
+  ASSERT_TRUE(PlaySoundA(HeapImage(RiffWave(chunks)).get(), nullptr, kPlayAsync));
   const std::vector<Frame> frames = Since(start, 0.6);
   const size_t first = FirstSound(frames), end = first + sent.size();
   ASSERT_LE(end, frames.size());
