@@ -4,12 +4,5 @@
 // slot that calls to user32's MessageBeep go through.
 #pragma once
 
-#include "platform/win32.h"
-
-struct BeepCount {
-  int beeps = 0;
-  UINT lastType = 0;
-};
-
 // The beeps since the program started.
-BeepCount CountedBeeps();
+int CountedBeeps();

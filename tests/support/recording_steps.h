@@ -7,19 +7,12 @@
 
 #include "platform/win32.h"
 
+// A copy's rectangle, or a pause's length.
 struct RecordedStep {
-  bool pause = false;
-  // A copy's device contexts and rectangle.
-  HDC window = nullptr;
-  HDC frame = nullptr;
-  int32_t x = 0;
-  int32_t y = 0;
-  int32_t width = 0;
-  int32_t height = 0;
-  // A pause's length.
-  DWORD milliseconds = 0;
+  bool pause;
+  int32_t x, y, width, height;
+  DWORD milliseconds;
 };
 
-// Every step since the last ClearRecordedSteps, oldest first.
-const std::vector<RecordedStep>& RecordedSteps();
-void ClearRecordedSteps();
+// Every step so far, oldest first; the tests clear it between effects.
+extern std::vector<RecordedStep> recordedSteps;

@@ -5,7 +5,6 @@
 #include <cstring>
 #include <memory>
 #include <string>
-#include <vector>
 
 inline std::string Le16(uint16_t value) {
   return {char(value & 0xFF), char(value >> 8)};
@@ -15,14 +14,11 @@ inline std::string Le32(uint32_t value) {
   return Le16(uint16_t(value & 0xFFFF)) + Le16(uint16_t(value >> 16));
 }
 
-// A chunk announcing `size` bytes, whatever the body holds; odd-sized bodies
-// get their pad byte.
-inline std::string ChunkAnnouncing(const std::string& id, uint32_t size, const std::string& body) {
-  return id + Le32(size) + body + (body.size() % 2 != 0 ? std::string(1, '\0') : std::string());
-}
-
-inline std::string Chunk(const std::string& id, const std::string& body) {
-  return ChunkAnnouncing(id, uint32_t(body.size()), body);
+// A chunk announcing the size of its body, or `announced` bytes whatever the
+// body holds; odd-sized bodies get their pad byte.
+inline std::string Chunk(const std::string& id, const std::string& body, int64_t announced = -1) {
+  return id + Le32(announced < 0 ? uint32_t(body.size()) : uint32_t(announced)) + body +
+         (body.size() % 2 != 0 ? std::string(1, '\0') : std::string());
 }
 
 // The body of a "fmt " chunk with the block size and byte rate that fit.
@@ -41,15 +37,12 @@ inline std::string PcmWave(uint16_t channels, uint32_t rate, uint16_t bits,
   return RiffWave(Chunk("fmt ", FormatBody(1, channels, rate, bits)) + Chunk("data", samples));
 }
 
-inline std::string Samples16(const std::vector<int16_t>& values) {
+// `count` 16-bit samples, all of one value.
+inline std::string Level16(size_t count, int16_t value) {
   std::string bytes;
-  for (int16_t v : values)
-    bytes += Le16(uint16_t(v));
+  while (bytes.size() < 2 * count)
+    bytes += Le16(uint16_t(value));
   return bytes;
-}
-
-inline std::vector<int16_t> Constant16(size_t count, int16_t value) {
-  return std::vector<int16_t>(count, value);
 }
 
 // A heap copy of exactly the image's bytes, so that a sanitizer sees any read
