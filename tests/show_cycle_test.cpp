@@ -52,7 +52,7 @@ class ShowCycleTest : public ::testing::Test {
   }
 
   std::string Jpeg(int width, int height, COLORREF c) {
-    WriteJpeg(dir_ / "picture.jpg", JpegPicture{width, height, 3, 100, true, false, 0, 0, 0, {}},
+    WriteJpeg(dir_ / "picture.jpg", JpegPicture{width, height, 3, 100, true, 0, 0, 0, {}},
               SolidRows(width, {char(GetRValue(c)), char(GetGValue(c)), char(GetBValue(c))}));
     return ReadFileBytes(dir_ / "picture.jpg");
   }
