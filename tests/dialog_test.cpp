@@ -8,6 +8,7 @@
 
 #include "platform/win32.h"
 #include "resources/resource_ids.h"
+#include "tests/support/window_class.h"
 
 namespace {
 
@@ -56,10 +57,7 @@ INT_PTR CALLBACK WorkingProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
 TEST(DialogTest, SettingsTemplateRunsModallyWithPostedMessages) {
   const char* display = std::getenv("DISPLAY");
   if (display == nullptr || *display == '\0') GTEST_SKIP() << "needs an X display";
-  WNDCLASSA windowClass = {};
-  windowClass.lpfnWndProc = DefWindowProcA;
-  windowClass.lpszClassName = "DialogTestOwner";
-  ASSERT_NE(RegisterClassA(&windowClass), 0);
+  ASSERT_NE(RegisterTestClass("DialogTestOwner"), 0);
   owner = CreateWindowExA(0, "DialogTestOwner", "Owner", WS_POPUP, 0, 0, 40, 30, nullptr, nullptr,
                           GetModuleHandleA(nullptr), nullptr);
   EXPECT_EQ(DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_SETTINGS), owner,

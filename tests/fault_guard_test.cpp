@@ -12,6 +12,7 @@
 #include "host/saver_main.h"
 #include "platform/win32.h"
 #include "tests/support/child_process.h"
+#include "tests/support/window_class.h"
 
 namespace {
 
@@ -73,11 +74,7 @@ LRESULT CALLBACK FaultingParentProc(HWND window, UINT message, WPARAM wParam, LP
 TEST(FaultGuardTest, AFaultInTheRunningModeEndsSaverMain) {
   SetEnv("SDL_VIDEODRIVER", "dummy");
   SetEnv("SDL_AUDIODRIVER", "dummy");
-  WNDCLASSA parentClass = {};
-  parentClass.lpfnWndProc = FaultingParentProc;
-  parentClass.hInstance = GetModuleHandleA(nullptr);
-  parentClass.lpszClassName = "LumivaneFaultingParent";
-  ASSERT_NE(RegisterClassA(&parentClass), 0);
+  ASSERT_NE(RegisterTestClass("LumivaneFaultingParent", FaultingParentProc), 0);
   HWND parent = CreateWindowExA(0, "LumivaneFaultingParent", "parent", WS_POPUP | WS_VISIBLE, 0, 0,
                                 160, 120, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
   ASSERT_NE(parent, nullptr);

@@ -14,6 +14,7 @@
 #include "platform/win32.h"
 #include "tests/support/child_process.h"
 #include "tests/support/saver_test_main.h"
+#include "tests/support/window_class.h"
 
 namespace {
 
@@ -74,11 +75,7 @@ TEST(SaverMainTest, RefusedArgumentsEndWithMinusOneAndTheDialogIsOwnedByTheForeg
   EXPECT_EQ(hostState.instance, self);
   EXPECT_FALSE(hostState.isWin9x);
 
-  WNDCLASSA foregroundClass = {};
-  foregroundClass.lpfnWndProc = ForegroundProc;
-  foregroundClass.hInstance = self;
-  foregroundClass.lpszClassName = "LumivaneForeground";
-  ASSERT_NE(RegisterClassA(&foregroundClass), 0);
+  ASSERT_NE(RegisterTestClass("LumivaneForeground", ForegroundProc), 0);
   HWND foreground = CreateWindowExA(0, "LumivaneForeground", "control panel", WS_POPUP | WS_VISIBLE,
                                     0, 0, 200, 150, nullptr, nullptr, self, nullptr);
   SetForegroundWindow(foreground);

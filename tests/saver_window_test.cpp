@@ -12,6 +12,7 @@
 #include "show/show_window.h"
 #include "tests/support/child_process.h"
 #include "tests/support/registry_values.h"
+#include "tests/support/window_class.h"
 
 namespace {
 
@@ -52,11 +53,7 @@ class SaverWindowTest : public ::testing::Test {
     SetEnv("SDL_AUDIODRIVER", "dummy");
     hostState.instance = GetModuleHandleA(nullptr);
     ASSERT_NE(RegisterSaverClass(), 0);
-    WNDCLASSA parentClass = {};
-    parentClass.lpfnWndProc = DefWindowProcA;
-    parentClass.hInstance = hostState.instance;
-    parentClass.lpszClassName = "LumivaneSaverTestParent";
-    ASSERT_NE(RegisterClassA(&parentClass), 0);
+    ASSERT_NE(RegisterTestClass("LumivaneSaverTestParent"), 0);
   }
 
   void SetUp() override {

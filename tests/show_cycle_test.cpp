@@ -14,6 +14,7 @@
 #include "tests/support/child_process.h"
 #include "tests/support/jpeg_maker.h"
 #include "tests/support/show_settings.h"
+#include "tests/support/window_class.h"
 #include "tools/showpack/package_writer.h"
 
 namespace {
@@ -30,10 +31,7 @@ class ShowCycleTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     SetEnv("SDL_VIDEODRIVER", "dummy");
-    WNDCLASSA windowClass = {};
-    windowClass.lpfnWndProc = DefWindowProcA;
-    windowClass.lpszClassName = "ShowCycleTest";
-    ASSERT_NE(RegisterClassA(&windowClass), 0);
+    ASSERT_NE(RegisterTestClass("ShowCycleTest"), 0);
     // The show's temporary files go to a folder of the test's own.
     tempDir_ = new ScratchDir;
     UseTempFolder(tempDir_->path());

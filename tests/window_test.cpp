@@ -11,6 +11,7 @@
 
 #include "platform/win32.h"
 #include "tests/support/child_process.h"
+#include "tests/support/window_class.h"
 
 namespace {
 
@@ -48,11 +49,8 @@ class WindowTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     SetEnv("SDL_VIDEODRIVER", "dummy");  // read by the Linux layer only
-    WNDCLASSA windowClass = {};
-    windowClass.lpfnWndProc = RecordingProc;
-    windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.lpszClassName = kClassName;
-    static bool registered = RegisterClassA(&windowClass) != 0;  // once for repeated tests
+    static bool registered =
+        RegisterTestClass(kClassName, RecordingProc) != 0;  // once, if repeated
     ASSERT_TRUE(registered);
   }
   void SetUp() override { logged.clear(); }

@@ -29,6 +29,7 @@
 #include "tests/benchmarks/best_time.h"
 #include "tests/support/child_process.h"
 #include "tests/support/jpeg_maker.h"
+#include "tests/support/window_class.h"
 
 namespace {
 
@@ -112,11 +113,7 @@ void TimePictureChange(HWND window, int repetitions, int width, int height) {
 int main(int argc, char** argv) {
   const int repetitions = argc > 1 ? std::max(1, std::atoi(argv[1])) : 3;
   if (std::getenv("SDL_VIDEODRIVER") == nullptr) SetEnv("SDL_VIDEODRIVER", "offscreen");
-  WNDCLASSA windowClass = {};
-  windowClass.style = CS_OWNDC;
-  windowClass.lpfnWndProc = DefWindowProcA;
-  windowClass.lpszClassName = "EffectsBenchmark";
-  RegisterClassA(&windowClass);
+  RegisterTestClass("EffectsBenchmark", DefWindowProcA, CS_OWNDC);
   HWND window = CreateWindowExA(0, "EffectsBenchmark", "Effects", WS_POPUP | WS_VISIBLE, 0, 0,
                                 kWidth, kHeight, nullptr, nullptr, nullptr, nullptr);
   if (argc < 3 || std::string(argv[2]) != "--picture-changes") {

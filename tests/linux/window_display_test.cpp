@@ -17,6 +17,7 @@
 #include "platform/linux/windowing.h"
 #include "platform/win32.h"
 #include "tests/support/child_process.h"
+#include "tests/support/window_class.h"
 
 namespace {
 
@@ -56,11 +57,7 @@ HWND CreateIn(HWND parent, const char* title, DWORD style, int x, int y, int wid
 }
 
 void RegisterLoggingClass() {
-  WNDCLASSA windowClass = {};
-  windowClass.lpfnWndProc = LoggingProc;
-  windowClass.hInstance = GetModuleHandleA(nullptr);
-  windowClass.lpszClassName = kClassName;
-  static bool registered = RegisterClassA(&windowClass) != 0;  // once for repeated tests
+  static bool registered = RegisterTestClass(kClassName, LoggingProc) != 0;  // once, if repeated
   ASSERT_TRUE(registered);
 }
 

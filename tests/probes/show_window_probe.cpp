@@ -15,6 +15,7 @@
 #include "platform/win32.h"
 #include "show/show_cycle.h"
 #include "show/show_window.h"
+#include "tests/support/window_class.h"
 
 int main(int argc, char** argv) {
   if (argc < 3) return 2;
@@ -23,13 +24,9 @@ int main(int argc, char** argv) {
 
   // As in a preview, pointer moves must not close the window.
   hostState.isPreview = true;
-  WNDCLASSA windowClass = {};
-  windowClass.lpfnWndProc = ShowWindowProc;
-  windowClass.hInstance = GetModuleHandleA(nullptr);
-  windowClass.lpszClassName = "LumivaneShowProbe";
-  if (RegisterClassA(&windowClass) == 0) return 2;
+  if (RegisterTestClass("LumivaneShowProbe", ShowWindowProc) == 0) return 2;
   HWND window = CreateWindowExA(0, "LumivaneShowProbe", "", WS_POPUP | WS_VISIBLE, 0, 0, 200, 150,
-                                nullptr, nullptr, windowClass.hInstance, nullptr);
+                                nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
   if (window == nullptr) return 3;
   std::printf("created picture=%u sound=%u\n", unsigned(pictureTimerValue),
               unsigned(soundTimerValue));
